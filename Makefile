@@ -1,0 +1,52 @@
+# Vela: the two set-up commands are `make run` and `make test`; the rest are for developers.
+JOBS ?= 2
+ARGS ?=
+
+.PHONY: all deps build run test test-release test-sanitize test-tsan bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+
+run: build
+	@scripts/run-show $(ARGS)
+
+# The whole suite: optimised build, then AddressSanitizer + UndefinedBehaviorSanitizer,
+# then ThreadSanitizer on the tests where threads meet.
+test: deps test-release test-sanitize test-tsan
+
+test-release: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+	@ctest --preset release -j $(JOBS)
+
+test-sanitize: deps
+	@cmake --preset sanitize >/dev/null
+	@cmake --build --preset sanitize -j $(JOBS)
+	@ctest --preset sanitize -j $(JOBS)
+
+test-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS)
+
+bench: build
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+
+# Runs every libFuzzer target for a bounded time (FUZZ_SECONDS each).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@for f in build/fuzz/fuzz/*_fuzz; do \
+	  name=$$(basename $$f _fuzz); mkdir -p build/fuzz/corpus/$$name; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) build/fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; \
+	done
+
+clean:
+	rm -rf build

@@ -1,0 +1,1 @@
+// The display layer arrives here.

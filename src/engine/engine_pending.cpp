@@ -1,0 +1,1 @@
+// The 3D engine arrives here.

@@ -1,0 +1,49 @@
+#include "platform/tick_source.h"
+
+#include <atomic>
+#include <time.h>
+
+namespace {
+
+uint32_t MonotonicMilliseconds(void*)
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+struct TickSource {
+    TickSourceFunction function;
+    void* context;
+};
+
+// The music thread reads the clock too: the source is swapped as one atomic pointer.
+TickSource systemSource{MonotonicMilliseconds, nullptr};
+TickSource customSource{nullptr, nullptr};
+std::atomic<const TickSource*> currentSource{&systemSource};
+
+} // namespace
+
+uint32_t GetTickCount32()
+{
+    const TickSource* source = currentSource.load(std::memory_order_acquire);
+    return source->function(source->context);
+}
+
+void SetTickSource(TickSourceFunction source, void* context)
+{
+    if (!source) {
+        currentSource.store(&systemSource, std::memory_order_release);
+        return;
+    }
+    // Point at the system source while the custom one is rewritten.
+    currentSource.store(&systemSource, std::memory_order_release);
+    customSource = TickSource{source, context};
+    currentSource.store(&customSource, std::memory_order_release);
+}
+
+void SleepMilliseconds(uint32_t milliseconds)
+{
+    timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    nanosleep(&ts, nullptr);
+}

@@ -1,0 +1,16 @@
+// The millisecond tick count the frame clock and the close-request age are measured with.
+// Real time by default; a caller may plug in its own source (virtual time for captures, tests).
+#pragma once
+
+#include <cstdint>
+
+using TickSourceFunction = uint32_t (*)(void* context);
+
+// Milliseconds from the current source; wraps at 2^32 like a system tick count.
+uint32_t GetTickCount32();
+
+// Replaces the source; null restores the monotonic system clock.
+void SetTickSource(TickSourceFunction source, void* context);
+
+// Gives the processor away for about `milliseconds` (loops that only poll call this).
+void SleepMilliseconds(uint32_t milliseconds);

@@ -1,0 +1,42 @@
+// The show's music: a thin wrapper over the sound library that plays one XM module at a time
+// and records what the module's sync marks say. The counters are written on the playback
+// thread and polled by the parts, so they are atomics.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+struct SyncCounters {
+    std::atomic<int32_t> restartCount{0};     // start marks (255) since the last reset
+    std::atomic<int32_t> cueCount{0};         // cue marks (1) since the last reset
+    std::atomic<int32_t> cueTime{0};          // ClockNow at the last cue mark
+    std::atomic<int32_t> calibrationCount{0}; // calibration marks (3)
+    std::atomic<int32_t> calibrationTimes[2]{}; // ClockNow at the first and second calibration mark
+    std::atomic<int32_t> loadingFrame{0};     // loading-animation frame shown at the next mark 2
+};
+
+extern SyncCounters syncCounters;
+extern std::atomic<float> speedFactor;
+// While set, only the sync callback draws (part two's loading screen).
+extern std::atomic<int32_t> loadingActive;
+
+using MusicSyncCallback = void (*)(uint32_t syncValue);
+
+// Starts the sound library. 0 = ready; non-zero = the show gives up silently.
+int32_t MusicInit(MusicSyncCallback syncCallback);
+// Loads and plays the module file looped, replacing the one playing.
+int32_t MusicPlay(const char* fileName);
+// Per-module volume 0..64.
+int32_t MusicVolume(int32_t volume);
+int32_t MusicStop();
+void MusicClose();
+// True while a module is playing (waits on sync marks end when none plays).
+bool MusicPlaying();
+// Asks the library to play silently in real time (the --no-sound option), before MusicInit.
+void MusicForceNoSound(bool on);
+
+// What each sync mark does to the counters and the clock.
+void MusicSync(uint32_t syncValue);
+
+// Writes the named pack entry to a temporary file, plays it and removes the file.
+void PlayModuleFromPack(const char* name);

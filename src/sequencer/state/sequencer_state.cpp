@@ -1,0 +1,3 @@
+#include "sequencer/state/sequencer_state.h"
+
+SequencerState sequencer;

@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("vela " VELA_VERSION); return 0; }

@@ -1,0 +1,53 @@
+// velatool: the toolkit for the show's pack archives, pictures, scenes, effects and modules.
+#include <cstdio>
+#include <cstring>
+
+#include "velatool/commands.h"
+
+namespace {
+
+struct Subcommand {
+    const char* name;
+    int (*run)(int argc, char** argv);
+    const char* summary;
+};
+
+const Subcommand kSubcommands[] = {
+    {"pak", RunPakCommand, "build, list, verify and unpack pack archives"},
+    {"picture", RunPictureCommand, "inspect BMP pictures and convert them to PNG"},
+    {"scene", RunSceneCommand, "dump, render and measure FSF scene files"},
+    {"effect", RunEffectCommand, "preview the 2D picture effects on PNG views"},
+    {"module", RunModuleCommand, "inspect XM modules, list their sync marks, render them to WAV"},
+};
+
+void PrintUsage(FILE* out)
+{
+    std::fprintf(out, "usage: velatool COMMAND [ARGS...]\n\ncommands:\n");
+    for (const Subcommand& c : kSubcommands) std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
+    std::fprintf(out, "\n'velatool COMMAND --help' describes a command.\n"
+                      "options:\n  --help     this text\n  --version  the program's version\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("velatool %s\n", VELA_VERSION);
+        return 0;
+    }
+    for (const Subcommand& c : kSubcommands) {
+        if (!std::strcmp(argv[1], c.name)) return c.run(argc - 1, argv + 1);
+    }
+    std::fprintf(stderr, "velatool: unknown command '%s'\n", argv[1]);
+    PrintUsage(stderr);
+    return 2;
+}
