@@ -20,3 +20,8 @@ void FreeMemoryPool();
 // Bytes handed out now, and the most ever handed out since the pool was reserved.
 size_t PoolBytesInUse();
 size_t PoolHighWater();
+
+// The pool's block table, for tests and tools: the number of rows (0 without a pool) and one
+// row's start, length and state; false when the index is past the last row.
+uint32_t PoolRowCount();
+bool PoolRow(uint32_t index, uintptr_t* address, size_t* size, bool* used);
