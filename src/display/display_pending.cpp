@@ -1,1 +1,0 @@
-// The display layer arrives here.

@@ -1,0 +1,246 @@
+#include "display/window.h"
+
+#include <cstring>
+#include <vector>
+
+#include "display/display_device.h"
+#include "platform/message_box.h"
+#include "platform/tick_source.h"
+#include "sequencer/frame_clock.h"
+
+WindowState windowState;
+uint8_t KeyState[256];
+
+namespace {
+
+// The six keys stored by virtual key at fixed indexes.
+int FixedKeyIndex(int virtualKey)
+{
+    switch (virtualKey) {
+    case kVirtualKeyBackspace: return 0x0E;
+    case kVirtualKeyLeft: return 0xCB;
+    case kVirtualKeyUp: return 0xC8;
+    case kVirtualKeyRight: return 0xCD;
+    case kVirtualKeyDown: return 0xD0;
+    case kVirtualKeyDelete: return 0xD3;
+    default: return -1;
+    }
+}
+
+void TraceClientRectangle()
+{
+    int w = 0, h = 0;
+    VideoGetClientSize(&w, &h);
+    Trace("WINDOW RECT: [%d,%d,%d,%d]", 0, 0, w, h);
+}
+
+void Pause()
+{
+    Trace("appli is paused");
+    windowState.paused = 1;
+    if (windowState.onPause) windowState.onPause();
+    windowState.waitInterval = 10;
+    ClockPause();
+}
+
+void Resume()
+{
+    Trace("appli is unpaused");
+    windowState.paused = 0;
+    windowState.waitInterval = -1;
+    if (windowState.onResume) windowState.onResume();
+    ClockResume();
+}
+
+void RecreateDisplayKeepingDevice()
+{
+    ReleaseDisplay(false);
+    display.frameWidth = display.modeWidth;
+    display.frameHeight = display.modeHeight;
+    if (!CreateDisplay() || !CreateSurfaces()) {
+        ReleaseDisplay(true);
+        return;
+    }
+    ClearFrame();
+}
+
+void ToggleFullScreen()
+{
+    display.fullScreen = !display.fullScreen;
+    ReleaseDisplay(true);
+    display.frameWidth = display.modeWidth;
+    display.frameHeight = display.modeHeight;
+    if (CreateDisplay()) {
+        if (!CreateSurfaces()) ReleaseDisplay(true);
+    }
+    ClearFrame();
+}
+
+void KeyPressed(const VideoEvent& e)
+{
+    int fixed = FixedKeyIndex(e.virtualKey);
+    if (fixed >= 0) {
+        KeyState[fixed] = 1;
+    } else {
+        KeyState[0x1D] = 0;
+        KeyState[0x45] = 0;
+        int index = e.scanCode + windowState.scanPrefix;
+        if (index >= 0 && index < 256) KeyState[index] = 1;
+        windowState.scanPrefix = 0;
+    }
+    if (e.virtualKey == kVirtualKeyReturn && e.altDown) {
+        ToggleFullScreen();
+        return;
+    }
+    if (e.virtualKey == kVirtualKeyF1 || e.virtualKey == kVirtualKeyF2) {
+        int scale = e.virtualKey == kVirtualKeyF1 ? 1 : 2;
+        if (!display.fullScreen) VideoSetClientSize(display.modeWidth * scale, display.modeHeight * scale);
+        TraceClientRectangle();
+    } else if (e.virtualKey == kVirtualKeyF4) {
+        ToggleFullScreen();
+    }
+}
+
+void KeyReleased(const VideoEvent& e)
+{
+    int fixed = FixedKeyIndex(e.virtualKey);
+    if (fixed >= 0) {
+        KeyState[fixed] = 0;
+        return;
+    }
+    KeyState[0x1D] = 0;
+    KeyState[0x45] = 0;
+    if (e.scanCode == 0xE0) {
+        windowState.scanPrefix = 128;
+    } else {
+        int index = (e.scanCode & 0x7F) + windowState.scanPrefix;
+        if (index >= 0 && index < 256) KeyState[index] = 0;
+        windowState.scanPrefix = 0;
+    }
+}
+
+void Activated(bool active)
+{
+    windowState.active = active;
+    Trace(active ? "Appli is active" : "Appli is not active");
+    if (!windowState.paused || !active) return;
+    if (VideoRestoreFrontSurface()) {
+        Resume();
+        return;
+    }
+    Trace("***** cant restore FrontBuffer");
+    RecreateDisplayKeepingDevice();
+    if (windowState.paused) Resume();
+}
+
+} // namespace
+
+void HandleWindowEvent(const VideoEvent& e)
+{
+    switch (e.kind) {
+    case kVideoEventKeyDown: KeyPressed(e); break;
+    case kVideoEventKeyUp: KeyReleased(e); break;
+    case kVideoEventClose:
+        windowState.closeRequested = 1;
+        windowState.closeTime = GetTickCount32();
+        break;
+    case kVideoEventMinimized:
+        if (!windowState.paused) Pause();
+        TraceClientRectangle();
+        break;
+    case kVideoEventResized: TraceClientRectangle(); break;
+    case kVideoEventExposed: RepaintFrame(); break;
+    case kVideoEventActivated: Activated(true); break;
+    case kVideoEventDeactivated: Activated(false); break;
+    case kVideoEventSurfaceLost:
+        // A reset presentation target: make it again and show the whole frame once more.
+        if (VideoRestoreFrontSurface()) {
+            RepaintFrame();
+        } else {
+            Trace("***** cant restore FrontBuffer");
+            if (!windowState.paused) Pause();
+        }
+        break;
+    case kVideoEventQuit:
+    case kVideoEventNone: break;
+    }
+}
+
+void PumpMessages()
+{
+    VideoEvent e;
+    while (VideoPollEvent(&e)) HandleWindowEvent(e);
+    if (windowState.waitInterval != -1) {
+        windowState.pumpCounter += 1;
+        if (windowState.pumpCounter >= windowState.waitInterval) {
+            if (VideoWaitEvent(&e)) HandleWindowEvent(e);
+            windowState.pumpCounter = 0;
+        }
+    }
+    if (windowState.paused || (!windowState.active && display.fullScreen)) return;
+    if (VideoFrontSurfaceLost() && !VideoRestoreFrontSurface()) {
+        Trace("***** cant restore FrontBuffer");
+        Pause();
+    }
+}
+
+void ClearKeys() { std::memset(KeyState, 0, sizeof KeyState); }
+
+bool AnyKeyDown()
+{
+    PumpMessages();
+    for (uint8_t k : KeyState) {
+        if (k) return true;
+    }
+    return false;
+}
+
+bool KeyDown(int32_t code)
+{
+    PumpMessages();
+    if (code < 0 || code > 255) return false;
+    return KeyState[code] != 0;
+}
+
+bool CloseRequested()
+{
+    bool fresh = windowState.closeRequested && GetTickCount32() - windowState.closeTime < 1000u;
+    windowState.closeRequested = 0;
+    return fresh;
+}
+
+void SetPauseHooks(void (*onResume)(), void (*onPause)())
+{
+    windowState.onResume = onResume;
+    windowState.onPause = onPause;
+}
+
+int RunApplication(int wordCount, char** words, const VideoModeRules& rules, void (*demoMain)(int argc, char** argv))
+{
+    if (!VideoOpenWindow("Vela", rules)) {
+        ShowMessageBox("Can't create application", "Error!", kMessageBoxError);
+        return 1;
+    }
+    windowState.window = true;
+    display.frameWidth = display.modeWidth;
+    display.frameHeight = display.modeHeight;
+    if (!CreateDisplay() || !CreateSurfaces()) {
+        int32_t code = display.videoError;
+        ReleaseDisplay(true);
+        ShowMessageBox("Can't create application", VideoErrorText(code), kMessageBoxError);
+        VideoCloseWindow();
+        windowState.window = false;
+        return 1;
+    }
+    ClearFrame();
+    std::vector<char*> argv;
+    static char me[] = "Me";
+    argv.push_back(me);
+    for (int i = 0; i < wordCount; ++i) argv.push_back(words[i]);
+    argv.push_back(nullptr);
+    demoMain(static_cast<int>(argv.size()) - 1, argv.data());
+    windowState.window = false;
+    ReleaseDisplay(true);
+    VideoCloseWindow();
+    return 0;
+}

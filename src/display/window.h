@@ -1,0 +1,45 @@
+// The application window: the program's entry into the show, the handling of window events
+// (window sizes, full-screen toggle, pause and resume, repaint, close requests) and the key
+// table the show polls. Events are taken only inside the key queries.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/video.h"
+
+struct WindowState {
+    bool window = false;       // the application window exists
+    int32_t active = 1;
+    int32_t paused = 0;
+    int32_t waitInterval = -1; // -1: the pump never blocks; 10 while paused
+    int32_t pumpCounter = 0;
+    int32_t closeRequested = 0;
+    uint32_t closeTime = 0;
+    int32_t scanPrefix = 0;
+    void (*onResume)() = nullptr;
+    void (*onPause)() = nullptr;
+};
+
+extern WindowState windowState;
+// 1 while a key is down, by PC keyboard scan code (Escape = 1; arrows and Delete at code + 128).
+extern uint8_t KeyState[256];
+
+// Drains the waiting events and checks the surfaces; while paused every 10th call waits.
+void PumpMessages();
+void ClearKeys();
+// PumpMessages, then whether any key is down.
+bool AnyKeyDown();
+// PumpMessages, then whether the key with that scan code is down (false outside 0..255).
+bool KeyDown(int32_t code);
+// A close request less than 1000 ms old; the check consumes the request either way.
+bool CloseRequested();
+// The hooks run when the show resumes and when it pauses.
+void SetPauseHooks(void (*onResume)(), void (*onPause)());
+
+// What the window does with one event (exposed for tests that inject events).
+void HandleWindowEvent(const VideoEvent& event);
+
+// The program's entry: opens the window and the first 640 x 480 display, runs `demoMain` with
+// "Me" followed by `words`, then releases everything. Returns 0, or 1 when the window or the
+// first display cannot be made (after a message box).
+int RunApplication(int wordCount, char** words, const VideoModeRules& rules, void (*demoMain)(int argc, char** argv));

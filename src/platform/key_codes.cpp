@@ -1,0 +1,66 @@
+#include "platform/key_codes.h"
+
+#include <SDL.h>
+
+#include "platform/video.h"
+
+namespace {
+
+struct KeyRow {
+    SDL_Scancode sdl;
+    int scanCode;
+    int extended;
+    int virtualKey;
+};
+
+const KeyRow kKeys[] = {
+    {SDL_SCANCODE_ESCAPE, 0x01, 0, 0},
+    {SDL_SCANCODE_1, 0x02, 0, 0}, {SDL_SCANCODE_2, 0x03, 0, 0}, {SDL_SCANCODE_3, 0x04, 0, 0},
+    {SDL_SCANCODE_4, 0x05, 0, 0}, {SDL_SCANCODE_5, 0x06, 0, 0}, {SDL_SCANCODE_6, 0x07, 0, 0},
+    {SDL_SCANCODE_7, 0x08, 0, 0}, {SDL_SCANCODE_8, 0x09, 0, 0}, {SDL_SCANCODE_9, 0x0A, 0, 0},
+    {SDL_SCANCODE_0, 0x0B, 0, 0}, {SDL_SCANCODE_MINUS, 0x0C, 0, 0}, {SDL_SCANCODE_EQUALS, 0x0D, 0, 0},
+    {SDL_SCANCODE_BACKSPACE, 0x0E, 0, kVirtualKeyBackspace}, {SDL_SCANCODE_TAB, 0x0F, 0, 0},
+    {SDL_SCANCODE_Q, 0x10, 0, 0}, {SDL_SCANCODE_W, 0x11, 0, 0}, {SDL_SCANCODE_E, 0x12, 0, 0},
+    {SDL_SCANCODE_R, 0x13, 0, 0}, {SDL_SCANCODE_T, 0x14, 0, 0}, {SDL_SCANCODE_Y, 0x15, 0, 0},
+    {SDL_SCANCODE_U, 0x16, 0, 0}, {SDL_SCANCODE_I, 0x17, 0, 0}, {SDL_SCANCODE_O, 0x18, 0, 0},
+    {SDL_SCANCODE_P, 0x19, 0, 0}, {SDL_SCANCODE_LEFTBRACKET, 0x1A, 0, 0}, {SDL_SCANCODE_RIGHTBRACKET, 0x1B, 0, 0},
+    {SDL_SCANCODE_RETURN, 0x1C, 0, kVirtualKeyReturn}, {SDL_SCANCODE_LCTRL, 0x1D, 0, 0},
+    {SDL_SCANCODE_A, 0x1E, 0, 0}, {SDL_SCANCODE_S, 0x1F, 0, 0}, {SDL_SCANCODE_D, 0x20, 0, 0},
+    {SDL_SCANCODE_F, 0x21, 0, 0}, {SDL_SCANCODE_G, 0x22, 0, 0}, {SDL_SCANCODE_H, 0x23, 0, 0},
+    {SDL_SCANCODE_J, 0x24, 0, 0}, {SDL_SCANCODE_K, 0x25, 0, 0}, {SDL_SCANCODE_L, 0x26, 0, 0},
+    {SDL_SCANCODE_SEMICOLON, 0x27, 0, 0}, {SDL_SCANCODE_APOSTROPHE, 0x28, 0, 0}, {SDL_SCANCODE_GRAVE, 0x29, 0, 0},
+    {SDL_SCANCODE_LSHIFT, 0x2A, 0, 0}, {SDL_SCANCODE_BACKSLASH, 0x2B, 0, 0},
+    {SDL_SCANCODE_Z, 0x2C, 0, 0}, {SDL_SCANCODE_X, 0x2D, 0, 0}, {SDL_SCANCODE_C, 0x2E, 0, 0},
+    {SDL_SCANCODE_V, 0x2F, 0, 0}, {SDL_SCANCODE_B, 0x30, 0, 0}, {SDL_SCANCODE_N, 0x31, 0, 0},
+    {SDL_SCANCODE_M, 0x32, 0, 0}, {SDL_SCANCODE_COMMA, 0x33, 0, 0}, {SDL_SCANCODE_PERIOD, 0x34, 0, 0},
+    {SDL_SCANCODE_SLASH, 0x35, 0, 0}, {SDL_SCANCODE_RSHIFT, 0x36, 0, 0}, {SDL_SCANCODE_KP_MULTIPLY, 0x37, 0, 0},
+    {SDL_SCANCODE_LALT, 0x38, 0, 0}, {SDL_SCANCODE_SPACE, 0x39, 0, 0}, {SDL_SCANCODE_CAPSLOCK, 0x3A, 0, 0},
+    {SDL_SCANCODE_F1, 0x3B, 0, kVirtualKeyF1}, {SDL_SCANCODE_F2, 0x3C, 0, kVirtualKeyF2},
+    {SDL_SCANCODE_F3, 0x3D, 0, 0}, {SDL_SCANCODE_F4, 0x3E, 0, kVirtualKeyF4},
+    {SDL_SCANCODE_F5, 0x3F, 0, 0}, {SDL_SCANCODE_F6, 0x40, 0, 0}, {SDL_SCANCODE_F7, 0x41, 0, 0},
+    {SDL_SCANCODE_F8, 0x42, 0, 0}, {SDL_SCANCODE_F9, 0x43, 0, 0}, {SDL_SCANCODE_F10, 0x44, 0, 0},
+    {SDL_SCANCODE_NUMLOCKCLEAR, 0x45, 0, 0}, {SDL_SCANCODE_SCROLLLOCK, 0x46, 0, 0},
+    {SDL_SCANCODE_KP_7, 0x47, 0, 0}, {SDL_SCANCODE_KP_8, 0x48, 0, 0}, {SDL_SCANCODE_KP_9, 0x49, 0, 0},
+    {SDL_SCANCODE_KP_MINUS, 0x4A, 0, 0}, {SDL_SCANCODE_KP_4, 0x4B, 0, 0}, {SDL_SCANCODE_KP_5, 0x4C, 0, 0},
+    {SDL_SCANCODE_KP_6, 0x4D, 0, 0}, {SDL_SCANCODE_KP_PLUS, 0x4E, 0, 0}, {SDL_SCANCODE_KP_1, 0x4F, 0, 0},
+    {SDL_SCANCODE_KP_2, 0x50, 0, 0}, {SDL_SCANCODE_KP_3, 0x51, 0, 0}, {SDL_SCANCODE_KP_0, 0x52, 0, 0},
+    {SDL_SCANCODE_KP_PERIOD, 0x53, 0, 0}, {SDL_SCANCODE_NONUSBACKSLASH, 0x56, 0, 0},
+    {SDL_SCANCODE_F11, 0x57, 0, 0}, {SDL_SCANCODE_F12, 0x58, 0, 0},
+    {SDL_SCANCODE_KP_ENTER, 0x1C, 1, kVirtualKeyReturn}, {SDL_SCANCODE_RCTRL, 0x1D, 1, 0},
+    {SDL_SCANCODE_KP_DIVIDE, 0x35, 1, 0}, {SDL_SCANCODE_PRINTSCREEN, 0x37, 1, 0}, {SDL_SCANCODE_RALT, 0x38, 1, 0},
+    {SDL_SCANCODE_HOME, 0x47, 1, 0}, {SDL_SCANCODE_UP, 0x48, 1, kVirtualKeyUp}, {SDL_SCANCODE_PAGEUP, 0x49, 1, 0},
+    {SDL_SCANCODE_LEFT, 0x4B, 1, kVirtualKeyLeft}, {SDL_SCANCODE_RIGHT, 0x4D, 1, kVirtualKeyRight},
+    {SDL_SCANCODE_END, 0x4F, 1, 0}, {SDL_SCANCODE_DOWN, 0x50, 1, kVirtualKeyDown}, {SDL_SCANCODE_PAGEDOWN, 0x51, 1, 0},
+    {SDL_SCANCODE_INSERT, 0x52, 1, 0}, {SDL_SCANCODE_DELETE, 0x53, 1, kVirtualKeyDelete},
+    {SDL_SCANCODE_LGUI, 0x5B, 1, 0}, {SDL_SCANCODE_RGUI, 0x5C, 1, 0}, {SDL_SCANCODE_APPLICATION, 0x5D, 1, 0},
+};
+
+} // namespace
+
+PcKey TranslateKey(int sdlScancode)
+{
+    for (const KeyRow& row : kKeys) {
+        if (row.sdl == sdlScancode) return PcKey{row.scanCode, row.extended, row.virtualKey};
+    }
+    return PcKey{0, 0, 0};
+}
