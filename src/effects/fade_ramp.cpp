@@ -1,5 +1,6 @@
 #include "effects/fade_ramp.h"
 
+#include "effects/pixel_arithmetic.h"
 #include "sequencer/state/sequencer_state.h"
 
 uint16_t FadeRamp[768];
@@ -8,9 +9,8 @@ void BuildFadeRamp()
 {
     for (int i = 0; i < 768; ++i) FadeRamp[i] = 0;
     for (int i = 255; i <= 510; ++i) {
-        unsigned v = static_cast<unsigned>(i - 255);
-        FadeRamp[i] = sequencer.pixelDepth == 16 ? static_cast<uint16_t>((v >> 3) << 11 | (v >> 2) << 5 | (v >> 3))
-                                                 : static_cast<uint16_t>((v >> 3) << 10 | (v >> 3) << 5 | (v >> 3));
+        uint32_t v = static_cast<uint32_t>(i - 255);
+        FadeRamp[i] = PackColour(v, v, v, sequencer.pixelDepth);
     }
     for (int i = 511; i < 768; ++i) FadeRamp[i] = 0xFFFF;
 }

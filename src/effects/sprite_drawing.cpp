@@ -1,0 +1,160 @@
+#include "effects/sprite_drawing.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "effects/fade_palettes.h"
+#include "effects/pixel_arithmetic.h"
+#include "effects/pixel_lanes.h"
+
+namespace {
+
+enum class Blend { Copy, Add, FadeAdd, Fade };
+
+constexpr int32_t kMaxLevel = kFadePaletteCount - 1;
+
+// How one sprite pixel s meets its destination pixel d. For indexed sprites s already comes from
+// the palette that stands in for the call (the fade palette of the level for the fades).
+template <Blend B, bool Indexed, int Depth, class T> inline T Combine(T s, T d, T grey)
+{
+    if constexpr (B == Blend::Copy) {
+        return s;
+    } else if constexpr (B == Blend::Add) {
+        return SaturatingAddLanes<Depth>(s, d);
+    } else if constexpr (B == Blend::FadeAdd) {
+        if constexpr (Indexed) return SaturatingAddLanes<Depth>(s, d);
+        else return SaturatingAddLanes<Depth>(SaturatingSubLanes<Depth>(s, grey), d);
+    } else {
+        if constexpr (Indexed) return s;
+        else return SaturatingSubLanes<Depth>(s, grey);
+    }
+}
+
+// Draws the visible part of one opaque run: `count` pixels from the run's pixel bytes `src`.
+template <Blend B, bool Indexed, int Depth> struct RunDrawer {
+    const uint16_t* palette;
+    uint16_t grey;
+
+    void operator()(uint16_t* dst, const uint8_t* src, size_t count) const
+    {
+        if constexpr (B == Blend::Copy && !Indexed) {
+            std::memcpy(dst, src, count * sizeof(uint16_t));
+            return;
+        }
+        const PixelLanes greyLanes = SplatLanes(grey);
+        size_t i = 0;
+        for (; i + kLaneCount <= count; i += kLaneCount) {
+            PixelLanes s = Indexed ? GatherLanes(palette, src + i) : LoadLanes(src + 2 * i);
+            PixelLanes d = B == Blend::Copy || (B == Blend::Fade) ? PixelLanes{} : LoadLanes(dst + i);
+            StoreLanes(dst + i, Combine<B, Indexed, Depth>(s, d, greyLanes));
+        }
+        for (; i < count; ++i) {
+            uint16_t s;
+            if constexpr (Indexed) s = palette[src[i]];
+            else std::memcpy(&s, src + 2 * i, sizeof s);
+            dst[i] = Combine<B, Indexed, Depth, uint16_t>(s, dst[i], grey);
+        }
+    }
+};
+
+// The clipping walk shared by every drawer. The stream holds, for each sprite row, runs that
+// cover exactly `width` pixels: u16 tag (0 transparent, otherwise opaque), u16 count, then for an
+// opaque run its count pixels (bytes for indexed sprites, u16 colours otherwise), unaligned.
+template <class Draw>
+void WalkRuns(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, const Draw& draw)
+{
+    const int64_t top = y;
+    const int64_t width = sprite.width;
+    const int64_t endRow = std::min<int64_t>(top + sprite.height, target.height);
+    if (std::max<int64_t>(top, 0) >= endRow || width <= 0) return;
+    const size_t pixelBytes = sprite.indexed ? 1 : 2;
+    const uint8_t* p = sprite.data;
+    for (int64_t row = top; row < endRow; ++row) {
+        uint16_t* line = row >= 0 ? target.pixels + row * target.width : nullptr;
+        int64_t column = x;
+        for (int64_t covered = 0; covered < width;) {
+            uint16_t header[2];
+            std::memcpy(header, p, sizeof header);
+            p += sizeof header;
+            const uint16_t count = header[1];
+            if (count == 0) return; // never written by the sprite maker: the stream is damaged
+            covered += count;
+            if (header[0] == 0) {
+                column += count;
+                continue;
+            }
+            if (line) {
+                const int64_t from = std::max<int64_t>(column, 0);
+                const int64_t to = std::min<int64_t>(column + count, target.width);
+                if (from < to) draw(line + from, p + (from - column) * pixelBytes, static_cast<size_t>(to - from));
+            }
+            p += count * pixelBytes;
+            column += count;
+        }
+    }
+}
+
+using DrawFunction = void (*)(const Sprite&, DrawTarget, int32_t, int32_t, const uint16_t*, uint16_t);
+
+template <Blend B, bool Indexed, int Depth>
+void DrawWith(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, const uint16_t* palette,
+              uint16_t grey)
+{
+    WalkRuns(sprite, target, x, y, RunDrawer<B, Indexed, Depth>{palette, grey});
+}
+
+// [direct, indexed][5-5-5, 5-6-5] for one blend.
+template <Blend B> constexpr DrawFunction kDrawers[2][2] = {
+    {DrawWith<B, false, 15>, DrawWith<B, false, 16>},
+    {DrawWith<B, true, 15>, DrawWith<B, true, 16>},
+};
+
+bool CanDraw(const Sprite& sprite, DrawTarget target)
+{
+    return target.pixels && sprite.data && target.width == sprite.frameWidth &&
+           target.height == sprite.frameHeight && target.width > 0 && target.height > 0;
+}
+
+template <Blend B> void Draw(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, int32_t level)
+{
+    if (!CanDraw(sprite, target)) return;
+    const bool indexed = sprite.indexed != 0;
+    const bool fade = B == Blend::FadeAdd || B == Blend::Fade;
+    level = std::clamp(level, 0, kMaxLevel);
+    const uint16_t* palette = nullptr;
+    if (indexed) {
+        palette = fade ? FadePalette(sprite, level) : sprite.palette;
+        if (!palette) return;
+    }
+    const uint16_t grey = fade && !indexed ? FadeGrey(level, sprite.bitsPerPixel) : 0;
+    kDrawers<B>[indexed][sprite.bitsPerPixel == 16](sprite, target, x, y, palette, grey);
+}
+
+} // namespace
+
+uint16_t FadeGrey(int32_t level, int32_t depth)
+{
+    const uint32_t u = static_cast<uint32_t>(std::clamp(level, 0, kMaxLevel)) / 2;
+    if (depth == 16) return static_cast<uint16_t>((u >> 1) << 11 | u << 5 | (u >> 1));
+    return static_cast<uint16_t>((u >> 1) << 10 | (u >> 1) << 5 | (u >> 1));
+}
+
+void DrawSprite(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y)
+{
+    Draw<Blend::Copy>(sprite, target, x, y, 0);
+}
+
+void DrawSpriteAdd(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y)
+{
+    Draw<Blend::Add>(sprite, target, x, y, 0);
+}
+
+void DrawSpriteFadeAdd(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, int32_t level)
+{
+    Draw<Blend::FadeAdd>(sprite, target, x, y, level);
+}
+
+void DrawSpriteFade(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, int32_t level)
+{
+    Draw<Blend::Fade>(sprite, target, x, y, level);
+}

@@ -1,0 +1,12 @@
+// Plain full-view colour effects, in place on the view (sequencer.viewHeight rows of
+// sequencer.screenWidth pixels, layout of sequencer.pixelDepth). Components are limited to
+// 0..255; a null view is left alone.
+#pragma once
+
+#include <cstdint>
+
+// Every pixel becomes the colour (r, g, b).
+void FillView(uint16_t* view, int32_t r, int32_t g, int32_t b);
+
+// p = SaturatingAdd(colour (r, g, b), p).
+void TintView(uint16_t* view, int32_t r, int32_t g, int32_t b);
