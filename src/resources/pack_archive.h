@@ -17,3 +17,23 @@ int32_t ReadPackEntry(const char* name, void* destination, uint32_t offset, uint
 
 // Releases the directory; afterwards the archive has no entries.
 void ClosePack();
+
+// Ends the process for a damaged member: writes "funzip error: <text>" to the standard error
+// stream and exits with `exitCode` (1, 3 or 4).
+[[noreturn]] void FailPackMember(int32_t exitCode, const char* text);
+
+// The directory as read, for tools: the number of records, and one record (name upper-cased).
+struct PackEntryInfo {
+    const char* name;
+    uint32_t offset; // start of the member in the archive file
+    uint32_t size;   // uncompressed size
+};
+uint32_t PackEntryCount();
+bool PackEntryAt(uint32_t index, PackEntryInfo* entry);
+
+// The framing of record `index`'s member: false when it is neither zip nor gzip or unreadable.
+bool PackEntryKind(uint32_t index, bool* gzip, bool* deflated);
+
+// Decodes and verifies record `index`'s member without copying anything out. 0 when sound,
+// otherwise the exit code a read would end with, and its text in `message`.
+int32_t CheckPackEntry(uint32_t index, const char** message);
