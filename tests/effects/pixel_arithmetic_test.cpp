@@ -1,0 +1,87 @@
+#include "effects/pixel_arithmetic.h"
+
+#include <gtest/gtest.h>
+
+#include "effects/pixel_lanes.h"
+#include "effects_reference.h"
+
+namespace {
+
+struct Channels {
+    int r, g, b;
+};
+
+Channels Split(uint16_t p, int depth)
+{
+    if (depth == 16) return {p >> 11, (p >> 5) & 63, p & 31};
+    return {(p >> 10) & 31, (p >> 5) & 31, p & 31};
+}
+
+class PixelArithmetic : public ::testing::TestWithParam<int> {};
+
+TEST_P(PixelArithmetic, MatchesTheStatedStepsForScalarsAndLanes)
+{
+    const int depth = GetParam();
+    std::mt19937 rng(depth);
+    for (int i = 0; i < 200000; ++i) {
+        uint16_t a[8], b[8];
+        for (int k = 0; k < 8; ++k) a[k] = uint16_t(rng()), b[k] = uint16_t(rng());
+        PixelLanes sum = depth == 16 ? SaturatingAddLanes<16>(LoadLanes(a), LoadLanes(b))
+                                     : SaturatingAddLanes<15>(LoadLanes(a), LoadLanes(b));
+        PixelLanes diff = depth == 16 ? SaturatingSubLanes<16>(LoadLanes(a), LoadLanes(b))
+                                      : SaturatingSubLanes<15>(LoadLanes(a), LoadLanes(b));
+        for (int k = 0; k < 8; ++k) {
+            ASSERT_EQ(SaturatingAdd(a[k], b[k], depth), RefAdd(a[k], b[k], depth)) << a[k] << "+" << b[k];
+            ASSERT_EQ(SaturatingSub(a[k], b[k], depth), RefSub(a[k], b[k], depth)) << a[k] << "-" << b[k];
+            ASSERT_EQ(sum[k], RefAdd(a[k], b[k], depth));
+            ASSERT_EQ(diff[k], RefSub(a[k], b[k], depth));
+        }
+    }
+}
+
+TEST_P(PixelArithmetic, AddClampsEachChannelToWithinItsLowBit)
+{
+    const int depth = GetParam();
+    const Channels top = depth == 16 ? Channels{31, 63, 31} : Channels{31, 31, 31};
+    std::mt19937 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        uint16_t a = uint16_t(rng()), b = uint16_t(rng());
+        if (depth == 15) a &= 0x7FFF, b &= 0x7FFF;
+        Channels x = Split(a, depth), y = Split(b, depth), s = Split(SaturatingAdd(a, b, depth), depth);
+        EXPECT_LE(std::abs(s.r - std::min(x.r + y.r, top.r)), 1);
+        EXPECT_LE(std::abs(s.g - std::min(x.g + y.g, top.g)), 1);
+        EXPECT_LE(std::abs(s.b - std::min(x.b + y.b, top.b)), 1);
+    }
+}
+
+TEST_P(PixelArithmetic, WhiteAndBlackIdentities)
+{
+    const int depth = GetParam();
+    const uint16_t white = depth == 16 ? 0xFFFF : 0x7FFF;
+    const uint16_t lowBits = depth == 16 ? 0x0821 : 0x0421;
+    for (uint32_t p = 0; p < 0x10000; ++p) {
+        const uint16_t q = depth == 16 ? uint16_t(p) : uint16_t(p & 0x7FFF);
+        ASSERT_EQ(SaturatingAdd(white, q, depth) & white, white);
+        ASSERT_EQ(SaturatingAdd(0, q, depth), q);
+        ASSERT_EQ(SaturatingSub(q, white, depth), 0);
+        ASSERT_EQ(SaturatingSub(q, 0, depth), q & ~lowBits);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, PixelArithmetic, ::testing::Values(16, 15));
+
+TEST(PixelArithmetic, BorrowsCascadeIntoTheChannelAbove)
+{
+    // Full red minus full blue: the blue borrow runs through the empty green field, which is
+    // cleared, and takes one step off red.
+    EXPECT_EQ(SaturatingSub<16>(0xF800, 0x001F), 0xE000);
+    EXPECT_EQ(SaturatingSub<15>(0x7C00, 0x001F), 0x7000);
+    // Full green minus full blue: the borrow takes one halved step off green; red is untouched.
+    EXPECT_EQ(SaturatingSub<16>(0x07E0, 0x001F), 0x0780);
+    // A red overflow keeps the spare bit in the top bit of the x-5-5-5 result.
+    EXPECT_EQ(SaturatingAdd<15>(0x7C00, 0x7C00), 0xFC00);
+    // A green overflow lights the low bit of red in 5-6-5.
+    EXPECT_EQ(SaturatingAdd<16>(0x07E0, 0x07E0), 0x0FE0);
+}
+
+} // namespace
