@@ -1,2 +1,150 @@
+// vela: the show. Options of our own come first; every other word goes to the show.
 #include <cstdio>
-int main() { std::puts("vela " VELA_VERSION); return 0; }
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "display/window.h"
+#include "platform/headless.h"
+#include "platform/video.h"
+#include "sequencer/demo_main.h"
+#include "sequencer/launcher.h"
+#include "sequencer/music.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: vela [OPTIONS] [WORDS...]\n"
+    "\n"
+    "Plays the show from its pack archive.\n"
+    "\n"
+    "words:\n"
+    "  bN                 start at part N (1..4; 5 and above play no part)\n"
+    "  sN                 move part two's clock ahead by N hundredths of a second\n"
+    "\n"
+    "options:\n"
+    "  --window           play in a window (default)\n"
+    "  --fullscreen       play full screen (the desktop's resolution, the picture kept 4:3)\n"
+    "  --once             play the show once (default)\n"
+    "  --loop             play the show again and again until Escape\n"
+    "  --priority P       process priority: realtime, high (default), normal or low\n"
+    "  --no-launcher      start at once with the launcher's choices (window, once, high priority\n"
+    "                     unless the options above say otherwise)\n"
+    "  --no-sound         play the music silently; its sync marks still drive the show\n"
+    "  --pack PATH        the pack archive (default: VELA.PAK in the working folder, else beside\n"
+    "                     the program)\n"
+    "  --headless         no window and no display server: frames are drawn but not shown, and\n"
+    "                     a final message goes to standard error\n"
+    "  --depth 15|16      the display offers only that pixel layout: a 16-bit request comes\n"
+    "                     back as 15 with --depth 15, and the other way round\n"
+    "  --no-mode WxH      the display has no mode of that size (may be given up to 8 times),\n"
+    "                     to try the fallback from 320x240 to 320x200\n"
+    "  --help             this text\n"
+    "  --version          the program's version\n"
+    "\n"
+    "keys: Escape stops the show; F1 and F2 set the window to single or double size; F4 or\n"
+    "Alt+Enter switch between full screen and window.\n"
+    "environment: VELA_TRACE=1 prints the display layer's diagnostic lines.\n";
+
+int UsageError(const char* problem, const char* word)
+{
+    std::fprintf(stderr, "vela: %s '%s'\n\n%s", problem, word, kUsage);
+    return 2;
+}
+
+// VELA.PAK in the working folder, else beside the program.
+std::string DefaultPackPath(const char* argv0)
+{
+    if (std::filesystem::exists("VELA.PAK")) return "VELA.PAK";
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) self = argv0;
+    std::filesystem::path beside = self.parent_path() / "VELA.PAK";
+    if (std::filesystem::exists(beside)) return beside.string();
+    return "VELA.PAK";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<char*> words;
+    VideoModeRules rules;
+    std::string packPath;
+    bool headless = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (a[0] != '-') {
+            words.push_back(argv[i]);
+            continue;
+        }
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) return nullptr;
+            (void)name;
+            return argv[++i];
+        };
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (!std::strcmp(a, "--version")) {
+            std::printf("vela %s\n", VELA_VERSION);
+            return 0;
+        } else if (!std::strcmp(a, "--window")) {
+            launcherChoices.fullScreen = 0;
+        } else if (!std::strcmp(a, "--fullscreen")) {
+            launcherChoices.fullScreen = 1;
+        } else if (!std::strcmp(a, "--loop")) {
+            launcherChoices.loop = 1;
+        } else if (!std::strcmp(a, "--once")) {
+            launcherChoices.loop = 0;
+        } else if (!std::strcmp(a, "--no-launcher")) {
+            // The launcher's choices are taken as given; there is no dialog to show.
+        } else if (!std::strcmp(a, "--no-sound")) {
+            MusicForceNoSound(true);
+        } else if (!std::strcmp(a, "--headless")) {
+            headless = true;
+        } else if (!std::strcmp(a, "--priority")) {
+            const char* p = value(a);
+            if (!p) return UsageError("missing value for", a);
+            if (!std::strcmp(p, "realtime")) launcherChoices.priority = kPriorityRealtime;
+            else if (!std::strcmp(p, "high")) launcherChoices.priority = kPriorityHigh;
+            else if (!std::strcmp(p, "normal")) launcherChoices.priority = kPriorityNormal;
+            else if (!std::strcmp(p, "low")) launcherChoices.priority = kPriorityLow;
+            else return UsageError("unknown priority", p);
+        } else if (!std::strcmp(a, "--pack")) {
+            const char* p = value(a);
+            if (!p) return UsageError("missing value for", a);
+            packPath = p;
+        } else if (!std::strcmp(a, "--depth")) {
+            const char* p = value(a);
+            if (!p) return UsageError("missing value for", a);
+            if (!std::strcmp(p, "15")) rules.forcedLayout = 15;
+            else if (!std::strcmp(p, "16")) rules.forcedLayout = 16;
+            else return UsageError("depth must be 15 or 16, not", p);
+        } else if (!std::strcmp(a, "--no-mode")) {
+            const char* p = value(a);
+            int w = 0, h = 0;
+            char rest = 0;
+            if (!p) return UsageError("missing value for", a);
+            if (std::sscanf(p, "%dx%d%c", &w, &h, &rest) != 2 || w <= 0 || h <= 0) {
+                return UsageError("mode size must be WIDTHxHEIGHT, not", p);
+            }
+            if (rules.missingCount >= 8) return UsageError("too many modes removed at", p);
+            rules.missingWidth[rules.missingCount] = w;
+            rules.missingHeight[rules.missingCount] = h;
+            rules.missingCount += 1;
+        } else {
+            return UsageError("unknown option", a);
+        }
+    }
+    const char* env = std::getenv("VELA_HEADLESS");
+    if (env && !std::strcmp(env, "1")) headless = true;
+    SetHeadless(headless);
+    if (packPath.empty()) packPath = DefaultPackPath(argv[0]);
+    demoPackPath = packPath.c_str();
+    if (RunApplication(static_cast<int>(words.size()), words.data(), rules, DemoMain) != 0) return 1;
+    return DemoExitStatus();
+}

@@ -1,0 +1,12 @@
+// The process's scheduling priority, in the four classes the launcher offers.
+#pragma once
+
+enum ProcessPriority {
+    kPriorityRealtime,
+    kPriorityHigh,
+    kPriorityNormal,
+    kPriorityLow,
+};
+
+// Applies the class to the whole process (nice -20, -10, 0, 19); a refusal is ignored.
+void SetProcessPriority(ProcessPriority priority);

@@ -1,0 +1,270 @@
+#include "sequencer/demo_main.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "display/console.h"
+#include "display/display_device.h"
+#include "display/window.h"
+#include "effects/fade_ramp.h"
+#include "platform/headless.h"
+#include "platform/message_box.h"
+#include "platform/tick_source.h"
+#include "resources/memory_pool.h"
+#include "resources/pack_archive.h"
+#include "sequencer/frame_clock.h"
+#include "sequencer/launcher.h"
+#include "sequencer/music.h"
+#include "sequencer/parts.h"
+#include "sequencer/state/sequencer_state.h"
+
+const char* demoPackPath = "VELA.PAK";
+
+ShowOperations DefaultShowOperations()
+{
+    return ShowOperations{
+        {LoadPart1, LoadPart2, LoadPart3, LoadPart4},
+        {RunPart1, RunPart2, RunPart3, RunPart4},
+        {FreePart1, FreePart2, FreePart3, FreePart4},
+        PlayModuleFromPack,
+        MusicVolume,
+        MusicStop,
+    };
+}
+
+ShowOperations showOperations = DefaultShowOperations();
+
+namespace {
+
+int exitStatus = 0;
+
+void PrintBanner()
+{
+    char line[72];
+    line[0] = static_cast<char>(0xC9);
+    std::memset(line + 1, 0xCD, 68);
+    line[69] = static_cast<char>(0xBB);
+    line[70] = '\n';
+    line[71] = 0;
+    ConsolePrint("%s", line);
+    // 17 blanks, the title spaced out, 15 blanks, a 25-character maker-and-date text, 4 blanks.
+    ConsolePrint("%c%17s%s%15s%s%4s%c\n", 0xBA, "", "V e l a", "", "Vela demo makers (c) 2026", "", 0xBA);
+    line[0] = static_cast<char>(0xC8);
+    line[69] = static_cast<char>(0xBC);
+    ConsolePrint("%s", line);
+}
+
+// Steps 12-14: plays the calibration module silently until its third calibration mark and
+// derives the music speed from the first two. When no module plays, or the marks do not come
+// within the time limit, the speed is taken as nominal.
+void CalibrateMusicSpeed()
+{
+    ClockReset(0);
+    int32_t dots = 0;
+    showOperations.playModule("ZIK\\VELA2.XM");
+    showOperations.musicVolume(0);
+    bool complete = true;
+    while (syncCounters.calibrationCount.load() != 3) {
+        if (!MusicPlaying()) {
+            complete = false;
+            break;
+        }
+        int32_t now = ClockNow();
+        if (now > kCalibrationTimeLimit) {
+            complete = false;
+            ConsolePrint("\nno calibration marks: music speed taken as nominal\n");
+            break;
+        }
+        if (now / 100 > dots) {
+            dots += 1;
+            ConsolePrint(".");
+        }
+        SleepMilliseconds(1);
+    }
+    syncCounters.calibrationCount.store(0);
+    showOperations.musicStop();
+    float factor = 1.0f;
+    if (complete) {
+        int32_t span = syncCounters.calibrationTimes[1].load() - syncCounters.calibrationTimes[0].load();
+        if (span > 0) factor = 1106.0f / static_cast<float>(span);
+    }
+    speedFactor.store(factor);
+}
+
+void ResetModuleCounters()
+{
+    syncCounters.restartCount.store(0);
+    syncCounters.cueCount.store(0);
+}
+
+// One pass over the parts from startPart. False when the show must end (a load failed and
+// DemoExit has run already).
+bool PlayOnePass(bool* ended)
+{
+    const int32_t start = sequencer.startPart;
+    ShowOperations& op = showOperations;
+    *ended = false;
+
+    if (start <= 1 && op.loadPart[0]() != 0) {
+        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
+        return false;
+    }
+    ResetModuleCounters();
+    op.playModule("ZIK\\VELA1.XM");
+    op.musicVolume(64);
+    if (start <= 1) {
+        op.runPart[0]();
+        op.freePart[0]();
+    }
+    if (sequencer.abortRequested) {
+        op.musicStop();
+        *ended = true;
+        return true;
+    }
+
+    if (start <= 2 && op.loadPart[1]() != 0) {
+        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
+        return false;
+    }
+    op.musicStop();
+    ResetModuleCounters();
+    op.playModule("ZIK\\VELA2.XM");
+    if (start <= 2) {
+        op.runPart[1]();
+        op.freePart[1]();
+    }
+    if (sequencer.abortRequested) {
+        op.musicStop();
+        *ended = true;
+        return true;
+    }
+
+    if (start <= 3 && op.loadPart[2]() != 0) {
+        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
+        return false;
+    }
+    op.musicStop();
+    ResetModuleCounters();
+    op.playModule("ZIK\\VELA3.XM");
+    if (start <= 3) {
+        op.runPart[2]();
+        op.freePart[2]();
+    }
+    if (sequencer.abortRequested) {
+        op.musicStop();
+        *ended = true;
+        return true;
+    }
+
+    if (start <= 4) {
+        if (op.loadPart[3]() != 0) {
+            DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
+            return false;
+        }
+        op.runPart[3]();
+        op.freePart[3]();
+    }
+    op.musicStop();
+    return true;
+}
+
+// The four modes tried in order: 320x240 at 16 then 15 bits, then 320x200 likewise.
+bool ChooseVideoMode()
+{
+    struct Attempt {
+        int32_t height, viewTop, depth;
+    };
+    static const Attempt kAttempts[] = {{240, 30, 16}, {240, 30, 15}, {200, 10, 16}, {200, 10, 15}};
+    int32_t error = 0;
+    for (const Attempt& a : kAttempts) {
+        sequencer.screenWidth = 320;
+        sequencer.screenHeight = a.height;
+        sequencer.viewHeight = 180;
+        sequencer.viewTop = a.viewTop;
+        sequencer.pixelDepth = SetVideoMode(320, a.height, a.depth, 1, sequencer.fullScreen);
+        error = GetVideoError();
+        if (error == 0) return true;
+    }
+    DemoExit(0, "%s\ntry with univbe to help detecting 15 or 16 bpp video modes\n", VideoErrorText(error));
+    return false;
+}
+
+} // namespace
+
+void ReadRunWords(int argc, char** argv)
+{
+    sequencer.startPart = 1;
+    for (int i = 1; i < argc; ++i) {
+        int value;
+        if (std::sscanf(argv[i], "b%d", &value) == 1) sequencer.startPart = value;
+        if (std::sscanf(argv[i], "s%d", &value) == 1) sequencer.seekOffset = value;
+    }
+}
+
+int32_t CheckAbort()
+{
+    if (KeyDown(1) || CloseRequested()) sequencer.abortRequested = 1;
+    return sequencer.abortRequested;
+}
+
+int DemoExitStatus() { return exitStatus; }
+
+void DemoExit(int32_t restoreDisplay, const char* format, ...)
+{
+    ClosePack();
+    MusicClose();
+    if (restoreDisplay) SwitchToDesktopWindow();
+    FreeMemoryPool();
+    char message[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    if (message[0] == 0) return;
+    exitStatus = 1;
+    sequencer.abortRequested = 0;
+    if (!restoreDisplay || IsHeadless()) {
+        // No frame to print into, or nobody to read it: the message goes where it can be seen.
+        if (restoreDisplay) ConsolePrint("%s", message);
+        if (!restoreDisplay && !IsHeadless()) ShowMessageBox(message, "Vela", kMessageBoxError);
+        std::fprintf(stderr, "vela: %s%s", message, message[std::strlen(message) - 1] == '\n' ? "" : "\n");
+        return;
+    }
+    ConsolePrint("%s", message);
+    while (!AnyKeyDown()) {
+        if (CheckAbort()) break;
+        SleepMilliseconds(10);
+    }
+}
+
+void DemoMain(int argc, char** argv)
+{
+    ReadRunWords(argc, argv);
+    PrintBanner();
+    int32_t loop = 0;
+    if (RunLauncher(&sequencer.fullScreen, &loop) == 0) return;
+    if (MusicInit(MusicSync) != 0) return;
+    ConsolePrint("Initializing system...\n");
+    if (InitMemoryPool(11) != 0) return;
+    ClockInit(100);
+    ClearKeys();
+    OpenPack(demoPackPath);
+    sequencer.loopCount = loop ? -1 : 1;
+    if (!ChooseVideoMode()) return;
+    ConsolePrint("Initializing\n.");
+    BuildFadeRamp();
+
+    CalibrateMusicSpeed();
+
+    for (;;) {
+        bool ended = false;
+        if (!PlayOnePass(&ended)) return;
+        if (ended || sequencer.abortRequested) break;
+        // Passes that play no part would loop without ever looking at the keys: play one.
+        if (sequencer.startPart > 4) break;
+        sequencer.loopCount -= 1;
+        if (sequencer.loopCount == 0) break;
+    }
+    DemoExit(1, "%s", "");
+}

@@ -1,0 +1,37 @@
+// The show's spine: start-up, music calibration, the passes over the four parts, and the one
+// way out that releases everything and can leave a message on the console.
+#pragma once
+
+#include <cstdint>
+
+// The steps the show loop calls, as replaceable entries (tests record the order of calls).
+struct ShowOperations {
+    int32_t (*loadPart[4])();
+    void (*runPart[4])();
+    void (*freePart[4])();
+    void (*playModule)(const char* name);
+    int32_t (*musicVolume)(int32_t volume);
+    int32_t (*musicStop)();
+};
+
+extern ShowOperations showOperations;
+// The show's operations as they are by default.
+ShowOperations DefaultShowOperations();
+
+// Where the archive is read from ("VELA.PAK" in the working directory by default).
+extern const char* demoPackPath;
+
+// How long the calibration waits for its marks before taking the nominal speed, in clock units.
+constexpr int32_t kCalibrationTimeLimit = 3000;
+
+// argv[0] is not an argument; the words "b%d" and "s%d" set the first part and part two's
+// clock offset.
+void DemoMain(int argc, char** argv);
+// Reads the argument words into the sequencer state (the first start-up step).
+void ReadRunWords(int argc, char** argv);
+// Closes everything; with a non-empty message, shows it on the console and waits for a key.
+void DemoExit(int32_t restoreDisplay, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Pumps the window; Escape or a fresh close request sets the sticky abortRequested.
+int32_t CheckAbort();
+// 0 when the show ended normally or by Escape, 1 when it ended with a message.
+int DemoExitStatus();

@@ -1,0 +1,45 @@
+// Stand-in parts until their scripts exist: nothing to load, and a run step that shows the
+// part's number for 2 seconds of frame clock while answering Escape and the window keys.
+#include <cstdio>
+
+#include "display/console.h"
+#include "display/display_device.h"
+#include "platform/tick_source.h"
+#include "sequencer/demo_main.h"
+#include "sequencer/frame_clock.h"
+#include "sequencer/parts.h"
+#include "sequencer/state/sequencer_state.h"
+
+namespace {
+
+void ShowPartNumber(int part)
+{
+    ClockReset(0);
+    while (ClockNow() < 200) {
+        uint16_t* frame = static_cast<uint16_t*>(BeginDraw());
+        if (frame) {
+            uint16_t* view = ViewOfFrame(frame);
+            for (int i = 0; i < sequencer.viewHeight * sequencer.screenWidth; ++i) view[i] = 0;
+            ConsoleSetCursor(sequencer.screenWidth / 2 - 24, sequencer.viewTop + sequencer.viewHeight / 2 - 8);
+            ConsolePrint("Part %d", part);
+            EndDraw();
+        }
+        if (CheckAbort()) return;
+        SleepMilliseconds(10);
+    }
+}
+
+} // namespace
+
+int32_t LoadPart1() { return 0; }
+void RunPart1() { ShowPartNumber(1); }
+void FreePart1() {}
+int32_t LoadPart2() { return 0; }
+void RunPart2() { ShowPartNumber(2); }
+void FreePart2() {}
+int32_t LoadPart3() { return 0; }
+void RunPart3() { ShowPartNumber(3); }
+void FreePart3() {}
+int32_t LoadPart4() { return 0; }
+void RunPart4() { ShowPartNumber(4); }
+void FreePart4() {}

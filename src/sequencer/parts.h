@@ -1,0 +1,18 @@
+// The four parts of the show: each has a load step (0 on success, else errorMessage is set),
+// a run step and a release step.
+#pragma once
+
+#include <cstdint>
+
+int32_t LoadPart1();
+void RunPart1();
+void FreePart1();
+int32_t LoadPart2();
+void RunPart2();
+void FreePart2();
+int32_t LoadPart3();
+void RunPart3();
+void FreePart3();
+int32_t LoadPart4();
+void RunPart4();
+void FreePart4();
