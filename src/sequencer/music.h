@@ -24,7 +24,8 @@ using MusicSyncCallback = void (*)(uint32_t syncValue);
 
 // Starts the sound library. 0 = ready; non-zero = the show gives up silently.
 int32_t MusicInit(MusicSyncCallback syncCallback);
-// Loads and plays the module file looped, replacing the one playing.
+// Loads and plays the module file looped, replacing the one playing. 0 when it plays, 1 after
+// a failure (reported in the "MIDAS Error!" box, which closes the library).
 int32_t MusicPlay(const char* fileName);
 // Per-module volume 0..64.
 int32_t MusicVolume(int32_t volume);
@@ -37,6 +38,17 @@ void MusicForceNoSound(bool on);
 
 // What each sync mark does to the counters and the clock.
 void MusicSync(uint32_t syncValue);
+
+// Draws loading-animation frame `frame` (0..5) and presents it; called by mark 2 while
+// loadingActive is set, on the playback thread. Null (the default) draws nothing.
+using LoadingDrawFunction = void (*)(int32_t frame);
+void SetLoadingDraw(LoadingDrawFunction draw);
+
+// The calibration module's two marks lie this many clock units apart at nominal speed.
+constexpr float kCalibrationSpan = 1106.0f;
+// speedFactor for two calibration times: 1106 / (second - first) in single precision; 1.0 when
+// the second time is not after the first (a clock reset between them, or marks in one unit).
+float SpeedFactorFromCalibration(int32_t firstTime, int32_t secondTime);
 
 // Writes the named pack entry to a temporary file, plays it and removes the file.
 void PlayModuleFromPack(const char* name);
