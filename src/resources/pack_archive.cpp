@@ -27,6 +27,7 @@ struct PackArchive {
     uint32_t count = 0;
     char* block = nullptr;
     PackEntry* entries = nullptr;
+    bool damaged = false;
 };
 
 PackArchive archive;
@@ -53,6 +54,7 @@ void RejectDirectory(const char* problem)
     std::fprintf(stderr, "%s: damaged archive directory (%s); reading loose files instead\n",
                  archive.fileName.c_str(), problem);
     ReleaseDirectory();
+    archive.damaged = true;
 }
 
 bool ReadAt(FILE* file, uint64_t position, void* out, size_t n)
@@ -214,7 +216,12 @@ void ClosePack()
     ReleaseDirectory();
     archive.fileName.clear();
     archive.folder.clear();
+    archive.damaged = false;
 }
+
+bool PackDirectoryDamaged() { return archive.damaged; }
+
+void SetLooseFolder(const char* folder) { archive.folder = folder && *folder ? folder : "."; }
 
 uint32_t PackEntryCount() { return archive.count; }
 

@@ -37,3 +37,10 @@ bool PackEntryKind(uint32_t index, bool* gzip, bool* deflated);
 // Decodes and verifies record `index`'s member without copying anything out. 0 when sound,
 // otherwise the exit code a read would end with, and its text in `message`.
 int32_t CheckPackEntry(uint32_t index, const char** message);
+
+// True when the last OpenPack found the archive's trailer or directory damaged (and so left
+// only loose files).
+bool PackDirectoryDamaged();
+
+// Loose files resolve below `folder` from now on (until the next OpenPack or ClosePack).
+void SetLooseFolder(const char* folder);

@@ -1,10 +1,271 @@
-// velatool pak: not available yet in this build.
+// velatool pak: builds pack archives from files, lists their directories, extracts entries
+// through the show's own reader and verifies every member.
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
+#include "authoring/pack_writer.h"
+#include "resources/pack_archive.h"
 #include "velatool/commands.h"
 
-int RunPakCommand(int, char**)
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kUsage[] =
+    "usage: velatool pak create OUT.PAK [--method store|deflate|gzip] [--descriptor] NAME=FILE ... | --dir DIR\n"
+    "       velatool pak list PAK\n"
+    "       velatool pak extract PAK NAME [-o FILE] [--offset N] [--length N]\n"
+    "       velatool pak verify PAK\n"
+    "\n"
+    "create   writes each file as a member (deflated zip by default; --descriptor puts the sizes\n"
+    "         and CRC-32 after the data), then the directory and the trailer. With --dir, every\n"
+    "         file below DIR becomes an entry named by its relative path with backslashes.\n"
+    "list     one line per directory record: name, offset, size, member kind, method.\n"
+    "extract  copies an entry (or the range --offset/--length of it) to FILE or standard output;\n"
+    "         a name the archive lacks is read from the loose file beside it.\n"
+    "verify   decodes every member; prints each name with OK or what is wrong with it.\n";
+
+int Fail(const char* command, const std::string& message)
 {
-    std::fprintf(stderr, "velatool pak: not available in this build\n");
+    std::fprintf(stderr, "velatool pak %s: %s\n", command, message.c_str());
+    return 1;
+}
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "velatool pak: %s\n%s", message.c_str(), kUsage);
     return 2;
+}
+
+bool ParseNumber(const char* text, uint32_t* value)
+{
+    if (!text || !*text) return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long v = std::strtoull(text, &end, 0);
+    if (errno || *end || v > UINT32_MAX || text[0] == '-') return false;
+    *value = static_cast<uint32_t>(v);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        *error = path + ": cannot open: " + std::strerror(errno);
+        return false;
+    }
+    bytes->clear();
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->insert(bytes->end(), buffer, buffer + n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    if (!ok) *error = path + ": read error";
+    return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        *error = path + ": cannot create: " + std::strerror(errno);
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) *error = path + ": write error";
+    return ok;
+}
+
+int Create(int argc, char** argv)
+{
+    std::string out, dir;
+    PackMethod method = PackMethod::Deflate;
+    bool descriptor = false;
+    std::vector<std::pair<std::string, std::string>> inputs; // entry name, file
+    for (int i = 0; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--method" && i + 1 < argc) {
+            std::string m = argv[++i];
+            if (m == "store") method = PackMethod::Store;
+            else if (m == "deflate") method = PackMethod::Deflate;
+            else if (m == "gzip") method = PackMethod::Gzip;
+            else return UsageError("unknown method '" + m + "' (store, deflate or gzip)");
+        } else if (a == "--descriptor") {
+            descriptor = true;
+        } else if (a == "--dir" && i + 1 < argc) {
+            dir = argv[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option '" + a + "'");
+        } else if (out.empty()) {
+            out = a;
+        } else {
+            size_t eq = a.find('=');
+            if (eq == std::string::npos || eq == 0 || eq + 1 == a.size())
+                return UsageError("'" + a + "' is not NAME=FILE");
+            inputs.emplace_back(a.substr(0, eq), a.substr(eq + 1));
+        }
+    }
+    if (out.empty()) return UsageError("create needs the archive to write");
+    if (descriptor && method == PackMethod::Gzip) return UsageError("--descriptor applies to zip members only");
+    if (!dir.empty() && !inputs.empty()) return UsageError("give either NAME=FILE pairs or --dir, not both");
+    if (dir.empty() && inputs.empty()) return UsageError("create needs NAME=FILE pairs or --dir DIR");
+
+    if (!dir.empty()) {
+        std::error_code ec;
+        if (!fs::is_directory(dir, ec)) return Fail("create", dir + ": not a folder");
+        std::vector<std::pair<std::string, std::string>> found;
+        for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            if (!it->is_regular_file(ec)) continue;
+            std::string name = fs::relative(it->path(), dir, ec).generic_string();
+            std::replace(name.begin(), name.end(), '/', '\\');
+            found.emplace_back(name, it->path().string());
+        }
+        if (ec) return Fail("create", dir + ": " + ec.message());
+        std::sort(found.begin(), found.end());
+        inputs = found;
+    }
+
+    PackBuilder pack;
+    std::string error;
+    for (const auto& [name, file] : inputs) {
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(file, &bytes, &error)) return Fail("create", error);
+        if (bytes.size() > UINT32_MAX || pack.bytes.size() + bytes.size() > UINT32_MAX - 65536)
+            return Fail("create", file + ": the archive would pass 4 GiB");
+        AddPackEntry(&pack, name, bytes, method, descriptor);
+    }
+    std::vector<uint8_t> archive = FinishPack(pack);
+    if (archive.size() > UINT32_MAX) return Fail("create", "the archive would pass 4 GiB");
+    if (!WriteWholeFile(out, archive, &error)) return Fail("create", error);
+    return 0;
+}
+
+// Opens the archive for list and verify, which need a sound directory.
+bool OpenExisting(const char* command, const std::string& path, int* status)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        *status = Fail(command, path + ": cannot open: " + std::strerror(errno));
+        return false;
+    }
+    std::fclose(f);
+    OpenPack(path.c_str());
+    if (PackDirectoryDamaged()) {
+        *status = Fail(command, path + ": not a usable pack archive");
+        return false;
+    }
+    return true;
+}
+
+int List(int argc, char** argv)
+{
+    if (argc != 1) return UsageError("list takes one archive");
+    int status = 0;
+    if (!OpenExisting("list", argv[0], &status)) return status;
+    for (uint32_t i = 0; i < PackEntryCount(); ++i) {
+        PackEntryInfo e{};
+        PackEntryAt(i, &e);
+        bool gzip = false, deflated = false;
+        bool known = PackEntryKind(i, &gzip, &deflated);
+        std::printf("%s %u %u %s %s\n", e.name, e.offset, e.size, known ? (gzip ? "gzip" : "zip") : "unknown",
+                    known ? (deflated ? "deflated" : "stored") : "unknown");
+    }
+    ClosePack();
+    return 0;
+}
+
+int Verify(int argc, char** argv)
+{
+    if (argc != 1) return UsageError("verify takes one archive");
+    int status = 0;
+    if (!OpenExisting("verify", argv[0], &status)) return status;
+    int damaged = 0;
+    for (uint32_t i = 0; i < PackEntryCount(); ++i) {
+        PackEntryInfo e{};
+        PackEntryAt(i, &e);
+        const char* message = nullptr;
+        int32_t code = CheckPackEntry(i, &message);
+        if (code == 0) {
+            std::printf("%s: OK\n", e.name);
+        } else {
+            std::printf("%s: %s\n", e.name, message);
+            ++damaged;
+        }
+    }
+    ClosePack();
+    if (damaged) std::fprintf(stderr, "velatool pak verify: %d damaged member%s\n", damaged, damaged == 1 ? "" : "s");
+    return damaged ? 1 : 0;
+}
+
+int Extract(int argc, char** argv)
+{
+    std::string pak, name, out;
+    uint32_t offset = 0, length = 0;
+    bool haveLength = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "-o" && i + 1 < argc) {
+            out = argv[++i];
+        } else if (a == "--offset" && i + 1 < argc) {
+            if (!ParseNumber(argv[++i], &offset)) return UsageError("bad --offset '" + std::string(argv[i]) + "'");
+        } else if (a == "--length" && i + 1 < argc) {
+            if (!ParseNumber(argv[++i], &length)) return UsageError("bad --length '" + std::string(argv[i]) + "'");
+            haveLength = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option '" + a + "'");
+        } else if (pak.empty()) {
+            pak = a;
+        } else if (name.empty()) {
+            name = a;
+        } else {
+            return UsageError("extract takes one archive and one name");
+        }
+    }
+    if (name.empty()) return UsageError("extract needs an archive and a name");
+
+    OpenPack(pak.c_str());
+    const uint32_t size = PackEntrySize(name.c_str());
+    const uint32_t available = offset < size ? size - offset : 0;
+    if (!haveLength || length > available) length = available;
+    std::vector<uint8_t> bytes(length);
+    if (ReadPackEntry(name.c_str(), bytes.data(), offset, length) != 0) {
+        ClosePack();
+        return Fail("extract", name + ": not in " + pak + " and no loose file of that name");
+    }
+    ClosePack();
+    std::string error;
+    if (out.empty()) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
+            return Fail("extract", "cannot write to standard output");
+        return 0;
+    }
+    if (!WriteWholeFile(out, bytes, &error)) return Fail("extract", error);
+    return 0;
+}
+
+} // namespace
+
+int RunPakCommand(int argc, char** argv)
+{
+    if (argc < 2) return UsageError("a subcommand is needed");
+    std::string sub = argv[1];
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    if (sub == "create") return Create(argc - 2, argv + 2);
+    if (sub == "list") return List(argc - 2, argv + 2);
+    if (sub == "extract") return Extract(argc - 2, argv + 2);
+    if (sub == "verify") return Verify(argc - 2, argv + 2);
+    return UsageError("unknown subcommand '" + sub + "'");
 }
