@@ -1,1 +1,0 @@
-// The 3D engine arrives here.
