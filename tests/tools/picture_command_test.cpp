@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "authoring/bmp_writer.h"
+#include "authoring/pack_writer.h"
+#include "support/test_support.h"
+#include "velatool/commands.h"
+#include "velatool/png_io.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int Picture(std::initializer_list<std::string> words)
+{
+    std::vector<std::string> storage = {"picture"};
+    storage.insert(storage.end(), words);
+    std::vector<char*> argv;
+    for (std::string& w : storage) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    return RunPictureCommand(static_cast<int>(storage.size()), argv.data());
+}
+
+class PictureCommand : public ::testing::Test {
+protected:
+    fs::path dir;
+    std::string P(const char* name) const { return (dir / name).string(); }
+    void SetUp() override { dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name()); }
+};
+
+TEST_F(PictureCommand, InfoReportsTheHeaderFromFilesAndArchives)
+{
+    WriteFileBytes(dir / "pal.bmp", MakeBmp8(6, 3, std::vector<uint8_t>(18, 2), std::vector<uint8_t>(20 * 3, 50)));
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Picture({"info", P("pal.bmp")}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "width: 6\nheight: 3\nbits per pixel: 8\npalette entries: 20\npixel offset: 134\n");
+
+    PackBuilder pack;
+    AddPackEntry(&pack, "PICS\\T.BMP", MakeBmp24(5, 2, std::vector<uint8_t>(30, 9)), PackMethod::Gzip);
+    WriteFileBytes(dir / "V.PAK", FinishPack(pack));
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Picture({"info", "pics\\t.bmp", "--pack", P("V.PAK")}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "width: 5\nheight: 2\nbits per pixel: 24\npalette entries: 0\npixel offset: 54\n");
+}
+
+TEST_F(PictureCommand, ToPngDrawsTheSpriteOverBlack)
+{
+    // Red, black (transparent), a grey that 5-bit channels cannot hold exactly, and blue.
+    std::vector<uint8_t> rgb = {255, 0, 0, 0, 0, 0, 100, 101, 102, 0, 0, 255};
+    WriteFileBytes(dir / "c.bmp", MakeBmp24(2, 2, rgb));
+    for (int depth : {16, 15}) {
+        ASSERT_EQ(Picture({"topng", P("c.bmp"), P("c.png"), "--depth", std::to_string(depth)}), 0);
+        RgbImage image;
+        std::string error;
+        ASSERT_TRUE(ReadPng(P("c.png"), &image, &error)) << error;
+        ASSERT_EQ(image.width, 2);
+        ASSERT_EQ(image.height, 2);
+        std::vector<uint8_t> expected = {255, 0, 0, 0, 0, 0, 99, depth == 16 ? uint8_t(101) : uint8_t(99), 99, 0, 0, 255};
+        EXPECT_EQ(image.rgb, expected) << depth;
+    }
+
+    std::vector<uint8_t> palette = {0, 0, 0, 255, 255, 0, 0, 255, 255};
+    WriteFileBytes(dir / "i.bmp", MakeBmp8(3, 1, {2, 0, 1}, palette));
+    ASSERT_EQ(Picture({"topng", P("i.bmp"), P("i.png"), "--indexed"}), 0);
+    RgbImage image;
+    std::string error;
+    ASSERT_TRUE(ReadPng(P("i.png"), &image, &error)) << error;
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{0, 255, 255, 0, 0, 0, 255, 255, 0}));
+}
+
+TEST_F(PictureCommand, RefusalsFailWithAMessage)
+{
+    WriteFileBytes(dir / "c.bmp", MakeBmp24(2, 1, std::vector<uint8_t>(6, 80)));
+    WriteFileBytes(dir / "junk.bmp", {'B', 'M', 1, 2, 3});
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Picture({"topng", P("c.bmp"), P("c.png"), "--indexed"}), 1); // 24-bit cannot be indexed
+    EXPECT_EQ(Picture({"info", P("junk.bmp")}), 1);
+    EXPECT_EQ(Picture({"info", P("none.bmp")}), 1);
+    EXPECT_EQ(Picture({"topng", P("c.bmp"), P("c.png"), "--depth", "24"}), 2);
+    EXPECT_EQ(Picture({"topng", P("c.bmp"), (dir / "no" / "such" / "c.png").string()}), 1);
+    std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("junk.bmp: cannot load"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("indexed"), std::string::npos) << errors;
+    EXPECT_FALSE(fs::exists(dir / "c.png"));
+}
+
+} // namespace
