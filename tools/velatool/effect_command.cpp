@@ -1,10 +1,328 @@
-// velatool effect: not available yet in this build.
+// velatool effect: runs one 2D effect over a PNG view and writes the result as a PNG, for
+// artists designing masks and fades and for checks that drive the effects from outside.
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
 
+#include "effects/fade_palettes.h"
+#include "effects/fade_ramp.h"
+#include "effects/mask_transitions.h"
+#include "effects/sprite_drawing.h"
+#include "effects/view_fills.h"
+#include "resources/pack_archive.h"
+#include "resources/picture.h"
+#include "sequencer/state/sequencer_state.h"
 #include "velatool/commands.h"
+#include "velatool/png_io.h"
 
-int RunEffectCommand(int, char**)
+namespace {
+
+const char kUsage[] =
+    "usage: velatool effect OP --view VIEW.png --out OUT.png [--depth 15|16] [options]\n"
+    "\n"
+    "Runs OP over the view (a PNG of any size W x H, taken as H rows of W pixels, channels\n"
+    "truncated to the 5-6-5 (--depth 16, the default) or x-5-5-5 (--depth 15) layout) and\n"
+    "writes the result as a PNG with the channels expanded back to 8 bits.\n"
+    "\n"
+    "operations:\n"
+    "  mask-fade-add    --mask MASK.bmp --level L (0..512)       brighten towards white\n"
+    "  mask-fade-sub    --mask MASK.bmp --level L (0..512)       darken towards black\n"
+    "  mask-cross-fade  --mask MASK.bmp --second SECOND.png --level L (0..512)\n"
+    "  mask-reveal      --mask MASK.bmp --grey GREY.bmp --level L (0..512)\n"
+    "  fill             --rgb R,G,B                               every pixel one colour\n"
+    "  tint             --rgb R,G,B                               add a colour\n"
+    "  sprite           --sprite PIC.bmp --at X,Y [--indexed]\n"
+    "  sprite-add       --sprite PIC.bmp --at X,Y [--indexed]\n"
+    "  sprite-fade-add  --sprite PIC.bmp --at X,Y --level L (0..127) [--indexed]\n"
+    "  sprite-fade      --sprite PIC.bmp --at X,Y --level L (0..127) [--indexed]\n"
+    "\n"
+    "MASK.bmp and GREY.bmp are 8-bit BMPs whose pixel bytes, top row first, give one value per\n"
+    "view pixel; they need at least W x H pixels. SECOND.png must have the view's size.\n"
+    "A sprite is drawn into the view (its frame) with its top-left pixel at X,Y; black is\n"
+    "transparent. --indexed keeps an 8-bit picture's indices and fades it through its fade\n"
+    "palettes, coloured by --palettes START:MIDDLE:END (R,G,B each; default\n"
+    "255,255,255:127,127,127:0,0,0).\n";
+
+struct Options {
+    std::string op, view, out, mask, second, grey, sprite;
+    int depth = 16;
+    bool hasLevel = false, hasRgb = false, hasAt = false, indexed = false;
+    long level = 0;
+    int rgb[3] = {0, 0, 0};
+    long at[2] = {0, 0};
+    int palettes[3][3] = {{255, 255, 255}, {127, 127, 127}, {0, 0, 0}};
+};
+
+struct Failure {
+    std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
+
+long ParseNumber(const std::string& text, const std::string& what)
 {
-    std::fprintf(stderr, "velatool effect: not available in this build\n");
-    return 2;
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno == ERANGE || v < -1000000000L || v > 1000000000L)
+        Fail(what + ": '" + text + "' is not a number");
+    return v;
+}
+
+// "A,B,C" (count numbers) into out.
+std::vector<long> ParseList(const std::string& text, size_t count, const std::string& what)
+{
+    std::vector<long> values;
+    size_t start = 0;
+    while (true) {
+        size_t comma = text.find(',', start);
+        values.push_back(ParseNumber(text.substr(start, comma - start), what));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (values.size() != count) Fail(what + ": expected " + std::to_string(count) + " numbers, got '" + text + "'");
+    return values;
+}
+
+void ParseColour(const std::string& text, const std::string& what, int out[3])
+{
+    std::vector<long> v = ParseList(text, 3, what);
+    for (int i = 0; i < 3; ++i) {
+        if (v[i] < 0 || v[i] > 255) Fail(what + ": colour components are 0..255, got '" + text + "'");
+        out[i] = static_cast<int>(v[i]);
+    }
+}
+
+Options ParseOptions(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) Fail(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--view") o.view = value();
+        else if (a == "--out") o.out = value();
+        else if (a == "--mask") o.mask = value();
+        else if (a == "--second") o.second = value();
+        else if (a == "--grey") o.grey = value();
+        else if (a == "--sprite") o.sprite = value();
+        else if (a == "--indexed") o.indexed = true;
+        else if (a == "--depth") {
+            std::string d = value();
+            if (d != "15" && d != "16") Fail("--depth is 15 or 16, got '" + d + "'");
+            o.depth = d == "15" ? 15 : 16;
+        } else if (a == "--level") {
+            o.level = ParseNumber(value(), "--level");
+            o.hasLevel = true;
+        } else if (a == "--rgb") {
+            ParseColour(value(), "--rgb", o.rgb);
+            o.hasRgb = true;
+        } else if (a == "--at") {
+            std::vector<long> v = ParseList(value(), 2, "--at");
+            o.at[0] = v[0], o.at[1] = v[1];
+            o.hasAt = true;
+        } else if (a == "--palettes") {
+            std::string p = value();
+            size_t c1 = p.find(':'), c2 = c1 == std::string::npos ? c1 : p.find(':', c1 + 1);
+            if (c2 == std::string::npos || p.find(':', c2 + 1) != std::string::npos)
+                Fail("--palettes is START:MIDDLE:END, got '" + p + "'");
+            ParseColour(p.substr(0, c1), "--palettes", o.palettes[0]);
+            ParseColour(p.substr(c1 + 1, c2 - c1 - 1), "--palettes", o.palettes[1]);
+            ParseColour(p.substr(c2 + 1), "--palettes", o.palettes[2]);
+        } else if (!a.empty() && a[0] == '-') {
+            Fail("unknown option '" + a + "'");
+        } else if (o.op.empty()) {
+            o.op = a;
+        } else {
+            Fail("unexpected argument '" + a + "'");
+        }
+    }
+    return o;
+}
+
+void Require(bool present, const Options& o, const char* option)
+{
+    if (!present) Fail(o.op + " needs " + option);
+}
+
+void RequireLevel(const Options& o, long top)
+{
+    Require(o.hasLevel, o, "--level");
+    if (o.level < 0 || o.level > top)
+        Fail("--level for " + o.op + " is 0.." + std::to_string(top) + ", got " + std::to_string(o.level));
+}
+
+RgbImage ReadView(const std::string& path)
+{
+    RgbImage image;
+    std::string error;
+    if (!ReadPng(path, &image, &error)) Fail(error);
+    if (image.width <= 0 || image.height <= 0) Fail(path + ": empty picture");
+    return image;
+}
+
+// A BMP read with the show's own picture loader, as a loose file.
+struct LoadedPicture {
+    Picture picture{};
+    bool loaded = false;
+
+    explicit LoadedPicture(const std::string& path)
+    {
+        const std::filesystem::path p(path);
+        ClosePack();
+        SetLooseFolder(p.has_parent_path() ? p.parent_path().c_str() : ".");
+        loaded = LoadPicture(p.filename().c_str(), &picture) == 1;
+        if (!loaded) Fail(path + ": cannot load (missing, or not an uncompressed 8- or 24-bit BMP)");
+    }
+    ~LoadedPicture()
+    {
+        if (loaded) FreePicture(&picture);
+    }
+    LoadedPicture(const LoadedPicture&) = delete;
+    LoadedPicture& operator=(const LoadedPicture&) = delete;
+
+    int32_t Width() const { return PictureWidth(picture); }
+    int32_t Height() const { return PictureHeight(picture); }
+    int32_t Bits() const { return PictureBitsPerPixel(picture); }
+
+    // The pixel bytes of an 8-bit picture with at least `count` of them.
+    std::span<const uint8_t> Bytes(size_t count, const std::string& path, const char* role) const
+    {
+        if (Bits() != 8) Fail(path + ": a " + role + " must be an 8-bit BMP");
+        const size_t have = static_cast<size_t>(Width()) * static_cast<size_t>(Height());
+        if (have < count)
+            Fail(path + ": the " + role + " has " + std::to_string(have) + " pixels, fewer than the view's " +
+                 std::to_string(count));
+        return {picture.pixels, have};
+    }
+};
+
+struct MadeSprite {
+    Sprite sprite{};
+    bool made = false;
+    ~MadeSprite()
+    {
+        if (made) FreeSprite(&sprite);
+    }
+};
+
+void RunSprite(const Options& o, std::vector<uint16_t>& view, int width, int height)
+{
+    Require(!o.sprite.empty(), o, "--sprite");
+    Require(o.hasAt, o, "--at");
+    const bool fade = o.op == "sprite-fade-add" || o.op == "sprite-fade";
+    if (fade) RequireLevel(o, kFadePaletteCount - 1);
+    if (o.at[0] < INT32_MIN || o.at[0] > INT32_MAX || o.at[1] < INT32_MIN || o.at[1] > INT32_MAX)
+        Fail("--at is out of range");
+    LoadedPicture picture(o.sprite);
+    if (o.indexed && picture.Bits() != 8) Fail(o.sprite + ": --indexed needs an 8-bit BMP");
+    MadeSprite s;
+    s.made = MakeSprite(&picture.picture, &s.sprite, width, height, o.depth, o.indexed ? 1 : 0) == 1;
+    if (!s.made) Fail(o.sprite + ": cannot make a sprite of it (a picture with no pixels?)");
+    const int(&p)[3][3] = o.palettes;
+    if (o.indexed && !MakeFadePalettes(&picture.picture, &s.sprite, p[2][0], p[2][1], p[2][2], p[1][0], p[1][1],
+                                       p[1][2], p[0][0], p[0][1], p[0][2]))
+        Fail("out of memory for the fade palettes");
+    const DrawTarget target{view.data(), width, height};
+    const int32_t x = static_cast<int32_t>(o.at[0]), y = static_cast<int32_t>(o.at[1]);
+    const int32_t level = static_cast<int32_t>(o.level);
+    if (o.op == "sprite") DrawSprite(s.sprite, target, x, y);
+    else if (o.op == "sprite-add") DrawSpriteAdd(s.sprite, target, x, y);
+    else if (o.op == "sprite-fade-add") DrawSpriteFadeAdd(s.sprite, target, x, y, level);
+    else DrawSpriteFade(s.sprite, target, x, y, level);
+}
+
+void RunOperation(const Options& o, std::vector<uint16_t>& view, int width, int height)
+{
+    const size_t count = view.size();
+    const int32_t level = static_cast<int32_t>(o.level);
+    if (o.op.rfind("mask-", 0) == 0) {
+        Require(!o.mask.empty(), o, "--mask");
+        RequireLevel(o, 512);
+        LoadedPicture mask(o.mask);
+        std::span<const uint8_t> m = mask.Bytes(count, o.mask, "mask");
+        if (o.op == "mask-fade-add") {
+            MaskFadeAdd(view.data(), m, level);
+        } else if (o.op == "mask-fade-sub") {
+            MaskFadeSub(view.data(), m, level);
+        } else if (o.op == "mask-cross-fade") {
+            Require(!o.second.empty(), o, "--second");
+            RgbImage second = ReadView(o.second);
+            if (second.width != width || second.height != height)
+                Fail(o.second + ": the second picture must be " + std::to_string(width) + "x" + std::to_string(height));
+            MaskCrossFade(view.data(), m, PackPixels(second, o.depth), level);
+        } else {
+            Require(!o.grey.empty(), o, "--grey");
+            LoadedPicture grey(o.grey);
+            MaskReveal(view.data(), m, grey.Bytes(count, o.grey, "grey picture"), level);
+        }
+    } else if (o.op == "fill" || o.op == "tint") {
+        Require(o.hasRgb, o, "--rgb");
+        if (o.op == "fill") FillView(view.data(), o.rgb[0], o.rgb[1], o.rgb[2]);
+        else TintView(view.data(), o.rgb[0], o.rgb[1], o.rgb[2]);
+    } else {
+        RunSprite(o, view, width, height);
+    }
+}
+
+bool KnownOperation(const std::string& op)
+{
+    for (const char* known : {"mask-fade-add", "mask-fade-sub", "mask-cross-fade", "mask-reveal", "fill", "tint",
+                              "sprite", "sprite-add", "sprite-fade-add", "sprite-fade"})
+        if (op == known) return true;
+    return false;
+}
+
+int Run(int argc, char** argv)
+{
+    const Options o = ParseOptions(argc, argv);
+    if (o.op.empty()) Fail("an operation is needed");
+    if (!KnownOperation(o.op)) Fail("unknown operation '" + o.op + "'");
+    if (o.view.empty()) Fail("--view is needed");
+    if (o.out.empty()) Fail("--out is needed");
+    const RgbImage input = ReadView(o.view);
+    std::vector<uint16_t> view = PackPixels(input, o.depth);
+
+    const SequencerState saved = sequencer;
+    sequencer.screenWidth = input.width;
+    sequencer.viewHeight = input.height;
+    sequencer.pixelDepth = o.depth;
+    BuildFadeRamp();
+    try {
+        RunOperation(o, view, input.width, input.height);
+    } catch (...) {
+        sequencer = saved;
+        throw;
+    }
+    sequencer = saved;
+
+    std::string error;
+    if (!WritePng(o.out, UnpackPixels(view.data(), input.width, input.height, o.depth), &error)) Fail(error);
+    return 0;
+}
+
+} // namespace
+
+int RunEffectCommand(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    try {
+        return Run(argc, argv);
+    } catch (const Failure& f) {
+        ClosePack();
+        std::fprintf(stderr, "velatool effect: %s\n", f.message.c_str());
+        return 1;
+    }
 }
