@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The programs' command lines: help, version, unknown options, the empty headless show.
+set -euo pipefail
+vela=$1
+velatool=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export SDL_AUDIODRIVER=dummy
+
+help=$("$vela" --help)
+for option in --window --fullscreen --once --loop --priority --no-launcher --no-sound --pack --headless \
+              --depth --no-mode --help --version bN sN; do
+  grep -q -- "$option" <<<"$help" || { echo "vela --help does not document $option"; exit 1; }
+done
+"$vela" --version | grep -q '^vela [0-9]'
+
+status=0
+"$vela" --no-such-option >/dev/null 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] || { echo "unknown option gave status $status"; exit 1; }
+grep -q "unknown option '--no-such-option'" "$work/err"
+grep -q '^usage: vela' "$work/err"
+
+"$vela" --headless --no-launcher b5
+
+status=0
+"$vela" --headless --no-launcher --no-mode 320x240 --no-mode 320x200 2>"$work/err" || status=$?
+[ "$status" -ne 0 ] || { echo "a show without a video mode reported success"; exit 1; }
+grep -q 'try with univbe' "$work/err"
+
+"$velatool" --help | grep -q '^usage: velatool'
+"$velatool" --version | grep -q '^velatool [0-9]'
+status=0
+"$velatool" frobnicate 2>/dev/null || status=$?
+[ "$status" -eq 2 ]
+echo "command lines: ok"
