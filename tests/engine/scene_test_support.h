@@ -1,0 +1,76 @@
+// Scene tests: a scratch folder served as loose files, a reserved pool, and small scenes
+// built with the scene writer.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "authoring/scene_writer.h"
+#include "engine/engine_state.h"
+#include "engine/scene_files.h"
+#include "resources/memory_pool.h"
+#include "resources/pack_archive.h"
+#include "support/test_support.h"
+
+class SceneFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(InitMemoryPool(48), 0);
+        dir_ = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        SetLooseFolder(dir_.c_str());
+    }
+    void TearDown() override
+    {
+        EngineRelease();
+        FreeScene(&scene);
+        ClosePack();
+        FreeMemoryPool();
+    }
+    // Writes `bytes` as the loose file `relative` (forward slashes) below the scratch folder.
+    void Put(const std::string& relative, const std::vector<uint8_t>& bytes)
+    {
+        const std::filesystem::path path = dir_ / relative;
+        std::filesystem::create_directories(path.parent_path());
+        WriteFileBytes(path, bytes);
+    }
+    int32_t Load(const std::vector<uint8_t>& bytes, const char* name = "SCENE.FSF")
+    {
+        std::string relative = name;
+        for (char& c : relative) {
+            if (c == '\\') c = '/';
+        }
+        Put(relative, bytes);
+        return LoadScene(&scene, name);
+    }
+
+    Scene scene{};
+    std::filesystem::path dir_;
+};
+
+// A unit square of two triangles in the x-z plane, facing -y, with mapping coordinates.
+inline FsfObject SquareObject(const std::string& name, int32_t number, int32_t mode)
+{
+    FsfObject o;
+    o.name = name;
+    o.number = number;
+    o.renderMode = mode;
+    o.vertices = std::vector<Vec3>{{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}};
+    o.mapping = std::vector<std::array<float, 2>>{{0, 0}, {256, 0}, {256, 256}, {0, 256}};
+    o.faces = std::vector<FsfFace>{{0, 0, 1, 2}, {0, 0, 2, 3}};
+    o.boundCentre = Vec3{0.5f, 0, 0.5f};
+    o.boundRadius = 0.8f;
+    return o;
+}
+
+inline FsfMaterial PlainMaterial(const std::string& name)
+{
+    FsfMaterial m;
+    m.name = name;
+    m.ambient = FsfColour{10, 20, 30};
+    m.diffuse = FsfColour{100, 110, 120};
+    m.specular = FsfColour{250, 250, 250};
+    return m;
+}
