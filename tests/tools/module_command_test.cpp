@@ -1,0 +1,183 @@
+// velatool module: info, syncs and render on modules written by the XM writer, from files and
+// from archives; and the writer's modules in an independent player.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "authoring/pack_writer.h"
+#include "authoring/xm_writer.h"
+#include "platform/xm_test_modules.h"
+#include "support/test_support.h"
+#include "velatool/commands.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int Module(std::initializer_list<std::string> words)
+{
+    std::vector<std::string> storage = {"module"};
+    storage.insert(storage.end(), words);
+    std::vector<char*> argv;
+    for (std::string& w : storage) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    return RunModuleCommand(static_cast<int>(storage.size()), argv.data());
+}
+
+// Three orders (patterns 0, 1, 0) of 16 rows at 125 BPM, speed 6: 120 ms a row.
+XmModule SongWithMarks()
+{
+    XmModule m = MakeTestModule(2, 16, 4);
+    m.title = "marks";
+    m.orders = {0, 1, 0};
+    PutMark(m, 0, 0, 0, 255);
+    PutNote(m, 0, 0, 1);
+    PutMark(m, 1, 4, 3, 1);
+    PutMark(m, 1, 10, 2, 3);
+    return m;
+}
+
+uint32_t Read32(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+class ModuleCommand : public ::testing::Test {
+protected:
+    fs::path dir;
+    std::string P(const char* name) const { return (dir / name).string(); }
+    void SetUp() override
+    {
+        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        WriteFileBytes(dir / "SONG.XM", WriteXm(SongWithMarks()));
+    }
+};
+
+} // namespace
+
+TEST_F(ModuleCommand, InfoAndSyncsDescribeOnePass)
+{
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Module({"info", P("SONG.XM")}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "title: marks\nchannels: 4\npatterns: 2\ninstruments: 1\norders: 3\nduration: 5.760 s\nsync marks: 3\n");
+
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Module({"syncs", P("SONG.XM")}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "0.000 0 0 0 255\n"
+              "2400.000 1 1 4 1\n"
+              "3120.000 1 1 10 3\n"
+              "3840.000 2 0 0 255\n");
+
+    // The same from an archive, deflated.
+    PackBuilder pack;
+    AddPackEntry(&pack, "ZIK\\SONG.XM", WriteXm(SongWithMarks()), PackMethod::Deflate);
+    WriteFileBytes(dir / "TEST.PAK", FinishPack(pack));
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Module({"syncs", "zik\\song.xm", "--pack", P("TEST.PAK")}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout().substr(0, 16), "0.000 0 0 0 255\n");
+}
+
+TEST_F(ModuleCommand, RenderWritesTheWavAndPrintsEachMark)
+{
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Module({"render", P("SONG.XM"), "--out", P("song.wav"), "--seconds", "3", "--rate", "48000"}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "sync 255 at 0\nsync 1 at 115200\n");
+    std::vector<uint8_t> wav = ReadFileBytes(dir / "song.wav");
+    ASSERT_EQ(wav.size(), 44u + 3 * 48000 * 4);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(Read32(wav, 24), 48000u);
+    EXPECT_EQ(Read32(wav, 40), 3u * 48000 * 4);
+    bool sound = false;
+    for (size_t i = 44; i < wav.size(); ++i) sound |= wav[i] != 0;
+    EXPECT_TRUE(sound);
+
+    // One pass by default, looped past its end with --seconds; silent at volume 0.
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Module({"render", P("SONG.XM"), "--out", P("pass.wav"), "--volume", "0"}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "sync 255 at 0\nsync 1 at 105840\nsync 3 at 137592\nsync 255 at 169344\n");
+    wav = ReadFileBytes(dir / "pass.wav");
+    EXPECT_NEAR(static_cast<double>(wav.size() - 44) / 4, 5.76 * 44100, 4096);
+    for (size_t i = 44; i < wav.size(); ++i) ASSERT_EQ(wav[i], 0);
+}
+
+TEST_F(ModuleCommand, BadInputGivesAClearErrorAndAFailingStatus)
+{
+    EXPECT_EQ(Module({"--help"}), 0);
+    EXPECT_EQ(Module({}), 2);
+    EXPECT_EQ(Module({"play", P("SONG.XM")}), 2);
+    EXPECT_EQ(Module({"render", P("SONG.XM")}), 2);
+    EXPECT_EQ(Module({"render", P("SONG.XM"), "--out", P("x.wav"), "--rate", "22050"}), 2);
+    EXPECT_EQ(Module({"render", P("SONG.XM"), "--out", P("x.wav"), "--volume", "65"}), 2);
+    EXPECT_EQ(Module({"render", P("SONG.XM"), "--out", P("x.wav"), "--seconds", "-1"}), 2);
+    EXPECT_EQ(Module({"info", P("SONG.XM"), "--bogus"}), 2);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"info", P("MISSING.XM")}), 1);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("MISSING.XM"), std::string::npos);
+    WriteFileBytes(dir / "NOTXM.XM", std::vector<uint8_t>(300, 7));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"syncs", P("NOTXM.XM")}), 1);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Not an XM module"), std::string::npos);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"info", "ZIK\\NONE.XM", "--pack", P("NOPE.PAK")}), 1);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("NONE.XM"), std::string::npos);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"render", P("SONG.XM"), "--out", P("no/such/dir/x.wav")}), 1);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("x.wav"), std::string::npos);
+}
+
+TEST(ModuleWriter, ModulesPlayInAnIndependentPlayer)
+{
+    // 8- and 16-bit samples, forward and ping-pong loops, volume and panning envelopes.
+    XmModule m = MakeTestModule(2, 32, 4);
+    XmInstrument eight;
+    eight.name = "eight";
+    XmSample s8 = MakeSquareSample(1000, 50, 90, false);
+    s8.loopType = kXmPingPongLoop;
+    s8.loopStart = 100;
+    s8.loopLength = 500;
+    eight.samples.push_back(s8);
+    eight.volumeEnvelope.on = true;
+    eight.volumeEnvelope.sustainOn = true;
+    eight.volumeEnvelope.sustainPoint = 1;
+    eight.volumeEnvelope.points = {0, 64, 10, 40, 40, 0};
+    eight.panningEnvelope.on = true;
+    eight.panningEnvelope.points = {0, 0, 20, 64};
+    eight.fadeout = 512;
+    m.instruments.push_back(eight);
+    for (int row = 0; row < 32; row += 4) {
+        PutNote(m, 0, row, 0, static_cast<uint8_t>(40 + row / 4));
+        m.patterns[1].At(row, 2) = XmCell{static_cast<uint8_t>(50 + row / 4), 2, 0x30, 0, 0};
+    }
+    PutMark(m, 0, 8, 3, 1);
+    const fs::path dir = ScratchDir("module-writer-xmp");
+    WriteFileBytes(dir / "WRITER.XM", WriteXm(m));
+
+    // libopenmpt, through the show's own library.
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Module({"info", (dir / "WRITER.XM").string()}), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStdout().find("instruments: 2\n"), std::string::npos);
+
+    if (std::system("command -v xmp >/dev/null 2>&1") != 0) GTEST_SKIP() << "xmp is not installed";
+    const std::string command = "xmp --norc -q -d wav -o '" + (dir / "xmp.wav").string() + "' '" +
+                                (dir / "WRITER.XM").string() + "' >'" + (dir / "xmp.log").string() + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::vector<uint8_t> log = ReadFileBytes(dir / "xmp.log");
+    EXPECT_EQ(std::string(log.begin(), log.end()).find("nrecognized"), std::string::npos);
+    std::vector<uint8_t> wav = ReadFileBytes(dir / "xmp.wav");
+    ASSERT_GT(wav.size(), 44u + 44100u * 4);
+    size_t loud = 0;
+    for (size_t i = 44; i + 1 < wav.size(); i += 2) {
+        const int16_t v = static_cast<int16_t>(wav[i] | wav[i + 1] << 8);
+        if (v > 1000 || v < -1000) ++loud;
+    }
+    EXPECT_GT(loud, 10000u);
+}
