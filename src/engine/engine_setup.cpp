@@ -34,7 +34,8 @@ void BuildGlowTable(uint8_t* glow)
 
 void BuildAngleRamp()
 {
-    const float scale = 255.0f * 65536.0f / static_cast<float>(M_PI);
+    // Worked in double and rounded once: level 127.5 at a right angle comes out exact.
+    const double scale = 255.0 * 65536.0 / M_PI;
     for (int32_t k = -2048; k <= 2048; ++k) {
         int32_t entry;
         if (k < -1024) {
@@ -42,7 +43,7 @@ void BuildAngleRamp()
         } else if (k > 1024) {
             entry = 327680;
         } else {
-            const float level = std::acos(static_cast<float>(k) / 1024.0f) * scale;
+            const double level = std::acos(static_cast<double>(k) / 1024.0) * scale;
             entry = static_cast<int32_t>(std::lround(level));
             if (entry < 327680) entry = 327680;
             if (entry > 15073280) entry = 15073280;
