@@ -203,7 +203,8 @@ int32_t ReadPackEntry(const char* name, void* destination, uint32_t offset, uint
         return 0;
     }
     std::string path = ResolveLooseFile(LooseFolder(), name);
-    if (path.empty()) return 1;
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 1;
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return 1;
     if (length && fseeko(file, offset, SEEK_SET) == 0) std::fread(destination, 1, length, file);

@@ -134,6 +134,7 @@ TEST_F(PackArchiveTest, NamesMissingFromTheArchiveComeFromLooseFilesBesideIt)
     EXPECT_EQ(PackEntrySize("LOADING\\NONE.BMP"), 0u);
     EXPECT_EQ(ReadPackEntry("LOADING\\NONE.BMP", part, 0, 1), 1);
     EXPECT_EQ(PackEntrySize("LOADING"), 0u); // a folder is not a file
+    EXPECT_EQ(ReadPackEntry("LOADING", part, 0, 1), 1);
 }
 
 TEST_F(PackArchiveTest, LooseNamesNeverLeaveTheFolder)
