@@ -366,8 +366,8 @@ const char* SoundErrorMessage(int32_t error)
 
 bool RenderAndFireMarks(int16_t* out, uint32_t frames)
 {
-    thread_local std::vector<SoundSyncEvent> events;
-    events.clear();
+    // Local, so that a callback rendering again cannot disturb the list being fired.
+    std::vector<SoundSyncEvent> events;
     SoundPlayHandle handle;
     {
         std::lock_guard<std::mutex> lock(soundLibrary.stateMutex);
