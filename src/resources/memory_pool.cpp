@@ -182,6 +182,8 @@ size_t PoolBytesInUse() { return pool.bytesInUse; }
 
 size_t PoolHighWater() { return pool.highWater; }
 
+void ResetPoolHighWater() { pool.highWater = pool.bytesInUse; }
+
 // Rows of the table, for tests and tools that inspect the pool's layout.
 uint32_t PoolRowCount() { return pool.enabled ? pool.rowCount : 0; }
 

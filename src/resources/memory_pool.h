@@ -20,6 +20,8 @@ void FreeMemoryPool();
 // Bytes handed out now, and the most ever handed out since the pool was reserved.
 size_t PoolBytesInUse();
 size_t PoolHighWater();
+// Starts a fresh high-water mark at the bytes in use now (for a measure per part).
+void ResetPoolHighWater();
 
 // The pool's block table, for tests and tools: the number of rows (0 without a pool) and one
 // row's start, length and state; false when the index is past the last row.

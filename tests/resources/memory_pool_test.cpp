@@ -105,6 +105,10 @@ TEST_F(MemoryPool, FreeingNeighboursInAnyOrderMergesThemBack)
     }
     EXPECT_EQ(PoolBytesInUse(), 0u);
     EXPECT_EQ(PoolHighWater(), 900u);
+    void* kept = PoolAlloc(100, 4);
+    ResetPoolHighWater();
+    EXPECT_EQ(PoolHighWater(), 100u);
+    PoolFree(kept);
 }
 
 TEST_F(MemoryPool, UnknownPointersAndImpossibleRequestsChangeNothing)
