@@ -8,3 +8,7 @@ extern uint16_t FadeRamp[768];
 
 // Rebuilds FadeRamp for the current pixel depth.
 void BuildFadeRamp();
+
+// True when FadeRamp holds exactly what BuildFadeRamp makes for `depth` (16, or 15 for any
+// other value), so that its entries may be computed instead of looked up.
+bool FadeRampIsBuiltFor(int32_t depth);

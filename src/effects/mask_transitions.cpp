@@ -7,113 +7,148 @@
 #include "effects/pixel_lanes.h"
 #include "effects/view_geometry.h"
 
+#pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
+
 namespace {
 
 constexpr int32_t kMaxLevel = 512;
 
-enum class MaskFade { Add, Sub, Cross };
+enum class MaskOp { FadeAdd, FadeSub, CrossFade, Reveal };
 
-// g for every mask value at one level: entry m is FadeRamp[255 + level - m].
-struct GreyByMask {
-    uint16_t g[256];
+// What one call needs. `table` holds, for each mask value m, FadeRamp[255 + level - m] (fades)
+// or level - m limited to 0..255 (reveal); `computed` says that FadeRamp is the standard ramp,
+// so that its entries may be computed in the lanes instead of looked up.
+struct MaskCall {
+    uint16_t* view;
+    const uint8_t* mask;
+    const uint16_t* second;
+    const uint8_t* grey;
+    size_t count;
+    int32_t level;
+    bool computed;
+    uint16_t table[256];
 };
 
-GreyByMask GreysForLevel(int32_t level)
+// The grey of v (0..255) in each lane.
+template <int Depth, class T> [[gnu::always_inline]] inline T GreyLanes(const T& v)
 {
-    GreyByMask t;
-    for (int m = 0; m < 256; ++m) t.g[m] = FadeRamp[255 + level - m];
-    return t;
+    const T v5 = v >> 3;
+    if constexpr (Depth == 16) return v5 << 11 | (v >> 2) << 5 | v5;
+    else return v5 << 10 | v5 << 5 | v5;
 }
 
-template <int Depth, MaskFade Op, class T> inline T FadePixels(T p, T g, T q)
+template <int Depth, MaskOp Op, class T> [[gnu::always_inline]] inline T MaskPixels(const T& p, const T& g, const T& q)
 {
-    if constexpr (Op == MaskFade::Add) {
+    if constexpr (Op == MaskOp::FadeAdd || Op == MaskOp::Reveal) {
         return SaturatingAddLanes<Depth>(g, p);
-    } else if constexpr (Op == MaskFade::Sub) {
+    } else if constexpr (Op == MaskOp::FadeSub) {
         return SaturatingSubLanes<Depth>(p, g);
     } else {
-        T notG = ~g;
-        T a = SaturatingSubLanes<Depth>(q, notG);
-        return SaturatingAddLanes<Depth>(SaturatingSubLanes<Depth>(p, g), a);
+        const T notG = ~g;
+        return SaturatingAddLanes<Depth>(SaturatingSubLanes<Depth>(p, g), SaturatingSubLanes<Depth>(q, notG));
     }
 }
 
-template <int Depth, MaskFade Op>
-void RunMaskFade(uint16_t* view, const uint8_t* mask, const uint16_t* second, size_t count,
-                 const GreyByMask& t)
+// The loop works on local copies of the call's pointers and values, which stores into the view
+// cannot change, so they stay in registers.
+template <int N, int Depth, MaskOp Op, bool Computed> [[gnu::always_inline]] inline void RunMask(const MaskCall& c)
 {
+    uint16_t* const view = c.view;
+    const uint8_t* const mask = c.mask;
+    const uint16_t* const second = c.second;
+    const uint8_t* const grey = c.grey;
+    const uint16_t* const table = c.table;
+    const size_t count = c.count;
+    const Lanes<N> level = SplatLanes<N>(static_cast<uint16_t>(c.level));
     size_t i = 0;
-    for (; i + kLaneCount <= count; i += kLaneCount) {
-        PixelLanes p = LoadLanes(view + i);
-        PixelLanes g = GatherLanes(t.g, mask + i);
-        PixelLanes q = Op == MaskFade::Cross ? LoadLanes(second + i) : PixelLanes{};
-        StoreLanes(view + i, FadePixels<Depth, Op>(p, g, q));
+    for (; i + kLaneCount<N> <= count; i += kLaneCount<N>) {
+        // g: the ramp entry the pixel's mask value (and, for the reveal, its grey value) selects.
+        Lanes<N> g{};
+        if constexpr (!Computed && Op != MaskOp::Reveal) {
+            g = GatherLanes<N>(table, mask + i);
+        } else if constexpr (!Computed) {
+            const Lanes<N> index = LoadByteLanes<N>(grey + i) + GatherLanes<N>(table, mask + i);
+            for (size_t k = 0; k < kLaneCount<N>; ++k) g[k] = FadeRamp[index[k]];
+        } else {
+            // Entry 255 + v of the standard ramp: black for v < 0, the grey of v, white for v > 255.
+            Lanes<N> v = level - LoadByteLanes<N>(mask + i);
+            if constexpr (Op == MaskOp::Reveal) v = LoadByteLanes<N>(grey + i) + ClampSigned(v, 0, 255) - 255;
+            g = GreyLanes<Depth>(ClampSigned(v, 0, 255));
+            if constexpr (Depth == 15 && Op != MaskOp::Reveal) {
+                g |= (Lanes<N>)((typename LaneTypes<N>::Signed)v > 255);
+            }
+        }
+        const Lanes<N> p = LoadLanes<N>(view + i);
+        const Lanes<N> q = Op == MaskOp::CrossFade ? LoadLanes<N>(second + i) : Lanes<N>{};
+        StoreLanes(view + i, MaskPixels<Depth, Op>(p, g, q));
     }
     for (; i < count; ++i) {
-        uint16_t q = Op == MaskFade::Cross ? second[i] : 0;
-        view[i] = FadePixels<Depth, Op, uint16_t>(view[i], t.g[mask[i]], q);
+        const uint16_t q = Op == MaskOp::CrossFade ? second[i] : 0;
+        const uint16_t g = Op == MaskOp::Reveal ? FadeRamp[grey[i] + table[mask[i]]] : table[mask[i]];
+        view[i] = MaskPixels<Depth, Op, uint16_t>(view[i], g, q);
     }
 }
 
-template <int Depth>
-void RunMaskReveal(uint16_t* view, const uint8_t* mask, const uint8_t* grey, size_t count,
-                   int32_t level)
+template <int N, int Depth, MaskOp Op> [[gnu::always_inline]] inline void RunMask(const MaskCall& c)
 {
-    // k for every mask value; the ramp entry is then FadeRamp[s + k[m]], at most entry 510.
-    uint16_t k[256];
-    for (int m = 0; m < 256; ++m) k[m] = static_cast<uint16_t>(std::clamp(level - m, 0, 255));
-    size_t i = 0;
-    for (; i + kLaneCount <= count; i += kLaneCount) {
-        PixelLanes idx = LoadByteLanes(grey + i) + GatherLanes(k, mask + i);
-        PixelLanes g{FadeRamp[idx[0]], FadeRamp[idx[1]], FadeRamp[idx[2]], FadeRamp[idx[3]],
-                     FadeRamp[idx[4]], FadeRamp[idx[5]], FadeRamp[idx[6]], FadeRamp[idx[7]]};
-        StoreLanes(view + i, SaturatingAddLanes<Depth>(g, LoadLanes(view + i)));
-    }
-    for (; i < count; ++i) view[i] = SaturatingAdd<Depth>(FadeRamp[grey[i] + k[mask[i]]], view[i]);
+    if (c.computed) RunMask<N, Depth, Op, true>(c);
+    else RunMask<N, Depth, Op, false>(c);
 }
 
-template <MaskFade Op>
-void ApplyMaskFade(uint16_t* view, std::span<const uint8_t> mask, const uint16_t* second, int32_t level)
+template <int N, MaskOp Op> [[gnu::always_inline]] inline void RunMask(const MaskCall& c)
 {
-    size_t count = ViewPixelCount();
-    if (!view || count == 0 || mask.data() == nullptr || mask.size() < count) return;
-    GreyByMask t = GreysForLevel(std::clamp(level, 0, kMaxLevel));
-    if (sequencer.pixelDepth == 16) {
-        RunMaskFade<16, Op>(view, mask.data(), second, count, t);
-    } else {
-        RunMaskFade<15, Op>(view, mask.data(), second, count, t);
+    if (sequencer.pixelDepth == 16) RunMask<N, 16, Op>(c);
+    else RunMask<N, 15, Op>(c);
+}
+
+template <MaskOp Op> void RunMaskNarrow(const MaskCall& c) { RunMask<16, Op>(c); }
+
+#if VELA_WIDE_LANES
+template <MaskOp Op> VELA_WIDE_TARGET void RunMaskWide(const MaskCall& c) { RunMask<32, Op>(c); }
+#endif
+
+template <MaskOp Op>
+void ApplyMask(uint16_t* view, std::span<const uint8_t> mask, const uint16_t* second, const uint8_t* grey,
+               int32_t level)
+{
+    MaskCall c;
+    c.count = ViewPixelCount();
+    if (!view || c.count == 0 || mask.data() == nullptr || mask.size() < c.count) return;
+    c.view = view, c.mask = mask.data(), c.second = second, c.grey = grey;
+    c.level = std::clamp(level, 0, kMaxLevel);
+    c.computed = FadeRampIsBuiltFor(sequencer.pixelDepth);
+    for (int m = 0; m < 256; ++m) {
+        c.table[m] = Op == MaskOp::Reveal ? static_cast<uint16_t>(std::clamp(c.level - m, 0, 255))
+                                          : FadeRamp[255 + c.level - m];
     }
+#if VELA_WIDE_LANES
+    if (UseWideLanes()) return RunMaskWide<Op>(c);
+#endif
+    RunMaskNarrow<Op>(c);
 }
 
 } // namespace
 
 void MaskFadeAdd(uint16_t* view, std::span<const uint8_t> mask, int32_t level)
 {
-    ApplyMaskFade<MaskFade::Add>(view, mask, nullptr, level);
+    ApplyMask<MaskOp::FadeAdd>(view, mask, nullptr, nullptr, level);
 }
 
 void MaskFadeSub(uint16_t* view, std::span<const uint8_t> mask, int32_t level)
 {
-    ApplyMaskFade<MaskFade::Sub>(view, mask, nullptr, level);
+    ApplyMask<MaskOp::FadeSub>(view, mask, nullptr, nullptr, level);
 }
 
 void MaskCrossFade(uint16_t* view, std::span<const uint8_t> mask, std::span<const uint16_t> second,
                    int32_t level)
 {
     if (second.data() == nullptr || second.size() < ViewPixelCount()) return;
-    ApplyMaskFade<MaskFade::Cross>(view, mask, second.data(), level);
+    ApplyMask<MaskOp::CrossFade>(view, mask, second.data(), nullptr, level);
 }
 
 void MaskReveal(uint16_t* view, std::span<const uint8_t> mask, std::span<const uint8_t> grey,
                 int32_t level)
 {
-    size_t count = ViewPixelCount();
-    if (!view || count == 0 || mask.data() == nullptr || mask.size() < count) return;
-    if (grey.data() == nullptr || grey.size() < count) return;
-    level = std::clamp(level, 0, kMaxLevel);
-    if (sequencer.pixelDepth == 16) {
-        RunMaskReveal<16>(view, mask.data(), grey.data(), count, level);
-    } else {
-        RunMaskReveal<15>(view, mask.data(), grey.data(), count, level);
-    }
+    if (grey.data() == nullptr || grey.size() < ViewPixelCount()) return;
+    ApplyMask<MaskOp::Reveal>(view, mask, nullptr, grey.data(), level);
 }

@@ -9,55 +9,65 @@
 
 #include <cstdint>
 
-// The masks and tests of one pixel layout.
+// The masks of one pixel layout. After halving, every channel has a spare bit above it; in
+// 5-6-5 the red and blue fields below their spare bits are 4 bits wide and green 5 bits, in
+// x-5-5-5 all three are 4 bits wide.
 template <int Depth> struct PixelLayout;
 
 template <> struct PixelLayout<16> {
-    static constexpr uint16_t kHalf = 0x7BEF;    // each channel without its low bit, shifted down
-    static constexpr uint16_t kLowBits = 0x0821; // the low bit of every channel
-    static constexpr uint16_t kRedFill = 0x7800, kRedKeep = 0x07FF;
-    static constexpr uint16_t kGreenFill = 0x03E0, kGreenKeep = 0xF81F;
-    static constexpr uint16_t kBlueFill = 0x000F, kBlueKeep = 0xFFE0;
-    static constexpr int kRedSpareBit = 15, kGreenSpareBit = 10;
+    static constexpr uint16_t kHalf = 0x7BEF;      // each channel without its low bit, shifted down
+    static constexpr uint16_t kLowBits = 0x0821;   // the low bit of every channel
+    static constexpr uint16_t kSpare4 = 0x8010;    // spare bits above the 4-bit fields (red, blue)
+    static constexpr uint16_t kSpare5 = 0x0400;    // spare bit above the 5-bit field (green)
     static constexpr int kRedShift = 11, kGreenBits = 6;
 };
 
 template <> struct PixelLayout<15> {
     static constexpr uint16_t kHalf = 0x3DEF;
     static constexpr uint16_t kLowBits = 0x0421;
-    static constexpr uint16_t kRedFill = 0x3C00, kRedKeep = 0x03FF;
-    static constexpr uint16_t kGreenFill = 0x01E0, kGreenKeep = 0x7C1F;
-    static constexpr uint16_t kBlueFill = 0x000F, kBlueKeep = 0x7FE0;
-    static constexpr int kRedSpareBit = 14, kGreenSpareBit = 9;
+    static constexpr uint16_t kSpare4 = 0x4210;    // red, green and blue
+    static constexpr uint16_t kSpare5 = 0;
     static constexpr int kRedShift = 10, kGreenBits = 5;
 };
 
-// The spare bit above blue is bit 4 in both layouts.
-inline constexpr int kBlueSpareBit = 4;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
 
-// Lane-wise forms, for T = uint16_t or a vector of 16-bit lanes. Branch-free.
-template <int Depth, class T> inline T SaturatingAddLanes(T a, T b)
+// Lane-wise forms, for T = uint16_t or a vector of 16-bit lanes; branch-free. A spare bit c
+// turns into the field below it as c - (c >> width), and into the field with the spare bit as
+// (c << 1) - (c >> width); the fields never overlap, so all channels are handled at once.
+template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingAddLanes(const T& a, const T& b)
 {
     using L = PixelLayout<Depth>;
     T s = ((a >> 1) & L::kHalf) + ((b >> 1) & L::kHalf);
-    s |= -((s >> L::kRedSpareBit) & 1) & L::kRedFill;
-    s |= -((s >> L::kGreenSpareBit) & 1) & L::kGreenFill;
-    s |= -((s >> kBlueSpareBit) & 1) & L::kBlueFill;
-    T r = (s << 1) | ((a | b) & L::kLowBits);
+    T c4 = s & L::kSpare4;
+    T fill = c4 - (c4 >> 4);
+    if constexpr (L::kSpare5 != 0) {
+        T c5 = s & L::kSpare5;
+        fill |= c5 - (c5 >> 5);
+    }
+    T r = ((s | fill) << 1) | ((a | b) & L::kLowBits);
     return r;
 }
 
-template <int Depth, class T> inline T SaturatingSubLanes(T a, T b)
+// A borrow sets a spare bit, and the channel is cleared together with its spare bit. Each test
+// looks at a bit that no other channel's clearing touches, so testing red, then green, then blue
+// in turn gives the same result as clearing all three at once from the first difference.
+template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingSubLanes(const T& a, const T& b)
 {
     using L = PixelLayout<Depth>;
     T d = ((a >> 1) & L::kHalf) - ((b >> 1) & L::kHalf);
-    // Red, then green, then blue: the order matters when borrows cascade.
-    d &= ~(-((d >> L::kRedSpareBit) & 1) & uint16_t(~L::kRedKeep));
-    d &= ~(-((d >> L::kGreenSpareBit) & 1) & uint16_t(~L::kGreenKeep));
-    d &= ~(-((d >> kBlueSpareBit) & 1) & uint16_t(~L::kBlueKeep));
-    T r = d << 1;
+    T c4 = d & L::kSpare4;
+    T clear = (c4 << 1) - (c4 >> 4);
+    if constexpr (L::kSpare5 != 0) {
+        T c5 = d & L::kSpare5;
+        clear |= (c5 << 1) - (c5 >> 5);
+    }
+    T r = (d & ~clear) << 1;
     return r;
 }
+
+#pragma GCC diagnostic pop
 
 // Per-channel a + b, clamped at full intensity (to within the low bit).
 template <int Depth> inline uint16_t SaturatingAdd(uint16_t a, uint16_t b)

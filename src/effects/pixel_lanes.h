@@ -1,38 +1,68 @@
-// Eight 16-bit pixels handled as one value, for the full-view effects and the sprite drawers.
-// Loads and stores go through memcpy, so any pixel address works.
+// Runs of 16-bit pixels handled as one value: 8 lanes (16 bytes, any x86-64 or SIMD machine)
+// or 16 lanes (32 bytes, for code built for AVX2). Loads and stores go through memcpy, so any
+// pixel address works. Every helper is forced inline so that it takes on the instruction set
+// of the loop it is used in.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-typedef uint16_t PixelLanes __attribute__((vector_size(16)));
-typedef uint8_t ByteLanes __attribute__((vector_size(8)));
+#include "effects/lane_width.h"
 
-inline constexpr int kLaneCount = 8;
+// Vectors are only ever passed between forced-inline helpers, never across a call, so the
+// calling-convention notes about wide vectors do not apply.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
 
-inline PixelLanes LoadLanes(const void* p)
+template <int Bytes> struct LaneTypes {
+    typedef uint16_t Pixels __attribute__((vector_size(Bytes)));
+    typedef int16_t Signed __attribute__((vector_size(Bytes)));
+    typedef uint8_t Indices __attribute__((vector_size(Bytes / 2)));
+};
+
+// `Bytes` / 2 pixels.
+template <int Bytes> using Lanes = typename LaneTypes<Bytes>::Pixels;
+template <int Bytes> inline constexpr size_t kLaneCount = Bytes / 2;
+
+template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> LoadLanes(const void* p)
 {
-    PixelLanes v;
+    Lanes<Bytes> v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
-inline void StoreLanes(void* p, PixelLanes v) { std::memcpy(p, &v, sizeof v); }
+template <class T> [[gnu::always_inline]] inline void StoreLanes(void* p, const T& v) { std::memcpy(p, &v, sizeof v); }
 
-// Eight bytes widened to eight 16-bit lanes.
-inline PixelLanes LoadByteLanes(const uint8_t* p)
+// kLaneCount bytes widened to 16-bit lanes.
+template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> LoadByteLanes(const uint8_t* p)
 {
-    ByteLanes b;
+    typename LaneTypes<Bytes>::Indices b;
     std::memcpy(&b, p, sizeof b);
-    return __builtin_convertvector(b, PixelLanes);
+    return __builtin_convertvector(b, Lanes<Bytes>);
 }
 
-// Eight entries of `table`, picked by eight byte indices.
-inline PixelLanes GatherLanes(const uint16_t* table, const uint8_t* index)
+// Entries of `table` picked by kLaneCount byte indices.
+template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> GatherLanes(const uint16_t* table, const uint8_t* index)
 {
-    return PixelLanes{table[index[0]], table[index[1]], table[index[2]], table[index[3]],
-                      table[index[4]], table[index[5]], table[index[6]], table[index[7]]};
+    Lanes<Bytes> v{};
+    for (size_t k = 0; k < kLaneCount<Bytes>; ++k) v[k] = table[index[k]];
+    return v;
 }
 
-inline PixelLanes SplatLanes(uint16_t v) { return PixelLanes{v, v, v, v, v, v, v, v}; }
+template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> SplatLanes(uint16_t v)
+{
+    return Lanes<Bytes>{} + v;
+}
+
+// Each lane limited to lo..hi, the lanes taken as signed values.
+template <class T> [[gnu::always_inline]] inline T ClampSigned(const T& v, int16_t lo, int16_t hi)
+{
+    typedef int16_t S __attribute__((vector_size(sizeof(T))));
+    S s = (S)v;
+    s = s < lo ? S{} + lo : s;
+    s = s > hi ? S{} + hi : s;
+    return (T)s;
+}
+
+#pragma GCC diagnostic pop

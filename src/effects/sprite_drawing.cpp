@@ -7,6 +7,8 @@
 #include "effects/pixel_arithmetic.h"
 #include "effects/pixel_lanes.h"
 
+#pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
+
 namespace {
 
 enum class Blend { Copy, Add, FadeAdd, Fade };
@@ -15,7 +17,8 @@ constexpr int32_t kMaxLevel = kFadePaletteCount - 1;
 
 // How one sprite pixel s meets its destination pixel d. For indexed sprites s already comes from
 // the palette that stands in for the call (the fade palette of the level for the fades).
-template <Blend B, bool Indexed, int Depth, class T> inline T Combine(T s, T d, T grey)
+template <Blend B, bool Indexed, int Depth, class T>
+[[gnu::always_inline]] inline T Combine(const T& s, const T& d, const T& grey)
 {
     if constexpr (B == Blend::Copy) {
         return s;
@@ -30,22 +33,27 @@ template <Blend B, bool Indexed, int Depth, class T> inline T Combine(T s, T d, 
     }
 }
 
-// Draws the visible part of one opaque run: `count` pixels from the run's pixel bytes `src`.
-template <Blend B, bool Indexed, int Depth> struct RunDrawer {
+// Draws the visible part of one opaque run: `count` pixels from the run's pixel bytes `src`,
+// N / 2 at a time.
+template <int N, Blend B, bool Indexed, int Depth> struct RunDrawer {
     const uint16_t* palette;
     uint16_t grey;
 
-    void operator()(uint16_t* dst, const uint8_t* src, size_t count) const
+    [[gnu::always_inline]] void operator()(uint16_t* dst, const uint8_t* src, size_t count) const
     {
         if constexpr (B == Blend::Copy && !Indexed) {
             std::memcpy(dst, src, count * sizeof(uint16_t));
             return;
         }
-        const PixelLanes greyLanes = SplatLanes(grey);
+        constexpr bool readsDestination = B == Blend::Add || B == Blend::FadeAdd;
+        // Local copies: stores into the destination cannot change them, so they stay in registers.
+        const uint16_t* const palette = this->palette;
+        const uint16_t grey = this->grey;
+        const Lanes<N> greyLanes = SplatLanes<N>(grey);
         size_t i = 0;
-        for (; i + kLaneCount <= count; i += kLaneCount) {
-            PixelLanes s = Indexed ? GatherLanes(palette, src + i) : LoadLanes(src + 2 * i);
-            PixelLanes d = B == Blend::Copy || (B == Blend::Fade) ? PixelLanes{} : LoadLanes(dst + i);
+        for (; i + kLaneCount<N> <= count; i += kLaneCount<N>) {
+            const Lanes<N> s = Indexed ? GatherLanes<N>(palette, src + i) : LoadLanes<N>(src + 2 * i);
+            const Lanes<N> d = readsDestination ? LoadLanes<N>(dst + i) : Lanes<N>{};
             StoreLanes(dst + i, Combine<B, Indexed, Depth>(s, d, greyLanes));
         }
         for (; i < count; ++i) {
@@ -61,7 +69,8 @@ template <Blend B, bool Indexed, int Depth> struct RunDrawer {
 // cover exactly `width` pixels: u16 tag (0 transparent, otherwise opaque), u16 count, then for an
 // opaque run its count pixels (bytes for indexed sprites, u16 colours otherwise), unaligned.
 template <class Draw>
-void WalkRuns(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, const Draw& draw)
+[[gnu::always_inline]] inline void WalkRuns(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y,
+                                            const Draw& draw)
 {
     const int64_t top = y;
     const int64_t width = sprite.width;
@@ -97,16 +106,27 @@ void WalkRuns(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, con
 using DrawFunction = void (*)(const Sprite&, DrawTarget, int32_t, int32_t, const uint16_t*, uint16_t);
 
 template <Blend B, bool Indexed, int Depth>
-void DrawWith(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, const uint16_t* palette,
-              uint16_t grey)
+void DrawNarrow(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, const uint16_t* palette,
+                uint16_t grey)
 {
-    WalkRuns(sprite, target, x, y, RunDrawer<B, Indexed, Depth>{palette, grey});
+    WalkRuns(sprite, target, x, y, RunDrawer<16, B, Indexed, Depth>{palette, grey});
 }
 
-// [direct, indexed][5-5-5, 5-6-5] for one blend.
-template <Blend B> constexpr DrawFunction kDrawers[2][2] = {
-    {DrawWith<B, false, 15>, DrawWith<B, false, 16>},
-    {DrawWith<B, true, 15>, DrawWith<B, true, 16>},
+#if VELA_WIDE_LANES
+template <Blend B, bool Indexed, int Depth>
+VELA_WIDE_TARGET void DrawWide(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y,
+                               const uint16_t* palette, uint16_t grey)
+{
+    WalkRuns(sprite, target, x, y, RunDrawer<32, B, Indexed, Depth>{palette, grey});
+}
+#else
+template <Blend B, bool Indexed, int Depth> constexpr DrawFunction DrawWide = DrawNarrow<B, Indexed, Depth>;
+#endif
+
+// [narrow, wide][direct, indexed][x-5-5-5, 5-6-5] for one blend.
+template <Blend B> constexpr DrawFunction kDrawers[2][2][2] = {
+    {{DrawNarrow<B, false, 15>, DrawNarrow<B, false, 16>}, {DrawNarrow<B, true, 15>, DrawNarrow<B, true, 16>}},
+    {{DrawWide<B, false, 15>, DrawWide<B, false, 16>}, {DrawWide<B, true, 15>, DrawWide<B, true, 16>}},
 };
 
 bool CanDraw(const Sprite& sprite, DrawTarget target)
@@ -127,7 +147,7 @@ template <Blend B> void Draw(const Sprite& sprite, DrawTarget target, int32_t x,
         if (!palette) return;
     }
     const uint16_t grey = fade && !indexed ? FadeGrey(level, sprite.bitsPerPixel) : 0;
-    kDrawers<B>[indexed][sprite.bitsPerPixel == 16](sprite, target, x, y, palette, grey);
+    kDrawers<B>[UseWideLanes()][indexed][sprite.bitsPerPixel == 16](sprite, target, x, y, palette, grey);
 }
 
 } // namespace

@@ -3,29 +3,36 @@
 #include <gtest/gtest.h>
 
 #include "effects/fade_ramp.h"
+#include "effects/lane_width.h"
 #include "effects/view_fills.h"
 #include "effects_reference.h"
 #include "sequencer/state/sequencer_state.h"
 
 namespace {
 
-// A 37 x 5 view: its pixel count is no multiple of eight, so every path has a tail.
-class FullViewEffects : public ::testing::TestWithParam<int> {
+// A 37 x 5 view: its pixel count is no multiple of eight or sixteen, so every path has a tail.
+// Each test runs at both depths, with 8-lane and (where the processor has them) 16-lane loops.
+class FullViewEffects : public ::testing::TestWithParam<std::tuple<int, bool>> {
 protected:
     void SetUp() override
     {
         saved = sequencer;
         sequencer.screenWidth = 37;
         sequencer.viewHeight = 5;
-        sequencer.pixelDepth = GetParam();
+        sequencer.pixelDepth = Depth();
+        AllowWideLanes(std::get<1>(GetParam()));
         BuildFadeRamp();
         view = RandomPixels(rng, kCount);
-        if (GetParam() == 15) for (auto& p : view) p &= 0x7FFF; // bit 15 is no part of x-5-5-5
+        if (Depth() == 15) for (auto& p : view) p &= 0x7FFF; // bit 15 is no part of x-5-5-5
         mask = RandomBytes(rng, kCount);
     }
-    void TearDown() override { sequencer = saved; }
+    void TearDown() override
+    {
+        sequencer = saved;
+        AllowWideLanes(true);
+    }
 
-    int Depth() const { return GetParam(); }
+    int Depth() const { return std::get<0>(GetParam()); }
     uint16_t Ramp(int offset) const { return FadeRamp[offset]; }
 
     static constexpr size_t kCount = 37 * 5;
@@ -152,6 +159,7 @@ TEST_P(FullViewEffects, FillAndTint)
     EXPECT_EQ(view, std::vector<uint16_t>(kCount, RefColour(0, 255, 7, Depth())));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, FullViewEffects, ::testing::Values(16, 15));
+INSTANTIATE_TEST_SUITE_P(BothLayoutsAndWidths, FullViewEffects,
+                         ::testing::Combine(::testing::Values(16, 15), ::testing::Bool()));
 
 } // namespace

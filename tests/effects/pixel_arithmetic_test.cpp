@@ -26,10 +26,9 @@ TEST_P(PixelArithmetic, MatchesTheStatedStepsForScalarsAndLanes)
     for (int i = 0; i < 200000; ++i) {
         uint16_t a[8], b[8];
         for (int k = 0; k < 8; ++k) a[k] = uint16_t(rng()), b[k] = uint16_t(rng());
-        PixelLanes sum = depth == 16 ? SaturatingAddLanes<16>(LoadLanes(a), LoadLanes(b))
-                                     : SaturatingAddLanes<15>(LoadLanes(a), LoadLanes(b));
-        PixelLanes diff = depth == 16 ? SaturatingSubLanes<16>(LoadLanes(a), LoadLanes(b))
-                                      : SaturatingSubLanes<15>(LoadLanes(a), LoadLanes(b));
+        const Lanes<16> x = LoadLanes<16>(a), y = LoadLanes<16>(b);
+        const Lanes<16> sum = depth == 16 ? SaturatingAddLanes<16>(x, y) : SaturatingAddLanes<15>(x, y);
+        const Lanes<16> diff = depth == 16 ? SaturatingSubLanes<16>(x, y) : SaturatingSubLanes<15>(x, y);
         for (int k = 0; k < 8; ++k) {
             ASSERT_EQ(SaturatingAdd(a[k], b[k], depth), RefAdd(a[k], b[k], depth)) << a[k] << "+" << b[k];
             ASSERT_EQ(SaturatingSub(a[k], b[k], depth), RefSub(a[k], b[k], depth)) << a[k] << "-" << b[k];

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "effects/fade_palettes.h"
+#include "effects/lane_width.h"
 #include "effects_reference.h"
 #include "resources/memory_pool.h"
 
@@ -18,6 +19,7 @@ enum Drawer { kCopy, kAdd, kFadeAdd, kFade };
 struct Params {
     int depth;
     bool indexed;
+    bool wide; // 16-lane loops, where the processor has them
 };
 
 // A picture whose palette the indexed sprite and its fade palettes come from.
@@ -43,6 +45,7 @@ protected:
     void SetUp() override
     {
         const Params p = GetParam();
+        AllowWideLanes(p.wide);
         picture = RandomPicture(rng);
         ts = std::make_unique<TestSprite>(kW, kH, RandomGrid(rng, p.indexed), kFrameW, kFrameH, p.depth, p.indexed);
         for (int i = 0; i < 256; ++i) {
@@ -54,7 +57,11 @@ protected:
         }
         destination = RandomPixels(rng, kFrameW * kFrameH);
     }
-    void TearDown() override { PoolFree(ts->sprite.extra); }
+    void TearDown() override
+    {
+        PoolFree(ts->sprite.extra);
+        AllowWideLanes(true);
+    }
 
     // What the drawer must leave, pixel by pixel.
     std::vector<uint16_t> Expected(Drawer drawer, int x, int y, int level) const
@@ -164,10 +171,12 @@ TEST_P(SpriteDrawing, FadeEndsAndTheFadePaletteServesOneCallOnly)
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SpriteDrawing,
-                         ::testing::Values(Params{16, false}, Params{15, false}, Params{16, true}, Params{15, true}),
+                         ::testing::Values(Params{16, false, false}, Params{15, false, false}, Params{16, true, false},
+                                           Params{15, true, false}, Params{16, false, true}, Params{15, false, true},
+                                           Params{16, true, true}, Params{15, true, true}),
                          [](const auto& info) {
                              return std::string(info.param.indexed ? "Indexed" : "Direct") +
-                                    std::to_string(info.param.depth);
+                                    std::to_string(info.param.depth) + (info.param.wide ? "Wide" : "Narrow");
                          });
 
 TEST(SpriteDrawing, FadeGreysOfBothLayouts)
