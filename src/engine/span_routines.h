@@ -7,6 +7,9 @@
 
 #include <cmath>
 #include <cstdint>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "engine/span_blend.h"
 
@@ -47,7 +50,12 @@ inline uint32_t RealToFixed(float value)
     if (!(value == value)) return 0;
     if (value > 9.0e18f) value = 9.0e18f;
     if (value < -9.0e18f) value = -9.0e18f;
+#if defined(__x86_64__)
+    // one instruction, rounding to nearest (ties to even) like nearbyint
+    return static_cast<uint32_t>(_mm_cvtss_si64(_mm_set_ss(value)));
+#else
     return static_cast<uint32_t>(static_cast<int64_t>(std::nearbyint(value)));
+#endif
 }
 
 // Pixels end[n] for n = first .. -1, advancing z, u, v, i by their steps.
@@ -128,8 +136,10 @@ void PerspectiveSpan(uint16_t* pixels, uint32_t* depths, int32_t count, const Sp
             iz += k.diz * f, uz += k.duz * f, vz += k.dvz * f;
         }
         const uint32_t uEnd = RealToFixed(uz / iz), vEnd = RealToFixed(vz / iz);
-        const uint32_t du = static_cast<uint32_t>(static_cast<int32_t>(uEnd - u) / len);
-        const uint32_t dv = static_cast<uint32_t>(static_cast<int32_t>(vEnd - v) / len);
+        // (end - start) / len: a shift for the full runs, a division only for the last one
+        const int32_t uSpan = static_cast<int32_t>(uEnd - u), vSpan = static_cast<int32_t>(vEnd - v);
+        const uint32_t du = static_cast<uint32_t>(len == 16 ? uSpan / 16 : uSpan / len);
+        const uint32_t dv = static_cast<uint32_t>(len == 16 ? vSpan / 16 : vSpan / len);
         RunPixels<Source, Blend, Bits, Key>(pixelEnd + n + len, depthEnd + n + len, -len, z, u, v, i, du, dv, k);
         u = uEnd, v = vEnd;
         n += len;

@@ -1,0 +1,166 @@
+// The span families of the triangle fills over a 320 x 180 view covered four times by a fixed
+// set of triangles (each layer nearer than the last, so every pixel is drawn), next to an
+// idealised loop over the same pixels: a palette lookup of a 256x256 texture with a 32-bit
+// depth compare and write per pixel. Items per second are pixels per second.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/engine_state.h"
+#include "engine/rasteriser.h"
+#include "engine/render_modes.h"
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 180, kLayers = 4;
+constexpr int64_t kPixels = int64_t{kWidth} * kHeight * kLayers;
+
+struct Target {
+    std::vector<uint16_t> colour = std::vector<uint16_t>(kWidth * kHeight);
+    std::vector<uint32_t> depth = std::vector<uint32_t>(kWidth * kHeight);
+    std::vector<uint8_t> texture = std::vector<uint8_t>(65536);
+    std::vector<uint16_t> palette = std::vector<uint16_t>(256);
+    std::vector<uint16_t> shadeTable = std::vector<uint16_t>(65536);
+
+    explicit Target(int bits)
+    {
+        std::mt19937 rng(1);
+        for (auto& t : texture) t = static_cast<uint8_t>(rng());
+        for (auto& p : palette) p = static_cast<uint16_t>(rng() & 0x7BEF);
+        for (auto& p : shadeTable) p = static_cast<uint16_t>(rng() & 0x7BEF);
+        for (auto& p : colour) p = static_cast<uint16_t>(rng());
+        engine.width = kWidth, engine.height = kHeight;
+        engine.clipX16 = kWidth * 16, engine.clipY16 = kHeight * 16;
+        engine.bitsPerPixel = bits;
+        engine.depthBuffer = depth.data();
+        for (int y = 0; y < kHeight; ++y) {
+            engine.depthRows[y] = y * kWidth * 4;
+            engine.colourRows[y] = y * kWidth * 2;
+        }
+        engine.frameStamp = 0;
+        raster.colourBase = reinterpret_cast<uint8_t*>(colour.data());
+    }
+
+    // A new view: the next stamp, clearing depth when it wraps.
+    void NextView()
+    {
+        engine.frameStamp += 0x01000000;
+        if (engine.frameStamp == 0) std::memset(depth.data(), 0, depth.size() * 4);
+    }
+};
+
+enum Family { kFlat, kShaded, kAffine, kPerspective, kShadedTexture, kShadedTexturePersp, kFamilies };
+const char* const kFamilyNames[kFamilies] = {"flat", "shaded", "affine", "perspective", "shaded_texture",
+                                             "shaded_texture_persp"};
+const char* const kBlendNames[4] = {"opaqu", "trans", "addit", "soust"};
+
+// The triangles of one layer: the view cut into cell x cell squares (20: spans of about 10
+// pixels, like a scene of thousands of triangles; 60: larger faces) of two triangles each, with
+// 1/depth varying across each square and u, v running about a texel per pixel.
+void DrawLayer(Family family, const Target& t, int layer, int cell)
+{
+    const float base = 0.1f + 0.2f * static_cast<float>(layer);
+    for (int cy = 0; cy < kHeight; cy += cell) {
+        for (int cx = 0; cx < kWidth; cx += cell) {
+            const int xs[4] = {cx, cx + cell, cx + cell, cx};
+            const int ys[4] = {cy, cy, cy + cell, cy + cell};
+            TextureShadedVertex q[4];
+            for (int i = 0; i < 4; ++i) {
+                const float iz = base + 0.01f * static_cast<float>(i);
+                const float k = (family == kPerspective || family == kShadedTexturePersp) ? iz : 1.0f;
+                q[i] = {xs[i] * 16, ys[i] * 16, iz, xs[i] * 65536.0f * 1.3f * k, ys[i] * 65536.0f * 0.9f * k,
+                        (20.0f + 5.0f * static_cast<float>(i)) * 65536.0f};
+            }
+            const int tri[2][3] = {{0, 1, 3}, {1, 2, 3}};
+            for (const auto& ix : tri) {
+                const TextureShadedVertex& a = q[ix[0]];
+                const TextureShadedVertex& b = q[ix[1]];
+                const TextureShadedVertex& c = q[ix[2]];
+                switch (family) {
+                case kFlat: {
+                    const FlatVertex v[3] = {{a.x16, a.y16, a.invDepth}, {b.x16, b.y16, b.invDepth}, {c.x16, c.y16, c.invDepth}};
+                    FillFlat(v, 0x3DEF);
+                    break;
+                }
+                case kShaded: {
+                    const ShadedVertex v[3] = {{a.x16, a.y16, a.invDepth, a.shade}, {b.x16, b.y16, b.invDepth, b.shade},
+                                               {c.x16, c.y16, c.invDepth, c.shade}};
+                    FillShaded(v, t.palette.data());
+                    break;
+                }
+                case kAffine:
+                case kPerspective: {
+                    const TextureVertex v[3] = {{a.x16, a.y16, a.invDepth, a.u, a.v}, {b.x16, b.y16, b.invDepth, b.u, b.v},
+                                                {c.x16, c.y16, c.invDepth, c.u, c.v}};
+                    if (family == kAffine) FillTexture(v, t.texture.data(), t.palette.data());
+                    else FillTexturePersp(v, t.texture.data(), t.palette.data());
+                    break;
+                }
+                default: {
+                    const TextureShadedVertex v[3] = {a, b, c};
+                    if (family == kShadedTexture) FillTextureShaded(v, t.texture.data(), t.shadeTable.data());
+                    else FillTextureShadedPersp(v, t.texture.data(), t.shadeTable.data());
+                    break;
+                }
+                }
+            }
+        }
+    }
+}
+
+void BM_Span(benchmark::State& state)
+{
+    const auto family = static_cast<Family>(state.range(0));
+    const int blend = static_cast<int>(state.range(1));
+    const int bits = static_cast<int>(state.range(2));
+    const int cell = static_cast<int>(state.range(3));
+    Target t(bits);
+    raster.blend = blend;
+    raster.colourKey = 0;
+    for (auto _ : state) {
+        t.NextView();
+        for (int layer = 0; layer < kLayers; ++layer) DrawLayer(family, t, layer, cell);
+        benchmark::DoNotOptimize(t.colour.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPixels);
+    state.SetLabel(std::string(kFamilyNames[family]) + "_" + kBlendNames[blend] + "_" + std::to_string(bits) + "_cell" + std::to_string(cell));
+}
+
+// The reference: the same pixels, one palette lookup, depth compare and write each.
+void BM_IdealisedLoop(benchmark::State& state)
+{
+    Target t(16);
+    const uint8_t* texture = t.texture.data();
+    const uint16_t* palette = t.palette.data();
+    for (auto _ : state) {
+        t.NextView();
+        for (int layer = 0; layer < kLayers; ++layer) {
+            const uint32_t zRow = engine.frameStamp + static_cast<uint32_t>(layer + 1) * 1000000u;
+            for (int y = 0; y < kHeight; ++y) {
+                uint16_t* pixels = t.colour.data() + y * kWidth;
+                uint32_t* depths = t.depth.data() + y * kWidth;
+                uint32_t u = static_cast<uint32_t>(y) * 1000, v = static_cast<uint32_t>(y) << 16, z = zRow;
+                for (int x = 0; x < kWidth; ++x) {
+                    const uint32_t texel = texture[((v >> 8) & 0xFF00) | ((u >> 16) & 0xFF)];
+                    if (z >= depths[x]) {
+                        depths[x] = z;
+                        pixels[x] = palette[texel];
+                    }
+                    u += 85196, v += 1200, z += 3;
+                }
+            }
+        }
+        benchmark::DoNotOptimize(t.colour.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+} // namespace
+
+BENCHMARK(BM_IdealisedLoop);
+BENCHMARK(BM_Span)->ArgsProduct({{kFlat, kShaded, kAffine, kPerspective, kShadedTexture, kShadedTexturePersp}, {0, 1, 2, 3}, {16}, {20, 60}});
+BENCHMARK(BM_Span)->ArgsProduct({{kFlat, kAffine, kPerspective}, {1, 2, 3}, {15}, {20}});
