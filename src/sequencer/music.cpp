@@ -213,6 +213,13 @@ float SpeedFactorFromCalibration(int32_t firstTime, int32_t secondTime)
 void PlayModuleFromPack(const char* name)
 {
     const uint32_t size = PackEntrySize(name);
+    if (size == 0) {
+        // Neither the archive nor a loose file has it: nothing can play, and an error box per
+        // module would stop a show that can go on silently. One line says so instead.
+        MusicStop();
+        std::fprintf(stderr, "vela: %s: no such module in the archive; this part plays without music\n", name);
+        return;
+    }
     // Zeroed, so that a failed read never writes stale heap bytes to the file.
     uint8_t* bytes = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
     if (!bytes) return;

@@ -228,3 +228,18 @@ TEST(ThreadsMusic, PlayModuleFromPackPlaysThroughATemporaryFileItRemoves)
     std::filesystem::current_path(previous);
     if (!readable) GTEST_SKIP() << "the archive reader does not read loose files in this build";
 }
+
+TEST(ThreadsMusic, AModuleTheArchiveLacksStopsTheMusicWithOneLineAndNoBox)
+{
+    std::filesystem::path dir = ScratchDir("music-missing");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    OpenPack("VELA.PAK");
+    testing::internal::CaptureStderr();
+    PlayModuleFromPack("ZIK\\VELA1.XM");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(MusicPlaying());
+    EXPECT_EQ(err, "vela: ZIK\\VELA1.XM: no such module in the archive; this part plays without music\n");
+    ClosePack();
+    std::filesystem::current_path(previous);
+}
