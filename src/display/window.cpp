@@ -12,6 +12,12 @@ WindowState windowState;
 uint8_t KeyState[256];
 
 namespace {
+// Keys pressed since the last query asked for them: a tap whose press and release arrive in
+// the same pump still counts once.
+uint8_t keyPressedSinceQuery[256];
+} // namespace
+
+namespace {
 
 // The six keys stored by virtual key at fixed indexes.
 int FixedKeyIndex(int virtualKey)
@@ -81,11 +87,15 @@ void KeyPressed(const VideoEvent& e)
     int fixed = FixedKeyIndex(e.virtualKey);
     if (fixed >= 0) {
         KeyState[fixed] = 1;
+        keyPressedSinceQuery[fixed] = 1;
     } else {
         KeyState[0x1D] = 0;
         KeyState[0x45] = 0;
         int index = e.scanCode + windowState.scanPrefix;
-        if (index >= 0 && index < 256) KeyState[index] = 1;
+        if (index >= 0 && index < 256) {
+            KeyState[index] = 1;
+            keyPressedSinceQuery[index] = 1;
+        }
         windowState.scanPrefix = 0;
     }
     if (e.virtualKey == kVirtualKeyReturn && e.altDown) {
@@ -184,22 +194,30 @@ void PumpMessages()
     }
 }
 
-void ClearKeys() { std::memset(KeyState, 0, sizeof KeyState); }
+void ClearKeys()
+{
+    std::memset(KeyState, 0, sizeof KeyState);
+    std::memset(keyPressedSinceQuery, 0, sizeof keyPressedSinceQuery);
+}
 
 bool AnyKeyDown()
 {
     PumpMessages();
-    for (uint8_t k : KeyState) {
-        if (k) return true;
+    bool down = false;
+    for (int i = 0; i < 256; ++i) {
+        if (KeyState[i] || keyPressedSinceQuery[i]) down = true;
+        keyPressedSinceQuery[i] = 0;
     }
-    return false;
+    return down;
 }
 
 bool KeyDown(int32_t code)
 {
     PumpMessages();
     if (code < 0 || code > 255) return false;
-    return KeyState[code] != 0;
+    bool down = KeyState[code] || keyPressedSinceQuery[code];
+    keyPressedSinceQuery[code] = 0;
+    return down;
 }
 
 bool CloseRequested()

@@ -27,9 +27,10 @@ extern uint8_t KeyState[256];
 // Drains the waiting events and checks the surfaces; while paused every 10th call waits.
 void PumpMessages();
 void ClearKeys();
-// PumpMessages, then whether any key is down.
+// PumpMessages, then whether any key is down (or was pressed since the last query).
 bool AnyKeyDown();
-// PumpMessages, then whether the key with that scan code is down (false outside 0..255).
+// PumpMessages, then whether the key with that scan code is down, or was pressed since the
+// last query for it (false outside 0..255).
 bool KeyDown(int32_t code);
 // A close request less than 1000 ms old; the check consumes the request either way.
 bool CloseRequested();

@@ -32,6 +32,18 @@ TEST_F(WindowTest, KeysLandAtTheirScanCodesAndTheSixSpecialKeysAtFixedIndexes)
     EXPECT_EQ(KeyState[0xCB], 0);
 }
 
+TEST_F(WindowTest, ATapWhosePressAndReleaseArriveTogetherCountsOnce)
+{
+    VideoInjectEvent(Key(kVideoEventKeyDown, 0x01));
+    VideoInjectEvent(Key(kVideoEventKeyUp, 0x01));
+    EXPECT_TRUE(KeyDown(1));
+    EXPECT_FALSE(KeyDown(1));
+    VideoInjectEvent(Key(kVideoEventKeyDown, 0x39));
+    VideoInjectEvent(Key(kVideoEventKeyUp, 0x39));
+    EXPECT_TRUE(AnyKeyDown());
+    EXPECT_FALSE(AnyKeyDown());
+}
+
 TEST_F(WindowTest, OtherKeysClearControlAndNumLockAndHonourThePrefix)
 {
     KeyState[0x1D] = 1;
