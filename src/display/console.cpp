@@ -63,11 +63,11 @@ int FormatConsoleText(char* out, size_t size, const char* format, va_list args)
             continue;
         }
         const char* start = p++;
-        char spec[32];
+        char conversion[32];
         size_t n = 0;
-        spec[n++] = '%';
+        conversion[n++] = '%';
         while (*p == '-' || *p == '0' || *p == '#') {
-            if (n < 8) spec[n++] = *p;
+            if (n < 8) conversion[n++] = *p;
             ++p;
         }
         int width = 0, precision = -1;
@@ -79,8 +79,8 @@ int FormatConsoleText(char* out, size_t size, const char* format, va_list args)
         }
         if (width > 255) width = 255;
         if (precision > 255) precision = 255;
-        n += static_cast<size_t>(std::snprintf(spec + n, sizeof spec - n, "%d", width));
-        if (precision >= 0) n += static_cast<size_t>(std::snprintf(spec + n, sizeof spec - n, ".%d", precision));
+        n += static_cast<size_t>(std::snprintf(conversion + n, sizeof conversion - n, "%d", width));
+        if (precision >= 0) n += static_cast<size_t>(std::snprintf(conversion + n, sizeof conversion - n, ".%d", precision));
         bool isLong = false;
         if (*p == 'l') {
             isLong = true;
@@ -96,33 +96,33 @@ int FormatConsoleText(char* out, size_t size, const char* format, va_list args)
         case 'u':
         case 'x':
         case 'X':
-            spec[n++] = 'l';
-            spec[n++] = *p == 'i' ? 'd' : *p;
-            spec[n] = 0;
+            conversion[n++] = 'l';
+            conversion[n++] = *p == 'i' ? 'd' : *p;
+            conversion[n] = 0;
             if (*p == 'd' || *p == 'i') {
                 long v = isLong ? va_arg(args, long) : va_arg(args, int);
-                len = std::snprintf(item, sizeof item, spec, v);
+                len = std::snprintf(item, sizeof item, conversion, v);
             } else {
                 unsigned long v = isLong ? va_arg(args, unsigned long) : va_arg(args, unsigned int);
-                len = std::snprintf(item, sizeof item, spec, v);
+                len = std::snprintf(item, sizeof item, conversion, v);
             }
             break;
         case 'c':
         case 'C':
-            spec[n++] = 'c';
-            spec[n] = 0;
-            len = std::snprintf(item, sizeof item, spec, va_arg(args, int));
+            conversion[n++] = 'c';
+            conversion[n] = 0;
+            len = std::snprintf(item, sizeof item, conversion, va_arg(args, int));
             break;
         case 's':
         case 'S': {
             const char* s = va_arg(args, const char*);
             if (!s) s = "(null)";
-            spec[n++] = 's';
-            spec[n] = 0;
+            conversion[n++] = 's';
+            conversion[n] = 0;
             // Strings longer than the whole buffer cannot show anyway: cut them first.
             char cut[256];
             std::snprintf(cut, sizeof cut, "%s", s);
-            len = std::snprintf(item, sizeof item, spec, cut);
+            len = std::snprintf(item, sizeof item, conversion, cut);
             break;
         }
         case '%':
