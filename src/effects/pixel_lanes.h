@@ -19,6 +19,7 @@ template <int Bytes> struct LaneTypes {
     typedef uint16_t Pixels __attribute__((vector_size(Bytes)));
     typedef int16_t Signed __attribute__((vector_size(Bytes)));
     typedef uint8_t Indices __attribute__((vector_size(Bytes / 2)));
+    typedef uint64_t Words __attribute__((vector_size(Bytes)));
 };
 
 // `Bytes` / 2 pixels.
@@ -42,12 +43,24 @@ template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> LoadByteLanes(co
     return __builtin_convertvector(b, Lanes<Bytes>);
 }
 
+// Four entries of `table` picked by four byte indices, packed into one word, first entry lowest.
+[[gnu::always_inline]] inline uint64_t GatherFour(const uint16_t* table, const uint8_t* index)
+{
+    return uint64_t(table[index[0]]) | uint64_t(table[index[1]]) << 16 | uint64_t(table[index[2]]) << 32 |
+           uint64_t(table[index[3]]) << 48;
+}
+
 // Entries of `table` picked by kLaneCount byte indices.
 template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> GatherLanes(const uint16_t* table, const uint8_t* index)
 {
-    Lanes<Bytes> v{};
-    for (size_t k = 0; k < kLaneCount<Bytes>; ++k) v[k] = table[index[k]];
-    return v;
+    using Words = typename LaneTypes<Bytes>::Words;
+    static_assert(Bytes == 16 || Bytes == 32);
+    if constexpr (Bytes == 16) {
+        return (Lanes<Bytes>)Words{GatherFour(table, index), GatherFour(table, index + 4)};
+    } else {
+        return (Lanes<Bytes>)Words{GatherFour(table, index), GatherFour(table, index + 4),
+                                   GatherFour(table, index + 8), GatherFour(table, index + 12)};
+    }
 }
 
 template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> SplatLanes(uint16_t v)
@@ -58,7 +71,7 @@ template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> SplatLanes(uint1
 // Each lane limited to lo..hi, the lanes taken as signed values.
 template <class T> [[gnu::always_inline]] inline T ClampSigned(const T& v, int16_t lo, int16_t hi)
 {
-    typedef int16_t S __attribute__((vector_size(sizeof(T))));
+    using S = typename LaneTypes<sizeof(T)>::Signed;
     S s = (S)v;
     s = s < lo ? S{} + lo : s;
     s = s > hi ? S{} + hi : s;
