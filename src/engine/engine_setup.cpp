@@ -120,7 +120,8 @@ Scene* EngineScene() { return engine.scene; }
 
 int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel)
 {
-    if (height > kMaxViewRows || width < 1 || height < 1) return kEngineBadResolution;
+    // Widths whose row offsets would not fit in 32 bits are refused with the heights.
+    if (height > kMaxViewRows || width < 1 || height < 1 || width > kMaxViewWidth) return kEngineBadResolution;
     if (bitsPerPixel != 15 && bitsPerPixel != 16) return kEngineBadDepth;
     BuiltInFlarePicture();
     // A set-up over an earlier one first releases it, so that nothing is lost.

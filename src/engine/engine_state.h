@@ -9,6 +9,7 @@
 #include "engine/scene_model.h"
 
 constexpr int32_t kMaxViewRows = 1024;
+constexpr int32_t kMaxViewWidth = 0x7FFFFFFF / (kMaxViewRows * 4); // row offsets stay in 32 bits
 constexpr int32_t kAngleRampMin = -2048; // angleRampTable is indexed by k = -2048 .. 2048
 constexpr int32_t kAngleRampSize = 4097;
 constexpr int32_t kWorkBytesPerVertex = 32; // the largest projected-vertex record
@@ -83,8 +84,8 @@ void SetEngineScene(Scene* scene);
 Scene* EngineScene();
 
 // Sets the engine up for the current scene at the given output size and depth: 0 or an
-// engine error code. Fails with 4 for a height above 1024 (or a size below 1) and 3 for a
-// depth other than 15 and 16.
+// engine error code. Fails with 4 for a height above 1024 (or a size below 1, or a width
+// beyond kMaxViewWidth) and 3 for a depth other than 15 and 16.
 int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel);
 // Builds every material table and picture the objects' render modes need, and loads the
 // flare pictures: 0, 1 (memory) or 5 (a picture, named in the error message).

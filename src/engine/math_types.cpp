@@ -24,6 +24,17 @@ int32_t AngleFromRadians(float radians)
     return static_cast<int32_t>(std::lround(radians * kRadiansToAngle));
 }
 
+int32_t RoundToAngle(float angle)
+{
+    if (!(angle > -2147483648.0f && angle < 2147483648.0f)) return 0;
+    return MaskAngle(static_cast<int32_t>(std::lround(angle)));
+}
+
+Matrix MatrixFromRotation(Vec3 angles)
+{
+    return MatrixFromAngles(RoundToAngle(angles.x), RoundToAngle(angles.y), RoundToAngle(angles.z));
+}
+
 float SineTableEntry(int32_t index)
 {
     // Computed in double and rounded once, so that the value does not depend on the

@@ -39,6 +39,12 @@ Vec3 Normalise(Vec3 a);
 inline int32_t MaskAngle(int32_t angle) { return angle & kAngleMask; }
 // Radians to the nearest whole angle unit (not masked).
 int32_t AngleFromRadians(float radians);
+// A real angle (a rotation track component) to the nearest whole unit, masked to 14 bits;
+// values beyond the 32-bit range and NaN give 0.
+int32_t RoundToAngle(float angle);
+// The rotation of a rotation track value: each component rounded and masked, then
+// MatrixFromAngles.
+Matrix MatrixFromRotation(Vec3 angles);
 // Entry i of the engine's sine table: sin(i x 2 pi / 16384) as a single-precision real.
 // Every table and matrix of the engine takes its sines from here, so they agree bit for bit.
 float SineTableEntry(int32_t index);

@@ -43,6 +43,7 @@ TEST_F(SceneFileTest, EngineInitChecksSizeAndDepth)
     EXPECT_EQ(EngineInit(320, 1025, 16), 4);
     EXPECT_EQ(EngineInit(320, 180, 24), 3);
     EXPECT_EQ(EngineInit(0, 180, 16), 4);
+    EXPECT_EQ(EngineInit(kMaxViewWidth + 1, 180, 16), 4);
     EXPECT_STREQ(EngineErrorText(4), "Error: resolution not suppored in engine");
     EXPECT_STREQ(EngineErrorText(3), "Error: bpp not supported in engine");
     // Without a scene the set-up still builds its tables.

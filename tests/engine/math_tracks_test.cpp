@@ -35,6 +35,9 @@ TEST(MathTypes, NormaliseAndCross)
     EXPECT_FLOAT_EQ(Length({2, 3, 6}), 7.0f);
     EXPECT_EQ(MaskAngle(-1), 16383);
     EXPECT_EQ(AngleFromRadians(static_cast<float>(M_PI)), 8192);
+    EXPECT_EQ(RoundToAngle(16384.6f), 1);
+    EXPECT_EQ(RoundToAngle(-0.6f), 16383);
+    EXPECT_EQ(RoundToAngle(1e20f), 0);
 }
 
 TEST(MathTypes, MatrixFromAnglesConventions)
