@@ -86,7 +86,7 @@ bool ReadDirectory(FILE* file, uint64_t fileSize)
         return false;
     }
     archive.block = static_cast<char*>(PoolAlloc(static_cast<uint32_t>(blockSize) + 1, 4));
-    archive.entries = static_cast<PackEntry*>(PoolAlloc(static_cast<uint32_t>(tableSize) + 1, 4));
+    archive.entries = static_cast<PackEntry*>(PoolAlloc(static_cast<uint32_t>(tableSize) + 1, alignof(PackEntry)));
     if (!archive.block || !archive.entries) {
         RejectDirectory("not enough memory for the directory");
         return false;

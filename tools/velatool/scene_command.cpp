@@ -499,6 +499,11 @@ int ParseOptions(int argc, char** argv, bool allowDepth, Options* o)
 // failure prints the scene error and returns the exit status, otherwise -1.
 int LoadForTool(const char* command, const Options& o, Scene* scene)
 {
+    // The pool comes first: the archive's directory is allocated from it.
+    if (InitMemoryPool(kToolPoolMegabytes) != 0) {
+        std::fprintf(stderr, "velatool scene %s: cannot reserve the memory pool\n", command);
+        return 1;
+    }
     if (o.pack) {
         OpenPack(o.pack);
         if (PackEntryCount() == 0) {
@@ -507,10 +512,6 @@ int LoadForTool(const char* command, const Options& o, Scene* scene)
         }
     } else {
         SetLooseFolder(".");
-    }
-    if (InitMemoryPool(kToolPoolMegabytes) != 0) {
-        std::fprintf(stderr, "velatool scene %s: cannot reserve the memory pool\n", command);
-        return 1;
     }
     const int32_t result = LoadScene(scene, o.name);
     if (result != kSceneOk) {
