@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "effects/pixel_arithmetic.h"
+
 namespace {
 
 struct FileCloser {
@@ -84,9 +86,7 @@ std::vector<uint16_t> PackPixels(const RgbImage& image, int depth)
 {
     std::vector<uint16_t> out(static_cast<size_t>(image.width) * image.height);
     for (size_t i = 0; i < out.size(); ++i) {
-        unsigned r = image.rgb[i * 3], g = image.rgb[i * 3 + 1], b = image.rgb[i * 3 + 2];
-        out[i] = depth == 16 ? static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3))
-                             : static_cast<uint16_t>((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
+        out[i] = PackColour(image.rgb[i * 3], image.rgb[i * 3 + 1], image.rgb[i * 3 + 2], depth);
     }
     return out;
 }
