@@ -58,6 +58,29 @@ struct EngineState {
 
     SceneCamera* camera;
     SceneLight* light;
+
+    // Per view, set by the frame pipeline.
+    int32_t pass;              // 0 opaque objects, 1 blended objects, 2 after both
+    float fogNear, fogFar;     // fog range of this view
+    float fogScale;            // 10420224 / (fogFar - fogNear)
+    uint32_t background;       // packed clear colour, two pixels
+    Vec3 lightVector;          // light direction times strength (0 .. -1024)
+
+    // Per object, set by the frame pipeline before it calls the object's renderer.
+    float objectMatrix[9];     // Mc, row major: camera space = Mc . vertex + tc (scale applied)
+    Vec3 objectTranslation;    // tc
+    Vec3 eyeInObject;          // the eye in object space
+    Vec3 lightInObject;        // lightVector in object space (not scaled)
+    Vec3 envRight23, envUp23;  // right and up rows of camera x M (unscaled) times 2^23
+    int32_t backfaceCulling;   // 1: faces turned away are skipped
+    int32_t morphing;          // 1: the object is between two morph targets; nothing is culled
+    int32_t affineMapping;     // 1: affine texture fills, 0: perspective
+    int32_t outlineMode;       // 0 none, 1 faces and edges, 2 edges only (faces not filled)
+
+    // Outline lines, set by the frame pipeline when an object has an outline.
+    int32_t lineMode;          // 1 brightening, 0 darkening
+    float depthBias;           // subtracted from a line end's depth
+    float creaseLimit;         // cosine: edges between faces at least this sharp are drawn
 };
 
 extern EngineState engine;

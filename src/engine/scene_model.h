@@ -38,6 +38,12 @@ struct Material {
     uint16_t* shadedTexture;       // 256 levels x 256 colours
     uint16_t* shadedTextureHalf;   // the same at half value
     uint8_t textureColours[256][3]; // the texture's palette as r, g, b (0 beyond its colours)
+
+    // The shade level of the current frame, set by the frame pipeline (null: not built).
+    const uint16_t* shadeRow;      // row `level` of shadedTexture, used as a palette
+    const uint16_t* shadeRowHalf;  // row `level` of shadedTextureHalf
+    uint16_t shadeColour;          // entry `level` of shadeRamp
+    uint16_t shadeColourHalf;      // entry `level` of shadeRampHalf
 };
 
 struct SceneObject;
