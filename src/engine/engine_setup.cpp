@@ -82,6 +82,7 @@ bool AllocateObjectBuffers(const Scene* scene)
     if (largest > 0) {
         engine.work = AllocArray<uint8_t>(uint64_t{kWorkBytesPerVertex} * static_cast<uint32_t>(largest), 16);
         if (!engine.work) return false;
+        engine.workVertices = largest;
     }
     if (largestMorph > 0) {
         engine.morphVertices = AllocArray<Vec3>(static_cast<uint32_t>(largestMorph), 16);
@@ -107,6 +108,7 @@ void ReleaseBuffers()
     engine.glowTable = nullptr;
     engine.depthBuffer = nullptr;
     engine.work = nullptr;
+    engine.workVertices = 0;
     engine.morphVertices = engine.morphNormals = nullptr;
     engine.nodes = nullptr;
     engine.nodeCount = 0;

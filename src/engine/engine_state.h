@@ -51,6 +51,7 @@ struct EngineState {
     uint8_t* glowTable;                     // 256 rows of 256, aligned to 65536
 
     uint8_t* work;                 // kWorkBytesPerVertex per vertex of the largest object
+    int32_t workVertices;          // vertices the work buffer has room for
     Vec3* morphVertices;           // largest vertex count of morphing objects and their targets
     Vec3* morphNormals;
     NodeTransform* nodes;          // one per object number 0 .. largest
