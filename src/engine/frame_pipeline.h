@@ -15,6 +15,22 @@
 void RenderScene(float frame, uint8_t* colourBase, SceneCamera* cameraOverride);
 // One view: events, clear, camera, light, materials, objects in two passes, flares.
 void RenderView(float frame, uint8_t* colourBase, SceneCamera* camera);
-// The world transform of an object number for the current view, computed through its parent
-// chain when not yet valid this view.
+// The node transform of an object's number for the current view: its position track and
+// the rotation of its rotation track (pivot and parents not applied; callers walk the parent
+// chain themselves). Computed on first use in a view and cached by number. An object whose
+// number lies outside the cache gets a freshly computed transform that stays valid until the
+// next call.
 const NodeTransform* NodeTransformOfObject(SceneObject* object);
+
+// What the pipeline is about to draw for one object: the hook below sees it together with
+// the engine and raster state the renderer will read.
+struct ObjectDraw {
+    SceneObject* object;
+    int32_t modeRow;        // render-mode row in effect
+    uint32_t targetKey;     // render-to-texture key in effect (bit 31: camera texture)
+    int32_t edgeRecordSize; // record size DrawEdges will be called with, 0 without outline
+};
+using ObjectDrawHook = void (*)(const ObjectDraw& draw);
+// Installs a function called just before each object's renderer (null, the default, calls
+// nothing). A seam for tests that observe the per-object state without the renderers.
+void SetObjectDrawHook(ObjectDrawHook hook);
