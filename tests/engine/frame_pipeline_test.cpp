@@ -3,6 +3,7 @@
 // materials, per-object switches and transforms, morphs, culling and outlines.
 #include "engine/scene_test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -19,14 +20,12 @@ constexpr int Row(int map, int shade, int blend) { return 1 + map * 20 + shade *
 // What one renderer call saw.
 struct DrawRecord {
     std::string name;
-    int32_t modeRow, pass, blend, colourKey, width, colourPitch;
-    uint32_t targetKey;
-    int32_t edgeRecordSize, outlineMode, backfaceCulling, morphing, affineMapping;
+    ObjectDraw call;
+    int32_t pass, blend, colourKey, width, colourPitch, outlineMode, backfaceCulling, morphing, affineMapping;
     float matrix[9];
-    Vec3 translation, eye, light, envRight, envUp, boundCentre;
+    Vec3 translation, eye, light, envRight, boundCentre, firstVertex;
     int32_t uvOffset[2];
     const Vec3* vertices;
-    Vec3 firstVertex;
     const SceneFace* faces;
     SceneCamera* camera;
 };
@@ -35,33 +34,12 @@ std::vector<DrawRecord> draws;
 
 void RecordDraw(const ObjectDraw& d)
 {
-    DrawRecord r{};
-    r.name = d.object->name;
-    r.modeRow = d.modeRow;
-    r.targetKey = d.targetKey;
-    r.edgeRecordSize = d.edgeRecordSize;
-    r.pass = engine.pass;
-    r.blend = raster.blend;
-    r.colourKey = raster.colourKey;
-    r.width = engine.width;
-    r.colourPitch = engine.colourPitch;
-    r.outlineMode = engine.outlineMode;
-    r.backfaceCulling = engine.backfaceCulling;
-    r.morphing = engine.morphing;
-    r.affineMapping = engine.affineMapping;
-    for (int i = 0; i < 9; ++i) r.matrix[i] = engine.objectMatrix[i];
-    r.translation = engine.objectTranslation;
-    r.eye = engine.eyeInObject;
-    r.light = engine.lightInObject;
-    r.envRight = engine.envRight23;
-    r.envUp = engine.envUp23;
-    r.boundCentre = d.object->boundCentre;
-    r.uvOffset[0] = d.object->uvOffset[0];
-    r.uvOffset[1] = d.object->uvOffset[1];
-    r.vertices = d.object->vertices;
-    r.firstVertex = d.object->vertices[0];
-    r.faces = d.object->faces;
-    r.camera = engine.camera;
+    const SceneObject& o = *d.object;
+    DrawRecord r{o.name, d, engine.pass, raster.blend, raster.colourKey, engine.width, engine.colourPitch,
+                 engine.outlineMode, engine.backfaceCulling, engine.morphing, engine.affineMapping, {},
+                 engine.objectTranslation, engine.eyeInObject, engine.lightInObject, engine.envRight23,
+                 o.boundCentre, o.vertices[0], {o.uvOffset[0], o.uvOffset[1]}, o.vertices, o.faces, engine.camera};
+    std::copy(engine.objectMatrix, engine.objectMatrix + 9, r.matrix);
     draws.push_back(r);
 }
 
@@ -146,34 +124,29 @@ TEST_F(FramePipelineTest, ViewsWithoutCameraShowOnlyTheBackground)
 {
     FsfScene s = BasicScene();
     s.objects = {SquareAt("o", 0, Row(0, 0, 0), {0, 10, 0})};
-    s.events = std::vector<FsfEvent>{MakeBackgroundEvent(0, 255, 0, 0), MakeCameraEvent(10, 0)};
-    Start(s);
+    s.events = std::vector<FsfEvent>{MakeBackgroundEvent(0, 255, 0, 0), MakeBackgroundEvent(5, -1, 0, 0),
+                                     MakeCameraEvent(10, 0)};
+    Start(s, 321, 3); // odd width: the last pixel of each row is cleared too
     // The camera EngineInit picks is not used: before the camera event only the background.
-    Render(5);
+    Render(2);
     EXPECT_TRUE(draws.empty());
     EXPECT_EQ(engine.camera, nullptr);
     for (uint16_t p : view) ASSERT_EQ(p, 0xF800);
     EXPECT_EQ(engine.background, 0xF800F800u);
-    Render(10);
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(draws[0].camera, scene.cameras);
-    // An override camera draws even before the event.
-    Render(1, scene.cameras);
-    EXPECT_EQ(draws.size(), 1u);
-}
-
-TEST_F(FramePipelineTest, ClearFillsOrKeepsThePicture)
-{
-    FsfScene s = BasicScene();
-    s.events = std::vector<FsfEvent>{MakeBackgroundEvent(5, -1, 0, 0), MakeBackgroundEvent(10, 0, 0, 255)};
-    Start(s, 321, 3); // odd width: the last pixel of each row is cleared too
-    Render(0); // no background event yet: black
-    for (uint16_t p : view) ASSERT_EQ(p, 0);
     for (uint16_t& p : view) p = 0x5555;
     Render(7); // r = -1: the picture stays
     for (uint16_t p : view) ASSERT_EQ(p, 0x5555);
     Render(10);
-    for (uint16_t p : view) ASSERT_EQ(p, 0x001F);
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].camera, scene.cameras);
+    Render(1, scene.cameras); // an override camera draws even before the event
+    EXPECT_EQ(draws.size(), 1u);
+    FsfScene plain = BasicScene();
+    EngineRelease();
+    FreeScene(&scene);
+    Start(plain);
+    Render(0); // no background event: black
+    for (uint16_t p : view) ASSERT_EQ(p, 0);
 }
 
 TEST_F(FramePipelineTest, FrameStampWrapClearsTheDepthBuffer)
@@ -193,13 +166,18 @@ TEST_F(FramePipelineTest, FrameStampWrapClearsTheDepthBuffer)
     EXPECT_EQ(engine.depthBuffer[5], 7u);
 }
 
-TEST_F(FramePipelineTest, FogFollowsItsEvents)
+TEST_F(FramePipelineTest, FogFarDistanceAndSwitchEvents)
 {
     FsfScene s = BasicScene();
-    s.events = std::vector<FsfEvent>{MakeCameraEvent(0, 0), MakeFogEvent(10, 100, 200), MakeFarEvent(12, 300),
+    s.lights = {FsfLight{}};
+    // Kind 0 and 1 in chunks that carry a plain value name no camera and no light: ignored.
+    s.events = std::vector<FsfEvent>{MakeCameraEvent(0, 0), MakeLightEvent(0, 0), FsfEvent{0x703, 1, 0, 7},
+                                     FsfEvent{0x703, 1, 1, 9}, MakeFogEvent(10, 100, 200), MakeFarEvent(12, 300),
                                      MakeFogEvent(20, 200, 400), MakeFogEvent(30, 50, 50)};
     Start(s);
     Render(5);
+    EXPECT_EQ(engine.camera, scene.cameras);
+    EXPECT_EQ(engine.light, scene.lights);
     EXPECT_EQ(engine.fogNear, 100.0f);
     EXPECT_EQ(engine.fogFar, 500.0f);
     Render(15); // halfway between two fog events
@@ -214,21 +192,6 @@ TEST_F(FramePipelineTest, FogFollowsItsEvents)
     Render(35);
     EXPECT_EQ(engine.fogNear, 50.0f);
     EXPECT_EQ(engine.fogScale, 0.0f);
-}
-
-TEST_F(FramePipelineTest, SwitchEventsWithoutTheirRecordChangeNothing)
-{
-    FsfScene s = BasicScene();
-    s.lights = {FsfLight{}};
-    s.objects = {SquareAt("o", 0, Row(0, 0, 0), {0, 10, 0})};
-    // Kind 0 and 1 in chunks that carry a plain value name no camera and no light.
-    s.events = std::vector<FsfEvent>{MakeCameraEvent(0, 0), MakeLightEvent(0, 0), FsfEvent{0x703, 1, 0, 7},
-                                     FsfEvent{0x703, 1, 1, 9}};
-    Start(s);
-    Render(2);
-    EXPECT_EQ(engine.camera, scene.cameras);
-    EXPECT_EQ(engine.light, scene.lights);
-    EXPECT_EQ(draws.size(), 1u);
 }
 
 TEST_F(FramePipelineTest, CameraTextureSizesAndCameraSteps)
@@ -262,7 +225,7 @@ TEST_F(FramePipelineTest, CameraTextureSizesAndCameraSteps)
     EXPECT_EQ(draws[0].camera, second);
     EXPECT_EQ(draws[3].width, 320);
     EXPECT_EQ(draws[3].camera, scene.cameras);
-    EXPECT_EQ(draws[3].targetKey, 0x82000001u);
+    EXPECT_EQ(draws[3].call.targetKey, 0x82000001u);
     // Everything of the main view is back.
     EXPECT_EQ(engine.width, 320);
     EXPECT_EQ(engine.height, 180);
@@ -418,7 +381,7 @@ TEST_F(FramePipelineTest, ModeTrackMovesObjectsBetweenPasses)
     EXPECT_EQ(draws[0].name, "o"); // both blended now, in list order
     EXPECT_EQ(draws[0].pass, 1);
     EXPECT_EQ(draws[0].blend, 2);
-    EXPECT_EQ(draws[0].modeRow, Row(0, 0, 2));
+    EXPECT_EQ(draws[0].call.modeRow, Row(0, 0, 2));
     EXPECT_EQ(draws[1].name, "q");
     Render(20); // row 101 is not a mode
     ASSERT_EQ(draws.size(), 1u);
@@ -513,7 +476,7 @@ TEST_F(FramePipelineTest, SwitchesScrollingAndVisibility)
     EXPECT_EQ(draws[0].uvOffset[0], 16384);
     EXPECT_EQ(draws[0].uvOffset[1], 32768);
     EXPECT_EQ(draws[0].outlineMode, 0);
-    EXPECT_EQ(draws[0].edgeRecordSize, 0);
+    EXPECT_EQ(draws[0].call.edgeRecordSize, 0);
     Render(9);
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].backfaceCulling, 0);
@@ -552,7 +515,15 @@ TEST_F(FramePipelineTest, MorphBlendsDrawsAndRestores)
     for (Vec3& v : *b.vertices) v.z += 2;
     b.boundCentre = Vec3{0.5f, 0, 2.5f};
     b.hideToggles = std::vector<float>{0};
-    s.objects = {m, b};
+    // A target of another shape (fewer vertices and faces) is not used.
+    FsfObject odd = SquareAt("odd", 2, Row(0, 0, 0), {0, 10, 0});
+    odd.morphTrack = FsfScalarTrack{0, {MakeMorphKey(0, MakeObjectReference(2, 0)), MakeMorphKey(10, MakeObjectReference(3, 0))}};
+    FsfObject tri = SquareAt("tri", 3, Row(0, 0, 0), {0, 10, 0});
+    tri.vertices->pop_back();
+    tri.mapping->pop_back();
+    tri.faces->pop_back();
+    tri.hideToggles = std::vector<float>{0};
+    s.objects = {m, b, odd, tri};
     Start(s);
     SceneObject* object = scene.objects;
     SceneObject* target = object->next;
@@ -568,6 +539,9 @@ TEST_F(FramePipelineTest, MorphBlendsDrawsAndRestores)
     EXPECT_EQ(r->faces, target->faces); // weight 0.5 takes the second target's faces
     EXPECT_EQ(object->vertices, own);
     ExpectVec(object->boundCentre, {0.5f, 0, 0.5f});
+    ASSERT_NE(Find("odd"), nullptr);
+    EXPECT_EQ(Find("odd")->vertices, object->next->next->vertices);
+    EXPECT_EQ(Find("odd")->morphing, 0);
 
     Render(0);
     EXPECT_EQ(Find("m")->morphing, 0);
@@ -576,25 +550,6 @@ TEST_F(FramePipelineTest, MorphBlendsDrawsAndRestores)
     EXPECT_EQ(Find("m")->morphing, 0);
     EXPECT_EQ(Find("m")->vertices, target->vertices);
     EXPECT_EQ(object->vertices, own);
-}
-
-TEST_F(FramePipelineTest, MorphTargetOfAnotherShapeIsNotUsed)
-{
-    FsfScene s = BasicScene();
-    FsfObject m = SquareAt("m", 0, Row(0, 0, 0), {0, 10, 0});
-    m.morphTrack = FsfScalarTrack{0, {MakeMorphKey(0, MakeObjectReference(0, 0)), MakeMorphKey(10, MakeObjectReference(1, 0))}};
-    FsfObject tri = SquareAt("tri", 1, Row(0, 0, 0), {0, 10, 0});
-    tri.vertices->pop_back();
-    tri.mapping->pop_back();
-    tri.faces->pop_back();
-    tri.hideToggles = std::vector<float>{0};
-    s.objects = {m, tri};
-    Start(s);
-    Vec3* own = scene.objects->vertices;
-    Render(5);
-    ASSERT_NE(Find("m"), nullptr);
-    EXPECT_EQ(Find("m")->vertices, own);
-    EXPECT_EQ(Find("m")->morphing, 0);
 }
 
 TEST_F(FramePipelineTest, OutlineStateAndRecordSizes)
@@ -611,7 +566,7 @@ TEST_F(FramePipelineTest, OutlineStateAndRecordSizes)
     Render(0);
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].outlineMode, 2);
-    EXPECT_EQ(draws[0].edgeRecordSize, 24); // the row's records
+    EXPECT_EQ(draws[0].call.edgeRecordSize, 24); // the row's records
     EXPECT_EQ(engine.lineMode, 1);
     EXPECT_EQ(engine.depthBias, 8 * 0.000244140625f);
     EXPECT_EQ(engine.creaseLimit, engine.sineTable[455 + 4096]);
@@ -621,8 +576,8 @@ TEST_F(FramePipelineTest, OutlineStateAndRecordSizes)
     EXPECT_LT(engine.depthBias, 0.0f);
     Render(20); // a camera texture object: the camera-texture renderer's 20-byte records
     const DrawRecord* main = &draws.back();
-    EXPECT_EQ(main->targetKey, 0x80000001u);
-    EXPECT_EQ(main->edgeRecordSize, 20);
+    EXPECT_EQ(main->call.targetKey, 0x80000001u);
+    EXPECT_EQ(main->call.edgeRecordSize, 20);
 }
 
 TEST_F(FramePipelineTest, MaterialFramesAndShadeLevels)
@@ -635,39 +590,33 @@ TEST_F(FramePipelineTest, MaterialFramesAndShadeLevels)
     textured.textureName = "T.BMP";
     textured.frameTrack = std::vector<StepKey>{MakeStepReal(0, -1.0f), MakeStepReal(10, 1.0f)};
     textured.opacityTrack = FsfScalarTrack{0, {MakeScalarKey(0, 0.25f), MakeScalarKey(10, 1.5f), MakeScalarKey(20, -1.0f)}};
-    s.materials = {textured};
-    s.objects = {SquareAt("o", 0, Row(3, 1, 0), {0, 10, 0})};
+    FsfMaterial plain = PlainMaterial("p");
+    plain.opacityTrack = ConstantScalar(0.5f);
+    s.materials = {textured, plain};
+    FsfObject blended = SquareAt("b", 1, Row(0, 1, 1), {0, 10, 0});
+    blended.faces = std::vector<FsfFace>{{1, 0, 1, 2}, {1, 0, 2, 3}};
+    s.objects = {SquareAt("o", 0, Row(3, 1, 0), {0, 10, 0}), blended};
     Start(s);
     Material* m = scene.materials;
+    Material* p = m->next;
+    ASSERT_EQ(p->shadeRamp, nullptr); // a blended mode needs only the half-value ramp
+    ASSERT_NE(p->shadeRampHalf, nullptr);
     ASSERT_EQ(m->frameCount, 2);
     ASSERT_NE(m->shadedTexture, nullptr);
     Render(0); // frame value -1 counts back from the last frame
     EXPECT_EQ(m->currentFrame, m->textureFrames + 65536);
     EXPECT_EQ(m->shadeRow, m->shadedTexture + 96 * 256);
     EXPECT_EQ(m->shadeRowHalf, m->shadedTextureHalf ? m->shadedTextureHalf + 96 * 256 : nullptr);
-    ASSERT_EQ(draws.size(), 1u);
+    ASSERT_EQ(draws.size(), 2u);
     EXPECT_EQ(draws[0].colourKey, 1);
+    EXPECT_EQ(draws[1].colourKey, 0);
+    EXPECT_EQ(p->shadeColour, 0); // tables that do not exist give no colour
+    EXPECT_EQ(p->shadeColourHalf, p->shadeRampHalf[64]);
+    EXPECT_EQ(p->shadeRow, nullptr);
     Render(5); // halfway: value 0
     EXPECT_EQ(m->currentFrame, m->textureFrames);
     Render(10);
     EXPECT_EQ(m->shadeRow, m->shadedTexture); // strength above 1 stops at level 0
     Render(20);
     EXPECT_EQ(m->shadeRow, m->shadedTexture + 128 * 256);
-}
-
-TEST_F(FramePipelineTest, ShadeColoursOfUntexturedMaterials)
-{
-    FsfScene s = BasicScene();
-    FsfMaterial plain = PlainMaterial("p");
-    plain.opacityTrack = ConstantScalar(0.5f);
-    s.materials = {plain};
-    s.objects = {SquareAt("o", 0, Row(0, 1, 1), {0, 10, 0})};
-    Start(s);
-    Material* m = scene.materials;
-    ASSERT_EQ(m->shadeRamp, nullptr); // a blended mode needs only the half-value ramp
-    ASSERT_NE(m->shadeRampHalf, nullptr);
-    Render(0);
-    EXPECT_EQ(m->shadeColour, 0);
-    EXPECT_EQ(m->shadeColourHalf, m->shadeRampHalf[64]);
-    EXPECT_EQ(m->shadeRow, nullptr);
 }
