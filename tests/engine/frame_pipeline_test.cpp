@@ -100,7 +100,14 @@ protected:
     void TearDown() override
     {
         SetObjectDrawHook(nullptr);
-        engine.farDistance = 1.0e10f; // carried from scene to scene: do not leak into other tests
+        // State the pipeline carries from view to view: do not leak it into other tests.
+        engine.farDistance = 1.0e10f;
+        engine.fovAngle = 1460;
+        engine.lineMode = 0;
+        engine.depthBias = 0.0f;
+        engine.creaseLimit = 0.0f;
+        engine.outlineMode = 0;
+        raster = RasterState{};
         SceneFileTest::TearDown();
     }
     void Start(const FsfScene& s, int32_t width = 320, int32_t height = 180)
