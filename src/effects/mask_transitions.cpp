@@ -1,6 +1,7 @@
 #include "effects/mask_transitions.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "effects/fade_ramp.h"
 #include "effects/pixel_arithmetic.h"
@@ -29,23 +30,32 @@ struct MaskCall {
     uint16_t table[256];
 };
 
-// The grey of v (0..255) in each lane.
+// The grey of v (0..255) in each lane: the five top bits of v in every 5-bit channel (one
+// multiply places them), and in 5-6-5 the six top bits in green.
 template <int Depth, class T> [[gnu::always_inline]] inline T GreyLanes(const T& v)
 {
-    const T v5 = v >> 3;
-    if constexpr (Depth == 16) return v5 << 11 | (v >> 2) << 5 | v5;
-    else return v5 << 10 | v5 << 5 | v5;
+    if constexpr (Depth == 16) return (v >> 3) * uint16_t(0x0801) | ((v << 3) & 0x07E0);
+    else return (v >> 3) * uint16_t(0x0421);
 }
 
+// The effect on one pixel p (q: the second picture's pixel), given the ramp entry g.
 template <int Depth, MaskOp Op, class T> [[gnu::always_inline]] inline T MaskPixels(const T& p, const T& g, const T& q)
 {
     if constexpr (Op == MaskOp::FadeAdd || Op == MaskOp::Reveal) {
         return SaturatingAddLanes<Depth>(g, p);
     } else if constexpr (Op == MaskOp::FadeSub) {
         return SaturatingSubLanes<Depth>(p, g);
-    } else {
+    } else if constexpr (std::is_same_v<T, uint16_t>) {
         const T notG = ~g;
         return SaturatingAddLanes<Depth>(SaturatingSubLanes<Depth>(p, g), SaturatingSubLanes<Depth>(q, notG));
+    } else {
+        // Both differences have their low bits clear, so their saturated sum is the sum of their
+        // halves, saturated and doubled. NOT (NOT g AND kHigh) is g with the other bits set.
+        using L = PixelLayout<Depth>;
+        const T highG = g & L::kHigh;
+        const T kept = HalfDifference<Depth>(p, T(~highG));
+        const T taken = HalfDifference<Depth>(q, T(g | uint16_t(~L::kHigh)));
+        return SaturateHalfSum<Depth>(T(kept + taken));
     }
 }
 
@@ -60,6 +70,7 @@ template <int N, int Depth, MaskOp Op, bool Computed> [[gnu::always_inline]] inl
     const uint16_t* const table = c.table;
     const size_t count = c.count;
     const Lanes<N> level = SplatLanes<N>(static_cast<uint16_t>(c.level));
+    const Lanes<N> top = SplatLanes<N>(255);
     size_t i = 0;
     for (; i + kLaneCount<N> <= count; i += kLaneCount<N>) {
         // g: the ramp entry the pixel's mask value (and, for the reveal, its grey value) selects.
@@ -70,13 +81,12 @@ template <int N, int Depth, MaskOp Op, bool Computed> [[gnu::always_inline]] inl
             const Lanes<N> index = LoadByteLanes<N>(grey + i) + GatherLanes<N>(table, mask + i);
             for (size_t k = 0; k < kLaneCount<N>; ++k) g[k] = FadeRamp[index[k]];
         } else {
-            // Entry 255 + v of the standard ramp: black for v < 0, the grey of v, white for v > 255.
-            Lanes<N> v = level - LoadByteLanes<N>(mask + i);
-            if constexpr (Op == MaskOp::Reveal) v = LoadByteLanes<N>(grey + i) + ClampSigned(v, 0, 255) - 255;
-            g = GreyLanes<Depth>(ClampSigned(v, 0, 255));
-            if constexpr (Depth == 15 && Op != MaskOp::Reveal) {
-                g |= (Lanes<N>)((typename LaneTypes<N>::Signed)v > 255);
-            }
+            // Entry 255 + v of the standard ramp: black for v < 0, the grey of v, white (whose
+            // extra top bit in x-5-5-5 no effect reads) for v > 255.
+            Lanes<N> v = MinLanes(SubtractClampedLanes(level, LoadByteLanes<N>(mask + i)), top);
+            // The reveal reads entry s + v from the start: the grey of s + v - 255, or black.
+            if constexpr (Op == MaskOp::Reveal) v = SubtractClampedLanes(Lanes<N>(LoadByteLanes<N>(grey + i) + v), top);
+            g = GreyLanes<Depth>(v);
         }
         const Lanes<N> p = LoadLanes<N>(view + i);
         const Lanes<N> q = Op == MaskOp::CrossFade ? LoadLanes<N>(second + i) : Lanes<N>{};

@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
+
+#include "effects/pixel_lanes.h"
 
 // The masks of one pixel layout. After halving, every channel has a spare bit above it; in
 // 5-6-5 the red and blue fields below their spare bits are 4 bits wide and green 5 bits, in
@@ -20,6 +23,14 @@ template <> struct PixelLayout<16> {
     static constexpr uint16_t kSpare4 = 0x8010;    // spare bits above the 4-bit fields (red, blue)
     static constexpr uint16_t kSpare5 = 0x0400;    // spare bit above the 5-bit field (green)
     static constexpr int kRedShift = 11, kGreenBits = 6;
+    // For the vector forms: the channels without their low bits, in place; after halving, the
+    // red and blue fields with their spare bits (red fills the top of the high byte, blue the
+    // bottom of the low byte), green with its spare bit, the largest field values, and the
+    // spare bits themselves.
+    static constexpr uint16_t kHigh = 0xF7DE;
+    static constexpr uint16_t kRedBlue = 0xF81F, kGreen = 0x07E0;
+    static constexpr uint16_t kRedBlueFull = 0x780F, kGreenFull = 0x03E0;
+    static constexpr uint16_t kRedBlueSpare = 0x8010, kGreenSpare = 0x0400;
 };
 
 template <> struct PixelLayout<15> {
@@ -28,6 +39,10 @@ template <> struct PixelLayout<15> {
     static constexpr uint16_t kSpare4 = 0x4210;    // red, green and blue
     static constexpr uint16_t kSpare5 = 0;
     static constexpr int kRedShift = 10, kGreenBits = 5;
+    static constexpr uint16_t kHigh = 0x7BDE;
+    static constexpr uint16_t kRedBlue = 0x7C1F, kGreen = 0x03E0;
+    static constexpr uint16_t kRedBlueFull = 0x3C0F, kGreenFull = 0x01E0;
+    static constexpr uint16_t kRedBlueSpare = 0x4010, kGreenSpare = 0x0200;
 };
 
 #pragma GCC diagnostic push
@@ -36,9 +51,44 @@ template <> struct PixelLayout<15> {
 // Lane-wise forms, for T = uint16_t or a vector of 16-bit lanes; branch-free. A spare bit c
 // turns into the field below it as c - (c >> width), and into the field with the spare bit as
 // (c << 1) - (c >> width); the fields never overlap, so all channels are handled at once.
+//
+// Vectors of lanes take another route to the same bits, built from operations that work on many
+// lanes at once without shifts:
+// - halving: both inputs without their low bits (kHigh) are even, so their lane average is the
+//   sum of the halves, exactly, carries into the spare bits included;
+// - subtracting: the average of x and NOT y is half of x - y plus 0x8000, the top bit flipped;
+// - saturating: red and blue sit in different bytes and green alone in its lane, so a byte-wise
+//   and a lane-wise minimum (or clamped subtraction) settle every channel in two operations.
+
+// The halved sum s with its spare bits, every overflowing field filled with ones, doubled; the
+// spare bits land on the low bits of the channels above, as in the stated steps.
+template <int Depth, class T> [[gnu::always_inline]] inline T SaturateHalfSum(const T& s)
+{
+    using L = PixelLayout<Depth>;
+    const T full = MinBytes(s & L::kRedBlue, T{} + L::kRedBlueFull) | MinLanes(s & L::kGreen, T{} + L::kGreenFull);
+    const T filled = s | full;
+    return filled + filled;
+}
+
+// Halved a - b with its borrows cascading, every channel that borrowed cleared along with its
+// spare bit; `notHighB` is NOT (b AND kHigh). Doubling the result gives SaturatingSub(a, b).
+template <int Depth, class T> [[gnu::always_inline]] inline T HalfDifference(const T& a, const T& notHighB)
+{
+    using L = PixelLayout<Depth>;
+    // Spare bits flipped: set where the channel did not borrow, so that taking the spare bit
+    // away again with a clamped subtraction empties exactly the channels that borrowed.
+    const T d = AverageLanes(T(a & L::kHigh), notHighB) ^ ((L::kRedBlueSpare | L::kGreenSpare) ^ 0x8000);
+    return SubtractClampedBytes(T(d & L::kRedBlue), T{} + L::kRedBlueSpare) |
+           SubtractClampedLanes(T(d & L::kGreen), T{} + L::kGreenSpare);
+}
+
 template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingAddLanes(const T& a, const T& b)
 {
     using L = PixelLayout<Depth>;
+    if constexpr (!std::is_same_v<T, uint16_t>) {
+        const T s = AverageLanes(T(a & L::kHigh), T(b & L::kHigh));
+        return SaturateHalfSum<Depth>(s) | ((a | b) & L::kLowBits);
+    }
     T s = ((a >> 1) & L::kHalf) + ((b >> 1) & L::kHalf);
     T c4 = s & L::kSpare4;
     T fill = c4 - (c4 >> 4);
@@ -56,6 +106,10 @@ template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingAddLanes
 template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingSubLanes(const T& a, const T& b)
 {
     using L = PixelLayout<Depth>;
+    if constexpr (!std::is_same_v<T, uint16_t>) {
+        const T h = HalfDifference<Depth>(a, T(~(b & L::kHigh)));
+        return h + h;
+    }
     T d = ((a >> 1) & L::kHalf) - ((b >> 1) & L::kHalf);
     T c4 = d & L::kSpare4;
     T clear = (c4 << 1) - (c4 >> 4);

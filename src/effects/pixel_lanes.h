@@ -10,6 +10,10 @@
 
 #include "effects/lane_width.h"
 
+#if VELA_WIDE_LANES
+#include <emmintrin.h>
+#endif
+
 // Vectors are only ever passed between forced-inline helpers, never across a call, so the
 // calling-convention notes about wide vectors do not apply.
 #pragma GCC diagnostic push
@@ -38,6 +42,14 @@ template <class T> [[gnu::always_inline]] inline void StoreLanes(void* p, const 
 // kLaneCount bytes widened to 16-bit lanes.
 template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> LoadByteLanes(const uint8_t* p)
 {
+#if VELA_WIDE_LANES
+    if constexpr (Bytes == 32) {
+        // One widening load; the compiler would otherwise load, split and widen each half.
+        Lanes<Bytes> v;
+        asm("vpmovzxbw %1, %0" : "=x"(v) : "m"(*reinterpret_cast<const uint8_t(*)[16]>(p)));
+        return v;
+    }
+#endif
     typename LaneTypes<Bytes>::Indices b;
     std::memcpy(&b, p, sizeof b);
     return __builtin_convertvector(b, Lanes<Bytes>);
@@ -66,6 +78,66 @@ template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> GatherLanes(cons
 template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> SplatLanes(uint16_t v)
 {
     return Lanes<Bytes>{} + v;
+}
+
+// Lane-wise (x + y + 1) >> 1 without losing the carry out of 16 bits.
+template <class T> [[gnu::always_inline]] inline T AverageLanes(const T& x, const T& y)
+{
+#if VELA_WIDE_LANES
+    if constexpr (sizeof(T) == 16) {
+        return (T)_mm_avg_epu16((__m128i)x, (__m128i)y);
+    } else {
+        T r;
+        asm("vpavgw %2, %1, %0" : "=x"(r) : "x"(x), "x"(y));
+        return r;
+    }
+#else
+    return (x >> 1) + (y >> 1) + ((x | y) & 1);
+#endif
+}
+
+// Lane-wise x - y, 0 where y is larger.
+template <class T> [[gnu::always_inline]] inline T SubtractClampedLanes(const T& x, const T& y)
+{
+#if VELA_WIDE_LANES
+    if constexpr (sizeof(T) == 16) {
+        return (T)_mm_subs_epu16((__m128i)x, (__m128i)y);
+    } else {
+        T r;
+        asm("vpsubusw %2, %1, %0" : "=x"(r) : "x"(x), "x"(y));
+        return r;
+    }
+#else
+    return x > y ? x - y : T{};
+#endif
+}
+
+// The same on each byte of the lanes.
+template <class T> [[gnu::always_inline]] inline T SubtractClampedBytes(const T& x, const T& y)
+{
+#if VELA_WIDE_LANES
+    if constexpr (sizeof(T) == 16) {
+        return (T)_mm_subs_epu8((__m128i)x, (__m128i)y);
+    } else {
+        T r;
+        asm("vpsubusb %2, %1, %0" : "=x"(r) : "x"(x), "x"(y));
+        return r;
+    }
+#else
+    typedef uint8_t Bytes __attribute__((vector_size(sizeof(T))));
+    const Bytes a = (Bytes)x, b = (Bytes)y;
+    return (T)(a > b ? a - b : Bytes{});
+#endif
+}
+
+// Lane-wise and byte-wise unsigned minimum.
+template <class T> [[gnu::always_inline]] inline T MinLanes(const T& x, const T& y) { return x < y ? x : y; }
+
+template <class T> [[gnu::always_inline]] inline T MinBytes(const T& x, const T& y)
+{
+    typedef uint8_t Bytes __attribute__((vector_size(sizeof(T))));
+    const Bytes a = (Bytes)x, b = (Bytes)y;
+    return (T)(a < b ? a : b);
 }
 
 // Each lane limited to lo..hi, the lanes taken as signed values.
