@@ -150,11 +150,6 @@ TEST_F(SceneCommand, FailuresAndUsage)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Error: File  WOOD.BMP     acces error"), std::string::npos);
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Scene({"render", "PLAN.FSF"}), 2);
-    EXPECT_EQ(Scene({"bench", "PLAN.FSF"}), 2);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("not available in this build"), std::string::npos);
-
-    testing::internal::CaptureStderr();
     EXPECT_EQ(Scene({"info", "PLAN.FSF", "--depth", "24"}), 2);
     EXPECT_EQ(Scene({"dump"}), 2);
     EXPECT_EQ(Scene({"dump", "PLAN.FSF", "--bogus"}), 2);

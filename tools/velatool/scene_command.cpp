@@ -1,5 +1,6 @@
 // velatool scene: loads an FSF scene with the engine's own loader and prints it whole as
-// JSON (dump), or sums it up with the memory the engine set-up takes for it (info).
+// JSON (dump), or sums it up with the memory the engine set-up takes for it (info). render and
+// bench live in scene_render_command.cpp.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,18 +15,24 @@
 #include "resources/pack_archive.h"
 #include "sequencer/state/sequencer_state.h"
 #include "velatool/commands.h"
+#include "velatool/scene_command.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: velatool scene dump NAME [--pack PAK]\n"
     "       velatool scene info NAME [--pack PAK] [--depth 15|16]\n"
+    "       velatool scene render NAME [--frame F | --frames A:B:STEP] --out FILE.png [--pack PAK]\n"
+    "                             [--size WxH] [--depth 15|16] [--camera N]\n"
+    "       velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
     "\n"
     "NAME is the scene's entry name in the archive (backslashes, any case), such as\n"
     "SCENES\\PLAN1\\PLAN1.FSF; without --pack it is a file below the current folder.\n"
     "dump   prints every record of the scene as JSON; references are indexes into their list.\n"
     "info   counts of every record kind, the last frame, the render modes in use and the pool\n"
-    "       bytes the engine set-up takes for the scene at the show's view size.\n";
+    "       bytes the engine set-up takes for the scene at the show's view size.\n"
+    "render draws scene frames into PNG pictures; bench measures how fast the scene draws.\n"
+    "       'velatool scene render --help' and 'velatool scene bench --help' tell more.\n";
 
 constexpr int32_t kToolPoolMegabytes = 64;
 
@@ -495,34 +502,43 @@ int ParseOptions(int argc, char** argv, bool allowDepth, Options* o)
     return -1;
 }
 
-// Opens the archive (or the current folder), reserves the pool and loads the scene; on a
-// failure prints the scene error and returns the exit status, otherwise -1.
-int LoadForTool(const char* command, const Options& o, Scene* scene)
+} // namespace
+
+int LoadSceneForTool(const char* command, const char* name, const char* pack, Scene* scene)
 {
     // The pool comes first: the archive's directory is allocated from it.
     if (InitMemoryPool(kToolPoolMegabytes) != 0) {
         std::fprintf(stderr, "velatool scene %s: cannot reserve the memory pool\n", command);
         return 1;
     }
-    if (o.pack) {
-        OpenPack(o.pack);
+    if (pack) {
+        // A named archive that cannot be read is a failure of its own, not a silent fall-back
+        // to loose files.
+        std::FILE* file = std::fopen(pack, "rb");
+        if (!file) {
+            std::fprintf(stderr, "velatool scene %s: %s: cannot open the archive\n", command, pack);
+            FreeMemoryPool();
+            return 1;
+        }
+        std::fclose(file);
+        OpenPack(pack);
         if (PackEntryCount() == 0) {
-            std::fprintf(stderr, "velatool scene %s: %s: no archive entries%s\n", command, o.pack,
+            std::fprintf(stderr, "velatool scene %s: %s: no archive entries%s\n", command, pack,
                          PackDirectoryDamaged() ? " (damaged directory)" : "");
         }
     } else {
         SetLooseFolder(".");
     }
-    const int32_t result = LoadScene(scene, o.name);
+    const int32_t result = LoadScene(scene, name);
     if (result != kSceneOk) {
-        std::fprintf(stderr, "velatool scene %s: %s: %s\n", command, o.name, SceneErrorText(result));
-        FreeScene(scene);
+        std::fprintf(stderr, "velatool scene %s: %s: %s\n", command, name, SceneErrorText(result));
+        FinishSceneTool(scene);
         return 1;
     }
     return -1;
 }
 
-void Finish(Scene* scene)
+void FinishSceneTool(Scene* scene)
 {
     EngineRelease();
     FreeScene(scene);
@@ -530,21 +546,20 @@ void Finish(Scene* scene)
     FreeMemoryPool();
 }
 
+namespace {
+
 int RunDump(int argc, char** argv)
 {
     Options o;
     int status = ParseOptions(argc, argv, false, &o);
     if (status >= 0) return status;
     Scene scene{};
-    status = LoadForTool("dump", o, &scene);
-    if (status >= 0) {
-        Finish(&scene);
-        return status;
-    }
+    status = LoadSceneForTool("dump", o.name, o.pack, &scene);
+    if (status >= 0) return status;
     const std::string json = SceneJson(scene);
     std::fwrite(json.data(), 1, json.size(), stdout);
     std::fputc('\n', stdout);
-    Finish(&scene);
+    FinishSceneTool(&scene);
     return 0;
 }
 
@@ -555,11 +570,8 @@ int RunInfo(int argc, char** argv)
     if (status >= 0) return status;
     const int32_t depth = o.depth ? o.depth : sequencer.pixelDepth;
     Scene scene{};
-    status = LoadForTool("info", o, &scene);
-    if (status >= 0) {
-        Finish(&scene);
-        return status;
-    }
+    status = LoadSceneForTool("info", o.name, o.pack, &scene);
+    if (status >= 0) return status;
     int64_t vertices = 0, faces = 0, edges = 0;
     std::map<int32_t, int32_t> modes; // mode number -> objects that can take it
     for (const SceneObject* obj = scene.objects; obj; obj = obj->next) {
@@ -586,12 +598,12 @@ int RunInfo(int argc, char** argv)
     const int32_t result = EngineInit(width, height, depth);
     if (result != kEngineOk) {
         std::fprintf(stderr, "velatool scene info: %s\n", EngineErrorText(result));
-        Finish(&scene);
+        FinishSceneTool(&scene);
         return 1;
     }
     std::printf("engineSize: %dx%d at %d bits\n", width, height, depth);
     std::printf("engineBytes: %zu\n", PoolBytesInUse() - before);
-    Finish(&scene);
+    FinishSceneTool(&scene);
     return 0;
 }
 
@@ -607,9 +619,7 @@ int RunSceneCommand(int argc, char** argv)
     }
     if (!std::strcmp(sub, "dump")) return RunDump(argc, argv);
     if (!std::strcmp(sub, "info")) return RunInfo(argc, argv);
-    if (!std::strcmp(sub, "render") || !std::strcmp(sub, "bench")) {
-        std::fprintf(stderr, "velatool scene %s: not available in this build\n", sub);
-        return 2;
-    }
+    if (!std::strcmp(sub, "render")) return RunSceneRender(argc, argv);
+    if (!std::strcmp(sub, "bench")) return RunSceneBench(argc, argv);
     return UsageError(std::string("unknown subcommand '") + sub + "'");
 }
