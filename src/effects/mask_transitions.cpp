@@ -34,8 +34,35 @@ struct MaskCall {
 // multiply places them), and in 5-6-5 the six top bits in green.
 template <int Depth, class T> [[gnu::always_inline]] inline T GreyLanes(const T& v)
 {
-    if constexpr (Depth == 16) return (v >> 3) * uint16_t(0x0801) | ((v << 3) & 0x07E0);
-    else return (v >> 3) * uint16_t(0x0421);
+    if constexpr (Depth == 16) return MultiplyLanes(T(v >> 3), 0x0801) | ((v << 3) & 0x07E0);
+    else return MultiplyLanes(T(v >> 3), 0x0421);
+}
+
+// The grey of v without its channels' low bits (AND kHigh), computed directly.
+template <int Depth, class T> [[gnu::always_inline]] inline T HighGreyLanes(const T& v)
+{
+    if constexpr (Depth == 16) return MultiplyLanes(T(v >> 4), 0x1002) | ((v << 3) & 0x07C0);
+    else return MultiplyLanes(T(v >> 4), 0x0842);
+}
+
+// The cross-fade of p towards q for ramp entry g, given g AND kHigh. Both differences have their
+// low bits clear, so their saturated sum is the sum of their halves, saturated and doubled; and
+// NOT (NOT g AND kHigh) is g with the other bits set. The red-and-blue and the green parts of the
+// halves stay apart until the sum, so that each is masked once.
+template <int Depth, class T> [[gnu::always_inline]] inline T CrossFadeLanes(const T& p, const T& highG, const T& q)
+{
+    using L = PixelLayout<Depth>;
+    constexpr uint16_t flip = (L::kRedBlueSpare | L::kGreenSpare) ^ 0x8000;
+    const T kept = AverageLanes(T(p & L::kHigh), T(~highG)) ^ flip;
+    const T taken = AverageLanes(T(q & L::kHigh), T(highG | uint16_t(~L::kHigh))) ^ flip;
+    const T spareRedBlue = T{} + L::kRedBlueSpare, spareGreen = T{} + L::kGreenSpare;
+    const T redBlue = SubtractClampedBytes(T(kept & L::kRedBlue), spareRedBlue) +
+                      SubtractClampedBytes(T(taken & L::kRedBlue), spareRedBlue);
+    const T green = SubtractClampedLanes(T(kept & L::kGreen), spareGreen) +
+                    SubtractClampedLanes(T(taken & L::kGreen), spareGreen);
+    const T full = MinBytes(redBlue, T{} + L::kRedBlueFull) | MinLanes(green, T{} + L::kGreenFull);
+    const T filled = redBlue | green | full;
+    return filled + filled;
 }
 
 // The effect on one pixel p (q: the second picture's pixel), given the ramp entry g.
@@ -49,13 +76,7 @@ template <int Depth, MaskOp Op, class T> [[gnu::always_inline]] inline T MaskPix
         const T notG = ~g;
         return SaturatingAddLanes<Depth>(SaturatingSubLanes<Depth>(p, g), SaturatingSubLanes<Depth>(q, notG));
     } else {
-        // Both differences have their low bits clear, so their saturated sum is the sum of their
-        // halves, saturated and doubled. NOT (NOT g AND kHigh) is g with the other bits set.
-        using L = PixelLayout<Depth>;
-        const T highG = g & L::kHigh;
-        const T kept = HalfDifference<Depth>(p, T(~highG));
-        const T taken = HalfDifference<Depth>(q, T(g | uint16_t(~L::kHigh)));
-        return SaturateHalfSum<Depth>(T(kept + taken));
+        return CrossFadeLanes<Depth>(p, T(g & PixelLayout<Depth>::kHigh), q);
     }
 }
 
@@ -86,6 +107,11 @@ template <int N, int Depth, MaskOp Op, bool Computed> [[gnu::always_inline]] inl
             Lanes<N> v = MinLanes(SubtractClampedLanes(level, LoadByteLanes<N>(mask + i)), top);
             // The reveal reads entry s + v from the start: the grey of s + v - 255, or black.
             if constexpr (Op == MaskOp::Reveal) v = SubtractClampedLanes(Lanes<N>(LoadByteLanes<N>(grey + i) + v), top);
+            if constexpr (Op == MaskOp::CrossFade) {
+                StoreLanes(view + i, CrossFadeLanes<Depth>(LoadLanes<N>(view + i), HighGreyLanes<Depth>(v),
+                                                           LoadLanes<N>(second + i)));
+                continue;
+            }
             g = GreyLanes<Depth>(v);
         }
         const Lanes<N> p = LoadLanes<N>(view + i);
