@@ -627,3 +627,35 @@ TEST_F(FramePipelineTest, MaterialFramesAndShadeLevels)
     Render(20);
     EXPECT_EQ(m->shadeRow, m->shadedTexture + 128 * 256);
 }
+
+TEST_F(FramePipelineTest, BlendedObjectsDrawOverOpaqueOnesWhateverTheirOrder)
+{
+    FsfScene s = BasicScene();
+    s.materials = {PlainMaterial("wall"), PlainMaterial("glass")};
+    s.materials[1].diffuse = FsfColour{200, 40, 40};
+    s.materials[1].specular = FsfColour{255, 0, 0};
+    FsfObject glass = SquareAt("glass", 0, Row(0, 0, 1), {0, 5, 0}); // nearer, listed first
+    glass.faces = std::vector<FsfFace>{{1, 0, 1, 2}, {1, 0, 2, 3}};
+    s.objects = {glass, SquareAt("wall", 1, Row(0, 0, 0), {0, 10, 0})};
+    Start(s);
+    Render(0);
+    const uint16_t wall = scene.materials->shadeRamp[0];
+    const uint16_t glassHalf = scene.materials->next->shadeRampHalf[0];
+    EXPECT_EQ(view[90 * 320 + 160], static_cast<uint16_t>(((wall >> 1) & 0x7BEF) + glassHalf));
+    EXPECT_EQ(view[0], 0);
+}
+
+TEST_F(FramePipelineTest, CameraTextureViewIsDrawnIntoItsOwnBuffer)
+{
+    FsfScene s = BasicScene();
+    s.cameras.push_back(Camera({0, 0, 0}, {0, 10, 0}));
+    FsfObject screen = SquareAt("screen", 1, Row(0, 0, 0), {0, -10, 0}); // behind the main camera
+    screen.targetTrack = std::vector<StepKey>{MakeStepWord(0, 0x80000001u)};
+    s.objects = {SquareAt("wall", 0, Row(0, 0, 0), {0, 10, 0}), screen};
+    Start(s);
+    SceneCamera* second = scene.cameras->next;
+    Render(0);
+    EXPECT_EQ(second->targetColour[127 * 256 + 128], scene.materials->shadeRamp[0]);
+    EXPECT_EQ(second->targetColour[0], 0);
+    EXPECT_EQ(view[90 * 320 + 160], scene.materials->shadeRamp[0]); // the main view as well
+}
