@@ -52,12 +52,16 @@ TEST_P(FullViewEffects, FadeRampIsBlackThenGreyThenWhite)
     EXPECT_EQ(FadeRamp[767], 0xFFFF);
 }
 
-TEST_P(FullViewEffects, MaskEffectsEqualThePerPixelFormulas)
+// Every mask effect at levels across the whole range against the formulas, reading FadeRamp as it
+// stands.
+void ExpectMaskEffectsFollowTheRamp(const std::vector<uint16_t>& view, const std::vector<uint8_t>& mask,
+                                    std::mt19937& rng, int d)
 {
-    const int d = Depth();
+    const size_t kCount = view.size();
+    auto Ramp = [](int offset) { return FadeRamp[offset]; };
     const std::vector<uint16_t> second = RandomPixels(rng, kCount);
     const std::vector<uint8_t> grey = RandomBytes(rng, kCount);
-    for (int level : {0, 1, 100, 255, 300, 509, 510, 511, 512}) {
+    for (int level : {0, 1, 100, 255, 256, 300, 509, 510, 511, 512}) {
         std::vector<uint16_t> add = view, sub = view, cross = view, reveal = view;
         MaskFadeAdd(add.data(), mask, level);
         MaskFadeSub(sub.data(), mask, level);
@@ -72,6 +76,24 @@ TEST_P(FullViewEffects, MaskEffectsEqualThePerPixelFormulas)
             ASSERT_EQ(reveal[i], RefAdd(Ramp(grey[i] + k), p, d)) << "level " << level << " pixel " << i;
         }
     }
+}
+
+TEST_P(FullViewEffects, MaskEffectsEqualThePerPixelFormulas)
+{
+    ExpectMaskEffectsFollowTheRamp(view, mask, rng, Depth());
+}
+
+// A ramp that is not the one built for the view's depth (built for the other depth, or written
+// over) is still read entry by entry.
+TEST_P(FullViewEffects, MaskEffectsReadAnyRampContents)
+{
+    sequencer.pixelDepth = Depth() == 16 ? 15 : 16;
+    BuildFadeRamp();
+    sequencer.pixelDepth = Depth();
+    ExpectMaskEffectsFollowTheRamp(view, mask, rng, Depth());
+    for (auto& entry : FadeRamp) entry = static_cast<uint16_t>(rng());
+    ExpectMaskEffectsFollowTheRamp(view, mask, rng, Depth());
+    BuildFadeRamp();
 }
 
 TEST_P(FullViewEffects, LevelEndsGiveTheViewWhiteBlackOrTheSecondPicture)
