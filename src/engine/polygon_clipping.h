@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 // Room for a clipped polygon. A triangle gains at most one vertex per plane (7 in all); the
 // extra room covers rounding that makes a plane cut a nearly flat polygon more than twice.
@@ -39,11 +40,9 @@ inline float PlaneValue(const ClipPlanes& p, int plane, const float* v)
 
 // One stage: the part of `in` on the inside of `plane`, into `out`; returns its vertex count.
 template <int Count>
-int32_t ClipStage(const ClipPlanes& p, int plane, const ClipVertex<Count>* in, int32_t n, ClipVertex<Count>* out)
+int32_t ClipStage(const float* d, const ClipVertex<Count>* in, int32_t n, ClipVertex<Count>* out)
 {
     constexpr int kFields = 3 + Count;
-    float d[kClipCapacity];
-    for (int32_t i = 0; i < n; ++i) d[i] = PlaneValue(p, plane, in[i].v);
     int32_t m = 0;
     // Edge i runs from vertex i to i + 1, the last one back to the first: its start is
     // emitted when inside, then its crossing when the ends lie on different sides.
@@ -74,12 +73,19 @@ int32_t ClipPolygon(const ClipPlanes& planes, ClipVertex<Count>* poly, int32_t c
     ClipVertex<Count>* b = scratch;
     int32_t n = count;
     for (int plane = 0; plane < 4; ++plane) {
-        n = clipping_detail::ClipStage(planes, plane, a, n, b);
+        float d[kClipCapacity];
+        uint32_t outside = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            d[i] = clipping_detail::PlaneValue(planes, plane, a[i].v);
+            outside |= std::bit_cast<uint32_t>(d[i]);
+        }
+        if ((outside >> 31) == 0) continue; // wholly inside this plane: nothing to cut
+        n = clipping_detail::ClipStage(d, a, n, b);
         if (n < 3) return 0;
-        ClipVertex<Count>* t = a;
-        a = b;
-        b = t;
+        std::swap(a, b);
     }
-    // After four stages the result is back in poly.
+    if (a != poly) {
+        for (int32_t i = 0; i < n; ++i) poly[i] = a[i];
+    }
     return n;
 }

@@ -22,6 +22,7 @@ protected:
     void Start(const FsfScene& s, int32_t bits = 16)
     {
         ASSERT_EQ(Load(WriteFsf(s)), 0);
+        engine.fovAngle = 1460; // the cached angle carries over from earlier views
         ASSERT_EQ(EngineInit(kW, kH, bits), 0);
         colour_.assign(static_cast<size_t>(kW * kH + 2 * kGuard), kGuardColour);
         for (int32_t i = 0; i < kW * kH; ++i) colour_[kGuard + i] = 0;
