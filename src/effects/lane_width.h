@@ -2,7 +2,7 @@
 // 8 lanes at a time. Both give the same pixels.
 #pragma once
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(VELA_PORTABLE_LANES)
 #define VELA_WIDE_LANES 1
 // Marks a function whose loops are built for AVX2; call it only when UseWideLanes() says so.
 #define VELA_WIDE_TARGET [[gnu::target("avx2")]]
