@@ -33,6 +33,17 @@ inline WalkVertex ToWalk(const ShadedVertex& v) { return {v.x16, v.y16, v.invDep
 inline WalkVertex ToWalk(const TextureVertex& v) { return {v.x16, v.y16, v.invDepth, v.u, v.v, 0.0f}; }
 inline WalkVertex ToWalk(const TextureShadedVertex& v) { return {v.x16, v.y16, v.invDepth, v.u, v.v, v.shade}; }
 
+// q = floor(n / d) and r = n - q d (0 <= r < d) for d > 0. The quotient of doubles, rounded
+// toward zero, is the exact one: below 2^53 its rounding error is smaller than the distance
+// 1/d from a quotient that is not whole to the next whole number. Faster than an integer
+// division on the processors we run on.
+inline void FloorDivide(int32_t n, int32_t d, int32_t& q, int32_t& r)
+{
+    q = static_cast<int32_t>(static_cast<double>(n) / static_cast<double>(d));
+    r = n - q * d;
+    if (r < 0) --q, r += d;
+}
+
 // One edge in 32-bit integers: the first pixel column at or right of its crossing with each
 // row's y = 16r line, stepped with an exact remainder (0 .. denom - 1).
 struct SmallEdge {
@@ -44,16 +55,16 @@ struct SmallEdge {
     {
         const int32_t dx = xb - xa, dy = yb - ya;
         denom = 16 * dy;
-        int32_t q = dx / dy, r = dx % dy;
-        if (r < 0) --q, r += dy;
+        int32_t q, r;
+        FloorDivide(dx, dy, q, r);
         step = q;
         remStep = 16 * r;
         const int32_t rowOffset = 16 * row - ya;
         if (rowOffset < 16) {
             // the whole sixteenths of xa leave the division as whole columns
             const int32_t n = rowOffset * dx + (xa & 15) * dy + denom - 1;
-            int32_t nq = n / denom, nr = n % denom;
-            if (nr < 0) --nq, nr += denom;
+            int32_t nq, nr;
+            FloorDivide(n, denom, nq, nr);
             x = (xa >> 4) + nq;
             rem = nr;
         } else { // the edge starts above the view
@@ -80,8 +91,9 @@ struct SmallEdge {
 };
 
 // Fills one triangle of `Vertex` records with the span of `Source` / `Blend` / `Bits` / `Key`.
+// The row loop and its span are compiled into one body.
 template <class Vertex, int Source, int Blend, int Bits, bool Key, bool Perspective>
-void FillTriangle(const Vertex* vs, const SpanConstants& tables)
+[[gnu::flatten]] void FillTriangle(const Vertex* vs, const SpanConstants& tables)
 {
     constexpr bool kTextured = Source == kSourceTexture || Source == kSourceTextureShaded || Source == kSourcePicture16;
     constexpr bool kRamp = Source == kSourceShaded || Source == kSourceTextureShaded;
