@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <vector>
 
 #include "engine/render_modes.h"
 #include "rasteriser_test_view.h"
@@ -188,4 +189,42 @@ TEST(RasteriserEdges, FarOutsideCoordinatesStayInsideTheBuffers)
     view.Pixel(0, 0) = 0;
     DrawCounting(belowRight);
     EXPECT_TRUE(view.GuardsIntact());
+}
+
+// Triangles reaching millions of sixteenths outside the view take wider arithmetic than those
+// near it; moving a triangle by whole pixels must move its pixels and values unchanged.
+TEST(RasteriserEdges, TrianglesFarAndNearTheViewFillAlike)
+{
+    constexpr int32_t kWidth = 400, kHeight = 40, kShift = 200;
+    std::vector<uint8_t> texture(65536);
+    std::vector<uint16_t> table(65536);
+    for (size_t i = 0; i < texture.size(); ++i) texture[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+    for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint16_t>(i * 40503u);
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int32_t> far(-(1 << 22) - 3000, -(1 << 22)), near(0, kWidth * 16),
+        rows(-200, kHeight * 16 + 200);
+    std::uniform_real_distribution<float> depth(0.1f, 0.9f), texel(0.0f, 300.0f * 65536.0f);
+    int64_t drawn = 0;
+    for (int trial = 0; trial < 40; ++trial) {
+        TextureShadedVertex v[3];
+        for (int i = 0; i < 3; ++i) {
+            v[i] = {i == 0 ? far(rng) : near(rng), rows(rng), depth(rng), texel(rng), texel(rng), texel(rng) / 300.0f};
+        }
+        TextureShadedVertex moved[3];
+        for (int i = 0; i < 3; ++i) moved[i] = v[i], moved[i].x16 += kShift * 16;
+
+        TestView farView(kWidth, kHeight);
+        FillTextureShaded(v, texture.data(), table.data());
+        TestView nearView(kWidth, kHeight);
+        FillTextureShaded(moved, texture.data(), table.data());
+        for (int32_t y = 0; y < kHeight; ++y) {
+            for (int32_t x = 0; x < kWidth - kShift; ++x) {
+                ASSERT_EQ(farView.Pixel(x, y), nearView.Pixel(x + kShift, y)) << trial << " " << x << "," << y;
+                ASSERT_EQ(farView.Depth(x, y), nearView.Depth(x + kShift, y)) << trial << " " << x << "," << y;
+                drawn += farView.Depth(x, y) != 0;
+            }
+        }
+        EXPECT_TRUE(farView.GuardsIntact() && nearView.GuardsIntact());
+    }
+    EXPECT_GT(drawn, 40 * 1000);
 }
