@@ -52,16 +52,6 @@ void BuildAngleRamp()
     }
 }
 
-void RefreshFieldOfView()
-{
-    const int32_t a = engine.fovAngle;
-    engine.cosH = engine.sineTable[a + kCosineOffset];
-    engine.sinH = engine.sineTable[a];
-    engine.focal16 = engine.centreX16 / engine.sinH * engine.cosH;
-    const float k = (engine.heightF / engine.widthF) * engine.sinH / engine.cosH;
-    engine.cosV = 1.0f / std::sqrt(k * k + 1.0f);
-    engine.sinV = k * engine.cosV;
-}
 
 // Work buffers and the node cache sized from the scene's objects. False on a memory failure.
 bool AllocateObjectBuffers(const Scene* scene)
@@ -116,6 +106,29 @@ void ReleaseBuffers()
 
 } // namespace
 
+void SetFieldOfView(int32_t a)
+{
+    engine.cosH = engine.sineTable[a + kCosineOffset];
+    engine.sinH = engine.sineTable[a];
+    engine.focal16 = engine.centreX16 / engine.sinH * engine.cosH;
+    const float k = (engine.heightF / engine.widthF) * engine.sinH / engine.cosH;
+    engine.cosV = 1.0f / std::sqrt(k * k + 1.0f);
+    engine.sinV = k * engine.cosV;
+    engine.fovAngle = a;
+}
+
+void SetViewGeometry(int32_t width, int32_t height)
+{
+    engine.width = width;
+    engine.height = height;
+    engine.widthF = static_cast<float>(width);
+    engine.heightF = static_cast<float>(height);
+    engine.clipX16 = width * 16;
+    engine.clipY16 = height * 16;
+    engine.centreX16 = engine.widthF * 8.0f;
+    engine.centreY16 = engine.heightF * 8.0f - 8.0f;
+}
+
 void SetEngineScene(Scene* scene) { engine.scene = scene; }
 
 Scene* EngineScene() { return engine.scene; }
@@ -130,14 +143,7 @@ int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel)
     EngineRelease();
 
     Scene* scene = engine.scene;
-    engine.width = width;
-    engine.height = height;
-    engine.widthF = static_cast<float>(width);
-    engine.heightF = static_cast<float>(height);
-    engine.clipX16 = width * 16;
-    engine.clipY16 = height * 16;
-    engine.centreX16 = engine.widthF * 8.0f;
-    engine.centreY16 = engine.heightF * 8.0f - 8.0f;
+    SetViewGeometry(width, height);
 
     engine.glowTable = static_cast<uint8_t*>(PoolAlloc(65536, 65536));
     if (!engine.glowTable) return kEngineMemoryError;
@@ -158,7 +164,7 @@ int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel)
 
     for (int32_t i = 0; i < kSineTableSize; ++i) engine.sineTable[i] = SineTableEntry(i);
     BuildAngleRamp();
-    RefreshFieldOfView();
+    SetFieldOfView(engine.fovAngle);
 
     if (!AllocateObjectBuffers(scene)) {
         EngineRelease();

@@ -114,6 +114,11 @@ int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel);
 // Builds every material table and picture the objects' render modes need, and loads the
 // flare pictures: 0, 1 (memory) or 5 (a picture, named in the error message).
 int32_t PrepareMaterials(int32_t bitsPerPixel);
+// Sets width, height, their reals, the clip bounds (x 16) and the projection centre.
+void SetViewGeometry(int32_t width, int32_t height);
+// Caches field-of-view angle a (1..4095): its cosine and sine, the focal length for the view's
+// width, and the vertical half angle from the view's height.
+void SetFieldOfView(int32_t a);
 // Releases every material table and flare picture of the current scene and the engine's
 // buffers; camera and light become none. Safe when some items were never built.
 void EngineRelease();

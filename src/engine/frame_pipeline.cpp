@@ -84,17 +84,6 @@ void AdvanceFrameStamp()
     }
 }
 
-void RefreshFieldOfView(int32_t a)
-{
-    engine.cosH = engine.sineTable[a + kCosineOffset];
-    engine.sinH = engine.sineTable[a];
-    engine.focal16 = engine.centreX16 / engine.sinH * engine.cosH;
-    const float k = (engine.heightF / engine.widthF) * engine.sinH / engine.cosH;
-    engine.cosV = 1.0f / std::sqrt(k * k + 1.0f);
-    engine.sinV = k * engine.cosV;
-    engine.fovAngle = a;
-}
-
 // Position and axes of the current camera in world space; refreshes the field-of-view cache.
 FlareCamera EvaluateCamera(SceneCamera& camera, float frame)
 {
@@ -110,7 +99,7 @@ FlareCamera EvaluateCamera(SceneCamera& camera, float frame)
     const int32_t pitch = RoundToInt(std::asin(sz) * kRadiansToAngle);
 
     const int32_t a = fov < 1 ? 1 : fov > 4095 ? 4095 : fov;
-    if (a != engine.fovAngle) RefreshFieldOfView(a);
+    if (a != engine.fovAngle) SetFieldOfView(a);
 
     // The rotation of (heading, roll, pitch) has the camera's right, forward and up axes as
     // its columns; forward is the looking direction itself.

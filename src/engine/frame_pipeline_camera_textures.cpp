@@ -8,19 +8,6 @@
 
 namespace {
 
-// Sets the view geometry for a square view (camera texture) or the main view.
-void SetViewSize(int32_t width, int32_t height)
-{
-    engine.width = width;
-    engine.height = height;
-    engine.widthF = static_cast<float>(width);
-    engine.heightF = static_cast<float>(height);
-    engine.clipX16 = width * 16;
-    engine.clipY16 = height * 16;
-    engine.centreX16 = engine.widthF * 8.0f;
-    engine.centreY16 = engine.heightF * 8.0f - 8.0f;
-}
-
 // The camera a render-to-texture key names: (key & 0xFF) steps from the first camera,
 // wrapping from the last camera to the first.
 SceneCamera* CameraOfKey(Scene& scene, uint32_t key)
@@ -79,7 +66,7 @@ void RenderCameraTextures(Scene& scene, float frame)
         if (!camera->active) continue;
         engine.depthBuffer = camera->targetDepth;
         engine.frameStamp = camera->targetStamp;
-        SetViewSize(camera->targetSize, camera->targetSize);
+        SetViewGeometry(camera->targetSize, camera->targetSize);
         engine.fovAngle = -1; // recomputed for the square view
         RenderView(frame, reinterpret_cast<uint8_t*>(camera->targetColour), camera);
         camera->targetStamp = engine.frameStamp;
@@ -97,5 +84,5 @@ void RenderCameraTextures(Scene& scene, float frame)
     std::memcpy(engine.depthRows, engine.screenDepthRows, sizeof engine.depthRows);
     engine.depthPitch = width * 4;
     engine.colourPitch = width * 2;
-    SetViewSize(width, height);
+    SetViewGeometry(width, height);
 }
