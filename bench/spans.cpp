@@ -11,6 +11,7 @@
 #include "engine/engine_state.h"
 #include "engine/rasteriser.h"
 #include "engine/render_modes.h"
+#include "idealised_pixels.h"
 
 namespace {
 
@@ -139,19 +140,7 @@ void BM_IdealisedLoop(benchmark::State& state)
         t.NextView();
         for (int layer = 0; layer < kLayers; ++layer) {
             const uint32_t zRow = engine.frameStamp + static_cast<uint32_t>(layer + 1) * 1000000u;
-            for (int y = 0; y < kHeight; ++y) {
-                uint16_t* pixels = t.colour.data() + y * kWidth;
-                uint32_t* depths = t.depth.data() + y * kWidth;
-                uint32_t u = static_cast<uint32_t>(y) * 1000, v = static_cast<uint32_t>(y) << 16, z = zRow;
-                for (int x = 0; x < kWidth; ++x) {
-                    const uint32_t texel = texture[((v >> 8) & 0xFF00) | ((u >> 16) & 0xFF)];
-                    if (z >= depths[x]) {
-                        depths[x] = z;
-                        pixels[x] = palette[texel];
-                    }
-                    u += 85196, v += 1200, z += 3;
-                }
-            }
+            FillIdealisedRows(t.colour.data(), t.depth.data(), kWidth, kHeight, texture, palette, zRow);
         }
         benchmark::DoNotOptimize(t.colour.data());
         benchmark::ClobberMemory();

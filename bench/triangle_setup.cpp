@@ -14,6 +14,7 @@
 #include "engine/engine_state.h"
 #include "engine/rasteriser.h"
 #include "engine/render_modes.h"
+#include "idealised_pixels.h"
 
 namespace {
 
@@ -125,19 +126,8 @@ void BM_SmallTrianglesIdealisedPixels(benchmark::State& state)
     const uint16_t* palette = scene.palette.data();
     for (auto _ : state) {
         scene.NextView();
-        for (int y = 0; y < kHeight; ++y) {
-            uint16_t* pixels = scene.colour.data() + y * kWidth;
-            uint32_t* depths = scene.depth.data() + y * kWidth;
-            uint32_t u = static_cast<uint32_t>(y) * 1000, v = static_cast<uint32_t>(y) << 16, z = engine.frameStamp + 1000;
-            for (int x = 0; x < kWidth; ++x) {
-                const uint32_t texel = texture[((v >> 8) & 0xFF00) | ((u >> 16) & 0xFF)];
-                if (z >= depths[x]) {
-                    depths[x] = z;
-                    pixels[x] = palette[texel];
-                }
-                u += 85196, v += 1200, z += 3;
-            }
-        }
+        FillIdealisedRows(scene.colour.data(), scene.depth.data(), kWidth, kHeight, texture, palette,
+                          engine.frameStamp + 1000);
         benchmark::DoNotOptimize(scene.colour.data());
         benchmark::ClobberMemory();
     }
