@@ -19,7 +19,8 @@ struct FlareCamera {
     Vec3 position, right, forward, up;
 };
 
-// The world transform of an object for the current view, computed when not yet valid.
+// The node transform of an object for the current view (its own position and rotation;
+// the flare step walks the parent chain itself), computed when not yet valid.
 using NodeTransformOf = const NodeTransform* (*)(SceneObject* object);
 
 // The flare step of a view: every shown flare of the scene at `frame`, positioned through
