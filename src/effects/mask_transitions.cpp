@@ -38,31 +38,36 @@ template <int Depth, class T> [[gnu::always_inline]] inline T GreyLanes(const T&
     else return MultiplyLanes(T(v >> 3), 0x0421);
 }
 
-// The grey of v without its channels' low bits (AND kHigh), computed directly.
-template <int Depth, class T> [[gnu::always_inline]] inline T HighGreyLanes(const T& v)
+// NOT (g AND kHigh) and g OR NOT kHigh for the grey of v, from one multiply: the five top bits
+// of v placed in every channel (they never overlap, so the multiply adds nothing across them),
+// then the low bit of each channel dropped; in x-5-5-5 the unused top bit stays clear.
+template <int Depth, class T> [[gnu::always_inline]] inline void GreyOperandLanes(const T& v, T& notHighG, T& highGOrLow)
 {
-    if constexpr (Depth == 16) return MultiplyLanes(T(v >> 4), 0x1002) | ((v << 3) & 0x07C0);
-    else return MultiplyLanes(T(v >> 4), 0x0842);
+    using L = PixelLayout<Depth>;
+    const T spread = MultiplyLanes(T(v >> 3), Depth == 16 ? 0x0841 : 0x0421);
+    highGOrLow = spread | uint16_t(~L::kHigh);
+    notHighG = highGOrLow ^ L::kHigh;
 }
 
-// The cross-fade of p towards q for ramp entry g, given g AND kHigh. Both differences have their
-// low bits clear, so their saturated sum is the sum of their halves, saturated and doubled; and
-// NOT (NOT g AND kHigh) is g with the other bits set. The red-and-blue and the green parts of the
-// halves stay apart until the sum, so that each is masked once.
-template <int Depth, class T> [[gnu::always_inline]] inline T CrossFadeLanes(const T& p, const T& highG, const T& q)
+// The cross-fade of p towards q, given NOT (g AND kHigh) and g OR NOT kHigh. In every channel
+// the halved value of g and that of NOT g add up to the channel's largest value, so the channel
+// of SaturatingSub(p, g) plus that of SaturatingSub(q, NOT g) never exceeds it: the final
+// SaturatingAdd never saturates, and with both low bits clear it is a plain sum. Each difference
+// is the halved subtraction with its borrows cascading, every channel that borrowed cleared.
+template <int Depth, class T>
+[[gnu::always_inline]] inline T CrossFadeLanes(const T& p, const T& notHighG, const T& highGOrLow, const T& q)
 {
     using L = PixelLayout<Depth>;
     constexpr uint16_t flip = (L::kRedBlueSpare | L::kGreenSpare) ^ 0x8000;
-    const T kept = AverageLanes(T(p & L::kHigh), T(~highG)) ^ flip;
-    const T taken = AverageLanes(T(q & L::kHigh), T(highG | uint16_t(~L::kHigh))) ^ flip;
+    const T kept = AverageLanes(T(p & L::kHigh), notHighG) ^ flip;
+    const T taken = AverageLanes(T(q & L::kHigh), highGOrLow) ^ flip;
     const T spareRedBlue = T{} + L::kRedBlueSpare, spareGreen = T{} + L::kGreenSpare;
     const T redBlue = SubtractClampedBytes(T(kept & L::kRedBlue), spareRedBlue) +
                       SubtractClampedBytes(T(taken & L::kRedBlue), spareRedBlue);
     const T green = SubtractClampedLanes(T(kept & L::kGreen), spareGreen) +
                     SubtractClampedLanes(T(taken & L::kGreen), spareGreen);
-    const T full = MinBytes(redBlue, T{} + L::kRedBlueFull) | MinLanes(green, T{} + L::kGreenFull);
-    const T filled = redBlue | green | full;
-    return filled + filled;
+    const T sum = redBlue | green;
+    return sum + sum;
 }
 
 // The effect on one pixel p (q: the second picture's pixel), given the ramp entry g.
@@ -76,7 +81,9 @@ template <int Depth, MaskOp Op, class T> [[gnu::always_inline]] inline T MaskPix
         const T notG = ~g;
         return SaturatingAddLanes<Depth>(SaturatingSubLanes<Depth>(p, g), SaturatingSubLanes<Depth>(q, notG));
     } else {
-        return CrossFadeLanes<Depth>(p, T(g & PixelLayout<Depth>::kHigh), q);
+        using L = PixelLayout<Depth>;
+        const T highGOrLow = g | uint16_t(~L::kHigh);
+        return CrossFadeLanes<Depth>(p, T(highGOrLow ^ L::kHigh), highGOrLow, q);
     }
 }
 
@@ -108,8 +115,10 @@ template <int N, int Depth, MaskOp Op, bool Computed> [[gnu::always_inline]] inl
             // The reveal reads entry s + v from the start: the grey of s + v - 255, or black.
             if constexpr (Op == MaskOp::Reveal) v = SubtractClampedLanes(Lanes<N>(LoadByteLanes<N>(grey + i) + v), top);
             if constexpr (Op == MaskOp::CrossFade) {
-                StoreLanes(view + i, CrossFadeLanes<Depth>(LoadLanes<N>(view + i), HighGreyLanes<Depth>(v),
-                                                           LoadLanes<N>(second + i)));
+                Lanes<N> notHighG, highGOrLow;
+                GreyOperandLanes<Depth>(v, notHighG, highGOrLow);
+                StoreLanes(view + i,
+                           CrossFadeLanes<Depth>(LoadLanes<N>(view + i), notHighG, highGOrLow, LoadLanes<N>(second + i)));
                 continue;
             }
             g = GreyLanes<Depth>(v);
