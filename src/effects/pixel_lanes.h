@@ -92,8 +92,11 @@ template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> GatherLanes(cons
     if constexpr (Bytes == 16) {
         return GatherEight(table, index);
     } else {
+        // One insert of the upper half: a vector shuffle would first clear the upper half of each.
         const Lanes<16> low = GatherEight(table, index), high = GatherEight(table, index + 8);
-        return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        Lanes<32> v;
+        asm("vinserti128 $1, %2, %t1, %t0" : "=x"(v) : "x"(low), "x"(high));
+        return v;
     }
 #else
     using Words = typename LaneTypes<Bytes>::Words;
