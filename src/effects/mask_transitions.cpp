@@ -38,27 +38,26 @@ template <int Depth, class T> [[gnu::always_inline]] inline T GreyLanes(const T&
     else return MultiplyLanes(T(v >> 3), 0x0421);
 }
 
-// NOT (g AND kHigh) and g OR NOT kHigh for the grey of v, from one multiply: the five top bits
-// of v placed in every channel (they never overlap, so the multiply adds nothing across them),
-// then the low bit of each channel dropped; in x-5-5-5 the unused top bit stays clear.
-template <int Depth, class T> [[gnu::always_inline]] inline void GreyOperandLanes(const T& v, T& notHighG, T& highGOrLow)
+// The channels of the grey of v without their low bits, in place, from one multiply: the five
+// top bits of v placed in every channel (they never overlap, so the multiply adds nothing across
+// them). The bits outside kHigh are left as they fall.
+template <int Depth, class T> [[gnu::always_inline]] inline T HighGreyLanes(const T& v)
 {
-    using L = PixelLayout<Depth>;
-    const T spread = MultiplyLanes(T(v >> 3), Depth == 16 ? 0x0841 : 0x0421);
-    highGOrLow = spread | uint16_t(~L::kHigh);
-    notHighG = highGOrLow ^ L::kHigh;
+    return MultiplyLanes(T(v >> 3), Depth == 16 ? 0x0841 : 0x0421);
 }
 
-// The cross-fade of p towards q, given NOT (g AND kHigh) and g OR NOT kHigh. In every channel
-// the halved value of g and that of NOT g add up to the channel's largest value, so the channel
-// of SaturatingSub(p, g) plus that of SaturatingSub(q, NOT g) never exceeds it: the final
-// SaturatingAdd never saturates, and with both low bits clear it is a plain sum. Each difference
-// is the halved subtraction with its borrows cascading, every channel that borrowed cleared.
-template <int Depth, class T>
-[[gnu::always_inline]] inline T CrossFadeLanes(const T& p, const T& notHighG, const T& highGOrLow, const T& q)
+// The cross-fade of p towards q for ramp entry g, of which only the bits in kHigh are read. In
+// every channel the halved value of g and that of NOT g add up to the channel's largest value, so
+// the channel of SaturatingSub(p, g) plus that of SaturatingSub(q, NOT g) never exceeds it: the
+// final SaturatingAdd never saturates, and with both low bits clear it is a plain sum. Each
+// difference is the halved subtraction with its borrows cascading, every channel that borrowed
+// cleared.
+template <int Depth, class T> [[gnu::always_inline]] inline T CrossFadeLanes(const T& p, const T& g, const T& q)
 {
     using L = PixelLayout<Depth>;
     constexpr uint16_t flip = (L::kRedBlueSpare | L::kGreenSpare) ^ 0x8000;
+    const T highGOrLow = g | uint16_t(~L::kHigh);   // NOT (NOT g AND kHigh)
+    const T notHighG = highGOrLow ^ L::kHigh;        // NOT (g AND kHigh)
     const T kept = AverageLanes(T(p & L::kHigh), notHighG) ^ flip;
     const T taken = AverageLanes(T(q & L::kHigh), highGOrLow) ^ flip;
     const T spareRedBlue = T{} + L::kRedBlueSpare, spareGreen = T{} + L::kGreenSpare;
@@ -81,9 +80,7 @@ template <int Depth, MaskOp Op, class T> [[gnu::always_inline]] inline T MaskPix
         const T notG = ~g;
         return SaturatingAddLanes<Depth>(SaturatingSubLanes<Depth>(p, g), SaturatingSubLanes<Depth>(q, notG));
     } else {
-        using L = PixelLayout<Depth>;
-        const T highGOrLow = g | uint16_t(~L::kHigh);
-        return CrossFadeLanes<Depth>(p, T(highGOrLow ^ L::kHigh), highGOrLow, q);
+        return CrossFadeLanes<Depth>(p, g, q);
     }
 }
 
@@ -115,10 +112,8 @@ template <int N, int Depth, MaskOp Op, bool Computed> [[gnu::always_inline]] inl
             // The reveal reads entry s + v from the start: the grey of s + v - 255, or black.
             if constexpr (Op == MaskOp::Reveal) v = SubtractClampedLanes(Lanes<N>(LoadByteLanes<N>(grey + i) + v), top);
             if constexpr (Op == MaskOp::CrossFade) {
-                Lanes<N> notHighG, highGOrLow;
-                GreyOperandLanes<Depth>(v, notHighG, highGOrLow);
-                StoreLanes(view + i,
-                           CrossFadeLanes<Depth>(LoadLanes<N>(view + i), notHighG, highGOrLow, LoadLanes<N>(second + i)));
+                StoreLanes(view + i, CrossFadeLanes<Depth>(LoadLanes<N>(view + i), HighGreyLanes<Depth>(v),
+                                                           LoadLanes<N>(second + i)));
                 continue;
             }
             g = GreyLanes<Depth>(v);
