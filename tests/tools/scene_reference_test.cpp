@@ -62,18 +62,9 @@ FsfObject Patch(const std::string& name, int32_t number, int32_t mode, Vec3 at, 
             mapping.push_back({512.0f * 65536 * c / cols, 256.0f * 65536 * r / rows});
         }
     }
-    std::vector<FsfFace> faces;
-    const uint32_t stride = static_cast<uint32_t>(cols) + 1;
-    for (uint32_t r = 0; r < static_cast<uint32_t>(rows); ++r) {
-        for (uint32_t c = 0; c < static_cast<uint32_t>(cols); ++c) {
-            const uint32_t tl = r * stride + c, tr = tl + 1, bl = tl + stride, br = bl + 1;
-            faces.push_back({0, bl, br, tr});
-            faces.push_back({0, bl, tr, tl});
-        }
-    }
     o.vertices = vertices;
     o.mapping = mapping;
-    o.faces = faces;
+    o.faces = MakeGridFaces(static_cast<uint32_t>(cols), static_cast<uint32_t>(rows));
     o.boundCentre = Vec3{0, 0, 0};
     o.boundRadius = std::sqrt(halfWidth * halfWidth + halfHeight * halfHeight + wave * wave);
     o.positionTrack = FsfVectorTrack{0, {MakeVectorKey(0, at)}};

@@ -73,19 +73,9 @@ FsfScene MakeBenchScene()
             mapping.push_back({static_cast<float>(c) * 25.6f * 65536, static_cast<float>(r) * 25.6f * 65536});
         }
     }
-    std::vector<FsfFace> faces;
-    const uint32_t stride = kBenchGridColumns + 1;
-    for (uint32_t r = 0; r < static_cast<uint32_t>(kBenchGridRows); ++r) {
-        for (uint32_t c = 0; c < static_cast<uint32_t>(kBenchGridColumns); ++c) {
-            // Bottom-left, bottom-right, top-right, top-left: wound to face -y (the camera).
-            const uint32_t tl = r * stride + c, tr = tl + 1, bl = tl + stride, br = bl + 1;
-            faces.push_back({0, bl, br, tr});
-            faces.push_back({0, bl, tr, tl});
-        }
-    }
     grid.vertices = vertices;
     grid.mapping = mapping;
-    grid.faces = faces;
+    grid.faces = MakeGridFaces(static_cast<uint32_t>(kBenchGridColumns), static_cast<uint32_t>(kBenchGridRows)); // wound to face -y (the camera)
     grid.boundCentre = Vec3{0, 0, 0};
     grid.boundRadius = std::sqrt(kHalfWidth * kHalfWidth + kHalfHeight * kHalfHeight + kWave * kWave);
     grid.positionTrack = FsfVectorTrack{0, {MakeVectorKey(0, {0, 0, 0})}};

@@ -352,3 +352,17 @@ std::vector<uint8_t> WriteFsf(const FsfScene& s)
     w.Close();
     return w.Take();
 }
+
+std::vector<FsfFace> MakeGridFaces(uint32_t columns, uint32_t rows)
+{
+    std::vector<FsfFace> faces;
+    const uint32_t stride = columns + 1;
+    for (uint32_t r = 0; r < rows; ++r) {
+        for (uint32_t c = 0; c < columns; ++c) {
+            const uint32_t tl = r * stride + c, tr = tl + 1, bl = tl + stride, br = bl + 1;
+            faces.push_back({0, bl, br, tr});
+            faces.push_back({0, bl, tr, tl});
+        }
+    }
+    return faces;
+}

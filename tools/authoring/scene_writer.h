@@ -166,3 +166,8 @@ struct FsfScene {
 
 // The whole file: one root chunk holding everything set in `scene`.
 std::vector<uint8_t> WriteFsf(const FsfScene& scene);
+
+// The faces of a grid of columns x rows quads whose (columns + 1) x (rows + 1) vertices run row
+// by row from the top: each quad as (bottom-left, bottom-right, top-right) and (bottom-left,
+// top-right, top-left), material 0.
+std::vector<FsfFace> MakeGridFaces(uint32_t columns, uint32_t rows);
