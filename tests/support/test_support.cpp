@@ -42,3 +42,13 @@ void UseManualTicks(uint32_t start)
 void SetManualTicks(uint32_t ticks) { manualTicks.store(ticks); }
 void AdvanceManualTicks(uint32_t milliseconds) { manualTicks.fetch_add(milliseconds); }
 void UseRealTicks() { SetTickSource(nullptr, nullptr); }
+
+int RunWithWords(int (*command)(int, char**), const std::string& name, const std::vector<std::string>& words)
+{
+    std::vector<std::string> storage = {name};
+    storage.insert(storage.end(), words.begin(), words.end());
+    std::vector<char*> argv;
+    for (std::string& w : storage) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    return command(static_cast<int>(storage.size()), argv.data());
+}

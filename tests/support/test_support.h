@@ -18,3 +18,7 @@ void UseManualTicks(uint32_t start);
 void SetManualTicks(uint32_t ticks);
 void AdvanceManualTicks(uint32_t milliseconds);
 void UseRealTicks();
+
+// Runs a command-line entry point in-process as `name words...`, with a null-terminated argv
+// as a real main() gets, and gives its exit status.
+int RunWithWords(int (*command)(int, char**), const std::string& name, const std::vector<std::string>& words);

@@ -21,15 +21,7 @@ namespace fs = std::filesystem;
 
 constexpr int kW = 6, kH = 4;
 
-int Effect(std::initializer_list<std::string> words)
-{
-    std::vector<std::string> storage = {"effect"};
-    storage.insert(storage.end(), words);
-    std::vector<char*> argv;
-    for (std::string& w : storage) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    return RunEffectCommand(static_cast<int>(storage.size()), argv.data());
-}
+int Effect(std::initializer_list<std::string> words) { return RunWithWords(RunEffectCommand, "effect", words); }
 
 class EffectCommand : public ::testing::Test {
 protected:
@@ -132,12 +124,8 @@ TEST_F(EffectCommand, BadArgumentsEndWithAMessageAndStatus1)
         {"fill", "--view", v, "--rgb", "1,2,3"},
     };
     for (const auto& words : bad) {
-        std::vector<std::string> storage = {"effect"};
-        storage.insert(storage.end(), words.begin(), words.end());
-        std::vector<char*> argv;
-        for (std::string& w : storage) argv.push_back(w.data());
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(RunEffectCommand(static_cast<int>(argv.size()), argv.data()), 1) << words[0] << " " << words.back();
+        EXPECT_EQ(RunWithWords(RunEffectCommand, "effect", words), 1) << words[0] << " " << words.back();
         EXPECT_NE(::testing::internal::GetCapturedStderr().find("velatool effect: "), std::string::npos);
     }
     EXPECT_FALSE(fs::exists(o));

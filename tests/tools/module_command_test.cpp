@@ -19,15 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Module(std::initializer_list<std::string> words)
-{
-    std::vector<std::string> storage = {"module"};
-    storage.insert(storage.end(), words);
-    std::vector<char*> argv;
-    for (std::string& w : storage) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    return RunModuleCommand(static_cast<int>(storage.size()), argv.data());
-}
+int Module(std::initializer_list<std::string> words) { return RunWithWords(RunModuleCommand, "module", words); }
 
 // Three orders (patterns 0, 1, 0) of 16 rows at 125 BPM, speed 6: 120 ms a row.
 XmModule SongWithMarks()

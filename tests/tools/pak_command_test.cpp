@@ -13,15 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Pak(std::initializer_list<std::string> words)
-{
-    std::vector<std::string> storage = {"pak"};
-    storage.insert(storage.end(), words);
-    std::vector<char*> argv;
-    for (std::string& w : storage) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    return RunPakCommand(static_cast<int>(storage.size()), argv.data());
-}
+int Pak(std::initializer_list<std::string> words) { return RunWithWords(RunPakCommand, "pak", words); }
 
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 

@@ -15,15 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Picture(std::initializer_list<std::string> words)
-{
-    std::vector<std::string> storage = {"picture"};
-    storage.insert(storage.end(), words);
-    std::vector<char*> argv;
-    for (std::string& w : storage) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    return RunPictureCommand(static_cast<int>(storage.size()), argv.data());
-}
+int Picture(std::initializer_list<std::string> words) { return RunWithWords(RunPictureCommand, "picture", words); }
 
 class PictureCommand : public ::testing::Test {
 protected:

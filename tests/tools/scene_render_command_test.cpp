@@ -18,15 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Scene(std::initializer_list<std::string> words)
-{
-    std::vector<std::string> storage = {"scene"};
-    storage.insert(storage.end(), words);
-    std::vector<char*> argv;
-    for (std::string& w : storage) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    return RunSceneCommand(static_cast<int>(storage.size()), argv.data());
-}
+int Scene(std::initializer_list<std::string> words) { return RunWithWords(RunSceneCommand, "scene", words); }
 
 // Runs the command with stderr captured; returns the exit status and keeps the text.
 int Quiet(std::initializer_list<std::string> words, std::string* err = nullptr)
