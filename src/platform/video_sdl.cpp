@@ -4,7 +4,9 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -133,6 +135,17 @@ bool TranslateEvent(const SDL_Event& e, VideoEvent* out)
     }
 }
 
+// SDL falls back to its offscreen driver when no display can be reached, which would play the
+// show where nobody can see it. That driver counts only when it was asked for by name.
+bool HasVisibleDriver()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return asked && std::strstr(asked, driver) != nullptr;
+}
+
 } // namespace
 
 bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
@@ -143,6 +156,13 @@ bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        video.open = false;
+        return false;
+    }
+    if (!HasVisibleDriver()) {
+        std::fprintf(stderr, "vela: no display to open a window on (DISPLAY is '%s'); --headless plays without one\n",
+                     std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         video.open = false;
         return false;
     }

@@ -28,6 +28,13 @@ status=0
 [ "$status" -ne 0 ] || { echo "a show without a video mode reported success"; exit 1; }
 grep -q 'try with univbe' "$work/err"
 
+# Without a display and without --headless, the show refuses to play where nobody can see it.
+status=0
+env -u VELA_HEADLESS -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:none \
+  "$vela" --no-launcher --no-sound b1 >/dev/null 2>"$work/err" || status=$?
+[ "$status" -ne 0 ] || { echo "a show without a display reported success"; exit 1; }
+grep -q 'no display to open a window on' "$work/err"
+
 "$velatool" --help | grep -q '^usage: velatool'
 "$velatool" --version | grep -q '^velatool [0-9]'
 status=0

@@ -11,12 +11,36 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
-unset VELA_HEADLESS SDL_VIDEODRIVER
+# Starts Xvfb and waits until it serves clients; a server that dies or never answers is
+# replaced by a fresh one on another display, up to three times.
+start_xvfb() {
+  local attempt
+  for attempt in 1 2 3; do
+    : >"$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xpid=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; kill -0 "$xpid" 2>/dev/null || break; sleep 0.1; done
+    if [ -s "$work/display" ]; then
+      export DISPLAY=":$(cat "$work/display")"
+      for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        kill -0 "$xpid" 2>/dev/null || break
+        sleep 0.1
+      done
+    fi
+    echo "Xvfb attempt $attempt did not serve clients; its log:"
+    cat "$work/xvfb.log"
+    kill "$xpid" 2>/dev/null || true
+    wait "$xpid" 2>/dev/null || true
+    xpid=""
+  done
+  echo "Xvfb did not start"
+  exit 1
+}
+start_xvfb
+unset VELA_HEADLESS
+# SDL must use the X server: a silent fallback to its offscreen driver would hide the window.
+export SDL_VIDEODRIVER=x11
 export SDL_AUDIODRIVER=dummy
 
 cd "$work"
@@ -42,7 +66,7 @@ for _ in $(seq 100); do
   [ -n "$wid" ] && break
   sleep 0.1
 done
-[ -n "$wid" ] || { echo "no window titled Vela"; cat "$work/vela.out"; exit 1; }
+[ -n "$wid" ] || { echo "no window titled Vela on $DISPLAY"; cat "$work/vela.out" "$work/xvfb.log"; exit 1; }
 wait_for_size 320x240
 xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
 
