@@ -156,6 +156,7 @@ bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "vela: no video: %s\n", SDL_GetError());
         video.open = false;
         return false;
     }
@@ -169,6 +170,7 @@ bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
     video.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, video.clientWidth,
                                     video.clientHeight, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (!video.window) {
+        std::fprintf(stderr, "vela: no window: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         video.open = false;
         return false;

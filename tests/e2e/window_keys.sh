@@ -12,12 +12,14 @@ cleanup() {
 trap cleanup EXIT
 
 # Starts Xvfb and waits until it serves clients; a server that dies or never answers is
-# replaced by a fresh one on another display, up to three times.
+# replaced by a fresh one on another display, up to three times. Without -noreset the server
+# resets each time its last client leaves, and a client that connects during the reset (SDL
+# probes the display once before it opens it) is refused.
 start_xvfb() {
   local attempt
   for attempt in 1 2 3; do
     : >"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xpid=$!
     for _ in $(seq 100); do [ -s "$work/display" ] && break; kill -0 "$xpid" 2>/dev/null || break; sleep 0.1; done
     if [ -s "$work/display" ]; then
@@ -47,38 +49,67 @@ cd "$work"
 "$vela" --no-launcher --window --loop --no-sound b1 >"$work/vela.out" 2>&1 &
 vpid=$!
 
-# Waits until the window's client area has the given size.
-wait_for_size() {
-  local want=$1 got=""
-  for _ in $(seq 100); do
-    got=$(xdotool getwindowgeometry "$wid" 2>/dev/null | sed -n 's/.*Geometry: //p')
-    [ "$got" = "$want" ] && return 0
+# The show's window, found by its title each time: an X window may be replaced while SDL
+# sets up its renderer, so an id found once is not kept.
+window_id() {
+  xdotool search --name '^Vela$' 2>/dev/null | tail -n 1 || true
+}
+
+# Window size now, or nothing.
+window_size() {
+  local wid
+  wid=$(window_id)
+  [ -n "$wid" ] || return 0
+  (xdotool getwindowgeometry "$wid" 2>/dev/null || true) | sed -n 's/.*Geometry: //p'
+}
+
+# True once the window's client area has the given size, within `tries` tenths of a second.
+reaches_size() {
+  local want=$1 tries=$2
+  for _ in $(seq "$tries"); do
+    [ "$(window_size)" = "$want" ] && return 0
     sleep 0.1
   done
-  echo "window size is '$got', expected $want"
+  return 1
+}
+
+# Focuses the window and presses a key until the window has the given size (the size keys
+# set a size, so pressing again is harmless when the first press was lost).
+press_for_size() {
+  local key=$1 want=$2 wid
+  for _ in 1 2 3; do
+    wid=$(window_id)
+    if [ -n "$wid" ]; then
+      xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid" 2>/dev/null || true
+      xdotool key "$key" 2>/dev/null || true
+    fi
+    reaches_size "$want" 50 && return 0
+  done
+  echo "window size is '$(window_size)' after $key, expected $want"
   cat "$work/vela.out"
   exit 1
 }
 
-wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Vela$' 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.1
+reaches_size 320x240 150 || {
+  echo "no 320x240 window titled Vela on $DISPLAY (size '$(window_size)')"
+  cat "$work/vela.out" "$work/xvfb.log"
+  exit 1
+}
+press_for_size F2 640x480
+press_for_size F1 320x240
+
+# Escape ends the show; a press that was lost is repeated.
+for _ in 1 2 3; do
+  wid=$(window_id)
+  if [ -n "$wid" ]; then
+    xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid" 2>/dev/null || true
+    xdotool key Escape 2>/dev/null || true
+  fi
+  for _ in $(seq 50); do kill -0 "$vpid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$vpid" 2>/dev/null || break
 done
-[ -n "$wid" ] || { echo "no window titled Vela on $DISPLAY"; cat "$work/vela.out" "$work/xvfb.log"; exit 1; }
-wait_for_size 320x240
-xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-
-xdotool key F2
-wait_for_size 640x480
-xdotool key F1
-wait_for_size 320x240
-
-xdotool key Escape
+if kill -0 "$vpid" 2>/dev/null; then echo "vela did not end after Escape"; cat "$work/vela.out"; exit 1; fi
 status=0
-for _ in $(seq 100); do kill -0 "$vpid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$vpid" 2>/dev/null; then echo "vela did not end after Escape"; exit 1; fi
 wait "$vpid" || status=$?
 vpid=""
 [ "$status" -eq 0 ] || { echo "vela ended with status $status"; cat "$work/vela.out"; exit 1; }
