@@ -32,14 +32,10 @@ struct Target {
         for (auto& p : palette) p = static_cast<uint16_t>(rng() & 0x7BEF);
         for (auto& p : shadeTable) p = static_cast<uint16_t>(rng() & 0x7BEF);
         for (auto& p : colour) p = static_cast<uint16_t>(rng());
-        engine.width = kWidth, engine.height = kHeight;
-        engine.clipX16 = kWidth * 16, engine.clipY16 = kHeight * 16;
+        SetViewGeometry(kWidth, kHeight);
+        SetViewRows(kWidth, kHeight);
         engine.bitsPerPixel = bits;
         engine.depthBuffer = depth.data();
-        for (int y = 0; y < kHeight; ++y) {
-            engine.depthRows[y] = y * kWidth * 4;
-            engine.colourRows[y] = y * kWidth * 2;
-        }
         engine.frameStamp = 0;
         raster.colourBase = reinterpret_cast<uint8_t*>(colour.data());
     }

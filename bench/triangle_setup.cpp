@@ -36,14 +36,10 @@ struct Scene {
         for (auto& t : texture) t = static_cast<uint8_t>(rng());
         for (auto& p : palette) p = static_cast<uint16_t>(rng());
         for (auto& p : shadeTable) p = static_cast<uint16_t>(rng());
-        engine.width = kWidth, engine.height = kHeight;
-        engine.clipX16 = kWidth * 16, engine.clipY16 = kHeight * 16;
+        SetViewGeometry(kWidth, kHeight);
+        SetViewRows(kWidth, kHeight);
         engine.bitsPerPixel = 16;
         engine.depthBuffer = depth.data();
-        for (int y = 0; y < kHeight; ++y) {
-            engine.depthRows[y] = y * kWidth * 4;
-            engine.colourRows[y] = y * kWidth * 2;
-        }
         engine.frameStamp = 0;
         raster.colourBase = reinterpret_cast<uint8_t*>(colour.data());
         raster.blend = kBlendOpaqu;

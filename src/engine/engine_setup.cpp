@@ -129,6 +129,16 @@ void SetViewGeometry(int32_t width, int32_t height)
     engine.centreY16 = engine.heightF * 8.0f - 8.0f;
 }
 
+void SetViewRows(int32_t width, int32_t height)
+{
+    engine.depthPitch = width * 4;
+    engine.colourPitch = width * 2;
+    for (int32_t y = 0; y < kMaxViewRows; ++y) {
+        engine.depthRows[y] = y < height ? y * width * 4 : 0;
+        engine.colourRows[y] = y < height ? y * width * 2 : 0;
+    }
+}
+
 void SetEngineScene(Scene* scene) { engine.scene = scene; }
 
 Scene* EngineScene() { return engine.scene; }
@@ -155,12 +165,7 @@ int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel)
         EngineRelease();
         return kEngineMemoryError;
     }
-    engine.depthPitch = width * 4;
-    engine.colourPitch = width * 2;
-    for (int32_t y = 0; y < kMaxViewRows; ++y) {
-        engine.depthRows[y] = y < height ? y * width * 4 : 0;
-        engine.colourRows[y] = y < height ? y * width * 2 : 0;
-    }
+    SetViewRows(width, height);
 
     for (int32_t i = 0; i < kSineTableSize; ++i) engine.sineTable[i] = SineTableEntry(i);
     BuildAngleRamp();

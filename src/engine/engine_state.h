@@ -116,6 +116,9 @@ int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel);
 int32_t PrepareMaterials(int32_t bitsPerPixel);
 // Sets width, height, their reals, the clip bounds (x 16) and the projection centre.
 void SetViewGeometry(int32_t width, int32_t height);
+// Sets the pitches and row tables of a width x height view of 32-bit depths and 16-bit
+// colours, packed row after row; rows from height on point at row 0. Height at most 1024.
+void SetViewRows(int32_t width, int32_t height);
 // Caches field-of-view angle a (1..4095): its cosine and sine, the focal length for the view's
 // width, and the vertical half angle from the view's height.
 void SetFieldOfView(int32_t a);

@@ -23,20 +23,10 @@ public:
             colour_[kGuard + i] = background;
             depth_[kGuard + i] = 0;
         }
-        engine.width = width;
-        engine.height = height;
-        engine.widthF = static_cast<float>(width);
-        engine.heightF = static_cast<float>(height);
-        engine.clipX16 = width * 16;
-        engine.clipY16 = height * 16;
+        SetViewGeometry(width, height);
+        SetViewRows(width, height);
         engine.bitsPerPixel = bitsPerPixel;
         engine.depthBuffer = depth_.data() + kGuard;
-        engine.depthPitch = width * 4;
-        engine.colourPitch = width * 2;
-        for (int32_t y = 0; y < height; ++y) {
-            engine.depthRows[y] = y * width * 4;
-            engine.colourRows[y] = y * width * 2;
-        }
         engine.frameStamp = 0x01000000;
         raster.colourBase = reinterpret_cast<uint8_t*>(colour_.data() + kGuard);
         raster.blend = 0;
