@@ -4,7 +4,6 @@
 // depth compare and write per pixel. Items per second are pixels per second.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <random>
 #include <vector>
 
@@ -12,39 +11,19 @@
 #include "engine/rasteriser.h"
 #include "engine/render_modes.h"
 #include "idealised_pixels.h"
+#include "raster_view.h"
 
 namespace {
 
-constexpr int kWidth = 320, kHeight = 180, kLayers = 4;
+constexpr int kWidth = RasterView::kWidth, kHeight = RasterView::kHeight, kLayers = 4;
 constexpr int64_t kPixels = int64_t{kWidth} * kHeight * kLayers;
 
-struct Target {
-    std::vector<uint16_t> colour = std::vector<uint16_t>(kWidth * kHeight);
-    std::vector<uint32_t> depth = std::vector<uint32_t>(kWidth * kHeight);
-    std::vector<uint8_t> texture = std::vector<uint8_t>(65536);
-    std::vector<uint16_t> palette = std::vector<uint16_t>(256);
-    std::vector<uint16_t> shadeTable = std::vector<uint16_t>(65536);
-
+struct Target : RasterView {
     explicit Target(int bits)
     {
         std::mt19937 rng(1);
-        for (auto& t : texture) t = static_cast<uint8_t>(rng());
-        for (auto& p : palette) p = static_cast<uint16_t>(rng() & 0x7BEF);
-        for (auto& p : shadeTable) p = static_cast<uint16_t>(rng() & 0x7BEF);
+        Install(rng, 0x7BEF, bits);
         for (auto& p : colour) p = static_cast<uint16_t>(rng());
-        SetViewGeometry(kWidth, kHeight);
-        SetViewRows(kWidth, kHeight);
-        engine.bitsPerPixel = bits;
-        engine.depthBuffer = depth.data();
-        engine.frameStamp = 0;
-        raster.colourBase = reinterpret_cast<uint8_t*>(colour.data());
-    }
-
-    // A new view: the next stamp, clearing depth when it wraps.
-    void NextView()
-    {
-        engine.frameStamp += 0x01000000;
-        if (engine.frameStamp == 0) std::memset(depth.data(), 0, depth.size() * 4);
     }
 };
 

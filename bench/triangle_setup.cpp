@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <vector>
 
@@ -15,33 +14,21 @@
 #include "engine/rasteriser.h"
 #include "engine/render_modes.h"
 #include "idealised_pixels.h"
+#include "raster_view.h"
 
 namespace {
 
-constexpr int kWidth = 320, kHeight = 180, kGrid = 50;
+constexpr int kWidth = RasterView::kWidth, kHeight = RasterView::kHeight, kGrid = 50;
 constexpr int kTriangles = kGrid * kGrid * 2;
 
-struct Scene {
-    std::vector<uint16_t> colour = std::vector<uint16_t>(kWidth * kHeight);
-    std::vector<uint32_t> depth = std::vector<uint32_t>(kWidth * kHeight);
-    std::vector<uint8_t> texture = std::vector<uint8_t>(65536);
-    std::vector<uint16_t> palette = std::vector<uint16_t>(256);
-    std::vector<uint16_t> shadeTable = std::vector<uint16_t>(65536);
+struct Scene : RasterView {
     std::vector<TextureShadedVertex> triangles; // three per triangle
     std::vector<TextureShadedVertex> perspective;
 
     Scene()
     {
         std::mt19937 rng(3);
-        for (auto& t : texture) t = static_cast<uint8_t>(rng());
-        for (auto& p : palette) p = static_cast<uint16_t>(rng());
-        for (auto& p : shadeTable) p = static_cast<uint16_t>(rng());
-        SetViewGeometry(kWidth, kHeight);
-        SetViewRows(kWidth, kHeight);
-        engine.bitsPerPixel = 16;
-        engine.depthBuffer = depth.data();
-        engine.frameStamp = 0;
-        raster.colourBase = reinterpret_cast<uint8_t*>(colour.data());
+        Install(rng, 0xFFFF, 16);
         raster.blend = kBlendOpaqu;
         raster.colourKey = 0;
 
@@ -70,12 +57,6 @@ struct Scene {
         }
         perspective = triangles;
         for (auto& v : perspective) v.u *= v.invDepth, v.v *= v.invDepth;
-    }
-
-    void NextView()
-    {
-        engine.frameStamp += 0x01000000;
-        if (engine.frameStamp == 0) std::memset(depth.data(), 0, depth.size() * 4);
     }
 };
 
