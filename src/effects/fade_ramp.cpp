@@ -5,6 +5,7 @@
 
 #include "effects/pixel_arithmetic.h"
 #include "sequencer/state/sequencer_state.h"
+#include "display/pixel_format.h"
 
 uint16_t FadeRamp[768];
 

@@ -7,6 +7,7 @@
 #include "effects/pixel_arithmetic.h"
 #include "effects/pixel_lanes.h"
 #include "effects/view_geometry.h"
+#include "display/pixel_format.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
 
@@ -54,7 +55,7 @@ template <int Depth, class T> [[gnu::always_inline]] inline T HighGreyLanes(cons
 // cleared.
 template <int Depth, class T> [[gnu::always_inline]] inline T CrossFadeLanes(const T& p, const T& g, const T& q)
 {
-    using L = PixelLayout<Depth>;
+    using L = PixelFormat<Depth>;
     constexpr uint16_t flip = (L::kRedBlueSpare | L::kGreenSpare) ^ 0x8000;
     const T highGOrLow = g | uint16_t(~L::kHigh);   // NOT (NOT g AND kHigh)
     const T notHighG = highGOrLow ^ L::kHigh;        // NOT (g AND kHigh)

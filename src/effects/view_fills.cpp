@@ -5,6 +5,7 @@
 #include "effects/pixel_arithmetic.h"
 #include "effects/pixel_lanes.h"
 #include "effects/view_geometry.h"
+#include "display/pixel_format.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
 

@@ -2,6 +2,8 @@
 // scene file or in its .DAT folder.
 #include <cstring>
 
+#include "display/pixel_format.h"
+#include "engine/engine_errors.h"
 #include "engine/engine_pictures.h"
 #include "engine/engine_state.h"
 #include "resources/memory_pool.h"

@@ -2,6 +2,7 @@
 // (u16 tag, u16 count, then the opaque pixels), black being transparent.
 #include <cstring>
 
+#include "display/pixel_format.h"
 #include "resources/memory_pool.h"
 #include "resources/picture.h"
 
@@ -57,7 +58,7 @@ uint64_t EncodeRuns(const uint8_t* pixels, int32_t width, int32_t height, size_t
                         if (outputBytes == 1) {
                             *o++ = s[0];
                         } else {
-                            uint16_t c = Source::kBytes == 1 ? colours[s[0]] : ConvertColour(s[0], s[1], s[2], bits);
+                            uint16_t c = Source::kBytes == 1 ? colours[s[0]] : PackColour(s[2], s[1], s[0], bits);
                             Put16(o, c);
                             o += 2;
                         }
@@ -83,12 +84,6 @@ uint64_t Encode(bool write, const uint8_t* pixels, int32_t width, int32_t height
 
 } // namespace
 
-uint16_t ConvertColour(uint8_t blue, uint8_t green, uint8_t red, int32_t bitsPerPixel)
-{
-    if (bitsPerPixel == 16) return static_cast<uint16_t>((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
-    return static_cast<uint16_t>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
-}
-
 int32_t MakeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, int32_t frameHeight,
                    int32_t bitsPerPixel, int32_t indexed)
 {
@@ -108,7 +103,7 @@ int32_t MakeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, i
     uint16_t colours[256];
     for (int i = 0; i < 256; ++i) {
         const uint8_t* e = picture->palette + i * 4;
-        colours[i] = ConvertColour(e[0], e[1], e[2], bitsPerPixel);
+        colours[i] = PackColour(e[2], e[1], e[0], bitsPerPixel);
     }
     if (indexed) {
         sprite->palette = static_cast<uint16_t*>(PoolAlloc(sizeof colours, 4));

@@ -7,6 +7,7 @@
 
 #include "authoring/bmp_writer.h"
 #include "authoring/pack_writer.h"
+#include "display/pixel_format.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
@@ -220,7 +221,7 @@ TEST_F(PictureTest, SpritesSplitLinesIntoTransparentAndOpaqueRuns)
     EXPECT_EQ(s.frameHeight, 240);
     EXPECT_EQ(s.extra, nullptr);
     ASSERT_NE(s.palette, nullptr);
-    EXPECT_EQ(s.palette[5], ConvertColour(palette[17], palette[16], palette[15], 16));
+    EXPECT_EQ(s.palette[5], PackColour(palette[15], palette[16], palette[17], 16));
     auto lines = ReadRuns(s);
     ASSERT_EQ(lines.size(), 3u);
     ASSERT_EQ(lines[0].size(), 1u);
@@ -239,7 +240,7 @@ TEST_F(PictureTest, SpritesSplitLinesIntoTransparentAndOpaqueRuns)
     ASSERT_EQ(MakeSprite(&pic, &s, 320, 200, 15, 0), 1);
     EXPECT_EQ(s.palette, nullptr);
     lines = ReadRuns(s);
-    EXPECT_EQ(lines[2][3].pixels[0], ConvertColour(palette[23], palette[22], palette[21], 15));
+    EXPECT_EQ(lines[2][3].pixels[0], PackColour(palette[21], palette[22], palette[23], 15));
     s.extra = PoolAlloc(65536, 4); // the effects hang fade palettes here; freed with the sprite
     FreeSprite(&s);
     EXPECT_EQ(s.extra, nullptr);
@@ -272,13 +273,13 @@ TEST_F(PictureTest, TwentyFourBitSpritesConvertEachPixel)
 
 TEST(ColourConversion, PacksTheTopBitsOfEachChannel)
 {
-    EXPECT_EQ(ConvertColour(0xFF, 0, 0, 16), 0x001F);
-    EXPECT_EQ(ConvertColour(0, 0xFF, 0, 16), 0x07E0);
-    EXPECT_EQ(ConvertColour(0, 0, 0xFF, 16), 0xF800);
-    EXPECT_EQ(ConvertColour(0, 0xFF, 0, 15), 0x03E0);
-    EXPECT_EQ(ConvertColour(0, 0, 0xFF, 15), 0x7C00);
-    EXPECT_EQ(ConvertColour(0x07, 0x04, 0x07, 16), 0x0020); // green keeps its sixth bit
-    EXPECT_EQ(ConvertColour(0x07, 0x04, 0x07, 15), 0x0000);
+    EXPECT_EQ(PackColour(0, 0, 0xFF, 16), 0x001F);
+    EXPECT_EQ(PackColour(0, 0xFF, 0, 16), 0x07E0);
+    EXPECT_EQ(PackColour(0xFF, 0, 0, 16), 0xF800);
+    EXPECT_EQ(PackColour(0, 0xFF, 0, 15), 0x03E0);
+    EXPECT_EQ(PackColour(0xFF, 0, 0, 15), 0x7C00);
+    EXPECT_EQ(PackColour(0x07, 0x04, 0x07, 16), 0x0020); // green keeps its sixth bit
+    EXPECT_EQ(PackColour(0x07, 0x04, 0x07, 15), 0x0000);
 }
 
 } // namespace

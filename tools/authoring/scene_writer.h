@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/key_tracks.h"
-#include "engine/math_types.h"
+#include "engine/scene/key_tracks.h"
+#include "engine/scene/math_types.h"
 
 // Builds chunks: 32-bit id, 32-bit size including the 8-byte header, payload.
 class FsfChunkWriter {

@@ -8,9 +8,11 @@
 #include <map>
 #include <string>
 
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/render_modes.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "sequencer/state/sequencer_state.h"

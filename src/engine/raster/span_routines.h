@@ -11,7 +11,7 @@
 #include <immintrin.h>
 #endif
 
-#include "engine/span_blend.h"
+#include "engine/raster/span_blend.h"
 
 // Where a span's colour comes from.
 enum SpanSource : int32_t {

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "engine/render_modes.h"
-#include "engine/scene_files.h"
-#include "engine/scene_loading.h"
+#include "engine/scene/scene_files.h"
+#include "engine/scene/scene_loading.h"
 #include "resources/memory_pool.h"
 
 namespace {

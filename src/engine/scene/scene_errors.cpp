@@ -1,5 +1,5 @@
 // The scene error table.
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 
 namespace {
 

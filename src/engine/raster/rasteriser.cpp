@@ -1,9 +1,9 @@
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 
 #include <array>
 
 #include "engine/engine_state.h"
-#include "engine/rasteriser_triangle.h"
+#include "engine/raster/rasteriser_triangle.h"
 
 RasterState raster;
 

@@ -6,8 +6,8 @@
 #include <bit>
 #include <cstdint>
 
-#include "engine/key_tracks.h"
-#include "engine/math_types.h"
+#include "engine/scene/key_tracks.h"
+#include "engine/scene/math_types.h"
 
 constexpr int32_t kSceneNameSize = 24; // text fields hold at most 23 characters
 

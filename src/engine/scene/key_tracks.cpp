@@ -1,5 +1,5 @@
 // Evaluation of keyframe tracks and key lists.
-#include "engine/key_tracks.h"
+#include "engine/scene/key_tracks.h"
 
 #include <cmath>
 

@@ -5,10 +5,12 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
+#include "engine/material_preparation.h"
 #include "engine/render_modes.h"
-#include "engine/scene_files.h"
-#include "engine/scene_loading.h"
+#include "engine/scene/scene_files.h"
+#include "engine/scene/scene_loading.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 

@@ -6,7 +6,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "engine/math_types.h"
+#include "engine/scene/math_types.h"
 
 struct SceneObject;
 

@@ -1,10 +1,10 @@
-#include "engine/rasteriser_walk.h"
+#include "engine/raster/rasteriser_walk.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "engine/engine_state.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 
 namespace {
 

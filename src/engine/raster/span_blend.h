@@ -7,45 +7,27 @@
 
 #include <cstdint>
 
+#include "display/pixel_format.h"
 #include "engine/render_modes.h"
-
-template <int Bits>
-struct PixelLayout;
-
-template <>
-struct PixelLayout<16> {
-    static constexpr uint32_t kHalfMask = 0x7BEF;
-    static constexpr uint32_t kRedGuard = 0x8000, kGreenGuard = 0x0400, kBlueGuard = 0x0010;
-    static constexpr uint32_t kRedFill = 0x7800, kGreenFill = 0x03E0, kBlueFill = 0x000F;
-    static constexpr uint32_t kRedClear = 0x07FF, kGreenClear = 0xF81F, kBlueClear = 0xFFE0;
-};
-
-template <>
-struct PixelLayout<15> {
-    static constexpr uint32_t kHalfMask = 0x3DEF;
-    static constexpr uint32_t kRedGuard = 0x4000, kGreenGuard = 0x0200, kBlueGuard = 0x0010;
-    static constexpr uint32_t kRedFill = 0x3C00, kGreenFill = 0x01E0, kBlueFill = 0x000F;
-    static constexpr uint32_t kRedClear = 0x03FF, kGreenClear = 0x7C1F, kBlueClear = 0x7FE0;
-};
 
 // The new destination pixel for source s over destination d.
 template <int Blend, int Bits>
 inline uint16_t BlendPixel(uint32_t d, uint32_t s)
 {
-    using L = PixelLayout<Bits>;
+    using L = PixelFormat<Bits>;
     if constexpr (Blend == kBlendOpaqu) {
         return static_cast<uint16_t>(s);
     } else if constexpr (Blend == kBlendTrans) {
-        return static_cast<uint16_t>(((d >> 1) & L::kHalfMask) + s);
+        return static_cast<uint16_t>(((d >> 1) & L::kHalf) + s);
     } else if constexpr (Blend == kBlendAddit) {
-        uint32_t t = ((d >> 1) & L::kHalfMask) + s;
+        uint32_t t = ((d >> 1) & L::kHalf) + s;
         if (t & L::kRedGuard) t |= L::kRedFill;
         if (t & L::kGreenGuard) t |= L::kGreenFill;
         if (t & L::kBlueGuard) t |= L::kBlueFill;
         return static_cast<uint16_t>(t << 1);
     } else {
         static_assert(Blend == kBlendSoust, "four blends");
-        uint32_t t = (((d >> 1) & L::kHalfMask) - s) & 0xFFFF;
+        uint32_t t = (((d >> 1) & L::kHalf) - s) & 0xFFFF;
         if (t & L::kRedGuard) t &= L::kRedClear;
         if (t & L::kGreenGuard) t &= L::kGreenClear;
         if (t & L::kBlueGuard) t &= L::kBlueClear;

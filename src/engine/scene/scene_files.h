@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/scene_model.h"
+#include "engine/scene/scene_model.h"
 
 enum SceneErrorCode : int32_t {
     kSceneOk = 0,

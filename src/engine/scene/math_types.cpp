@@ -1,5 +1,5 @@
 // Vector and matrix operations of the engine, in single precision.
-#include "engine/math_types.h"
+#include "engine/scene/math_types.h"
 
 #include <cmath>
 

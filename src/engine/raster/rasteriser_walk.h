@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/span_routines.h"
+#include "engine/raster/span_routines.h"
 
 // A vertex as the walker sees it: 1/16-pixel position, 1/depth, then u, v and ramp index
 // (16.16 reals; u/depth and v/depth for the perspective fills; 0 when the fill has none).

@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "engine/engine_state.h"
-#include "engine/rasteriser.h"
-#include "engine/rasteriser_walk.h"
-#include "engine/span_routines.h"
+#include "engine/raster/rasteriser.h"
+#include "engine/raster/rasteriser_walk.h"
+#include "engine/raster/span_routines.h"
 
 // The four interpolated reals of a vertex: 1/depth, u, v, ramp index (0 when the fill has none).
 typedef float AttributeLanes __attribute__((vector_size(16)));
