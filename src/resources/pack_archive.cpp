@@ -12,6 +12,7 @@
 #include "resources/loose_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_member.h"
+#include "platform/byte_order.h"
 
 namespace {
 
@@ -31,11 +32,6 @@ struct PackArchive {
 };
 
 PackArchive archive;
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
@@ -70,7 +66,7 @@ bool ReadDirectory(FILE* file, uint64_t fileSize)
         RejectDirectory("no room for the trailer");
         return false;
     }
-    const uint32_t count = Get32(trailer), directoryOffset = Get32(trailer + 4);
+    const uint32_t count = ReadLe32(trailer), directoryOffset = ReadLe32(trailer + 4);
     if (directoryOffset > fileSize - 8) {
         RejectDirectory("directory offset beyond the file");
         return false;
@@ -111,8 +107,8 @@ bool ReadDirectory(FILE* file, uint64_t fileSize)
         const uint8_t* fields = reinterpret_cast<const uint8_t*>(terminator + 1);
         PackEntry& entry = archive.entries[i];
         entry.name = record;
-        entry.offset = Get32(fields);
-        entry.size = Get32(fields + 4);
+        entry.offset = ReadLe32(fields);
+        entry.size = ReadLe32(fields + 4);
         if (entry.offset >= directoryOffset) {
             RejectDirectory("entry offset outside the member area");
             return false;

@@ -1,5 +1,6 @@
 // Member framing (zip local header with optional data descriptor, gzip header and trailer)
 // and the windowed output: every byte is checked, only the asked range is copied out.
+#include "platform/byte_order.h"
 #include "resources/pack_member.h"
 
 #include <algorithm>
@@ -61,12 +62,6 @@ struct Output {
         produced += n;
     }
 };
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
 
 MemberResult Fail(int32_t code, const char* text) { return MemberResult{code, text, false, 0, 0}; }
 MemberResult Success() { return MemberResult{0, nullptr, false, 0, 0}; }
@@ -136,13 +131,13 @@ MemberResult DecodeZip(Input& in, Output& out)
 {
     uint8_t h[30];
     if (in.Read(h + 2, 28) < 28 || h[2] != 3 || h[3] != 4) return Fail(3, "invalid zipfile");
-    const uint16_t flags = Get16(h + 6), method = Get16(h + 8);
+    const uint16_t flags = ReadLe16(h + 6), method = ReadLe16(h + 8);
     if (method != 0 && method != 8) return Fail(3, "first entry not deflated or stored--cannot unpack");
     if (flags & 1) return Fail(3, kCannotDecrypt);
-    uint32_t crc = Get32(h + 14);
-    const uint32_t compressed = Get32(h + 18);
-    uint32_t uncompressed = Get32(h + 22);
-    in.Read(nullptr, size_t{Get16(h + 26)} + Get16(h + 28)); // name and extra field
+    uint32_t crc = ReadLe32(h + 14);
+    const uint32_t compressed = ReadLe32(h + 18);
+    uint32_t uncompressed = ReadLe32(h + 22);
+    in.Read(nullptr, size_t{ReadLe16(h + 26)} + ReadLe16(h + 28)); // name and extra field
 
     if (method == 0) {
         if (compressed != uncompressed) {
@@ -161,8 +156,8 @@ MemberResult DecodeZip(Input& in, Output& out)
     if (flags & 8) {
         uint8_t d[16];
         if (in.Read(d, 16) < 16) return Fail(3, "zipfile ended prematurely");
-        crc = Get32(d + 4);
-        uncompressed = Get32(d + 12);
+        crc = ReadLe32(d + 4);
+        uncompressed = ReadLe32(d + 12);
     }
     return Verify(out, crc, uncompressed);
 }
@@ -190,7 +185,7 @@ MemberResult DecodeGzip(Input& in, Output& out)
     if (r.exitCode) return r;
     uint8_t t[8];
     if (in.Read(t, 8) < 8) return Fail(3, "gzip file ended prematurely");
-    return Verify(out, Get32(t), Get32(t + 4));
+    return Verify(out, ReadLe32(t), ReadLe32(t + 4));
 }
 
 } // namespace
@@ -201,7 +196,7 @@ MemberResult DecodeMember(FILE* file, uint8_t* destination, uint32_t offset, uin
     Output out{destination, offset, uint64_t{offset} + length};
     uint8_t magic[2];
     if (in.Read(magic, 2) == 2) {
-        uint16_t kind = Get16(magic);
+        uint16_t kind = ReadLe16(magic);
         if (kind == 0x4B50) return DecodeZip(in, out);
         if (kind == 0x8B1F) return DecodeGzip(in, out);
     }
@@ -212,7 +207,7 @@ MemberKind PeekMember(FILE* file)
 {
     uint8_t h[10] = {};
     size_t got = std::fread(h, 1, sizeof h, file);
-    if (got >= 10 && Get16(h) == 0x4B50 && h[2] == 3 && h[3] == 4) return MemberKind{true, false, Get16(h + 8) == 8};
-    if (got >= 3 && Get16(h) == 0x8B1F) return MemberKind{true, true, h[2] == 8};
+    if (got >= 10 && ReadLe16(h) == 0x4B50 && h[2] == 3 && h[3] == 4) return MemberKind{true, false, ReadLe16(h + 8) == 8};
+    if (got >= 3 && ReadLe16(h) == 0x8B1F) return MemberKind{true, true, h[2] == 8};
     return MemberKind{false, false, false};
 }

@@ -3,18 +3,13 @@
 #include <cstring>
 
 #include "display/pixel_format.h"
+#include "platform/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/picture.h"
 
 namespace {
 
 constexpr int32_t kMaxRun = 65535;
-
-void Put16(uint8_t* p, uint16_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 // How one source format reads: pixel size, transparency, and the colour written for it.
 struct Indexed8 {
@@ -44,14 +39,14 @@ uint64_t EncodeRuns(const uint8_t* pixels, int32_t width, int32_t height, size_t
             const int32_t count = end - x;
             if (transparent) {
                 if constexpr (kWrite) {
-                    Put16(out + size, 0);
-                    Put16(out + size + 2, static_cast<uint16_t>(count));
+                    StoreLe16(out + size, 0);
+                    StoreLe16(out + size + 2, static_cast<uint16_t>(count));
                 }
                 size += 4;
             } else {
                 if constexpr (kWrite) {
                     uint8_t* run = out + size;
-                    Put16(run, 1);
+                    StoreLe16(run, 1);
                     uint8_t* o = run + 4;
                     for (int32_t i = x; i < end; ++i) {
                         const uint8_t* s = p + i * Source::kBytes;
@@ -59,11 +54,11 @@ uint64_t EncodeRuns(const uint8_t* pixels, int32_t width, int32_t height, size_t
                             *o++ = s[0];
                         } else {
                             uint16_t c = Source::kBytes == 1 ? colours[s[0]] : PackColour(s[2], s[1], s[0], bits);
-                            Put16(o, c);
+                            StoreLe16(o, c);
                             o += 2;
                         }
                     }
-                    Put16(run + 2, static_cast<uint16_t>(count));
+                    StoreLe16(run + 2, static_cast<uint16_t>(count));
                 }
                 size += 4 + uint64_t(count) * outputBytes;
             }

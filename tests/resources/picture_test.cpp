@@ -8,6 +8,7 @@
 #include "authoring/bmp_writer.h"
 #include "authoring/pack_writer.h"
 #include "display/pixel_format.h"
+#include "platform/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
@@ -16,11 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-void Set32(std::vector<uint8_t>& v, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 // One decoded run of a sprite stream.
 struct Run {
@@ -35,7 +31,7 @@ std::vector<std::vector<Run>> ReadRuns(const Sprite& s)
     std::vector<std::vector<Run>> lines;
     const uint8_t* p = s.data;
     auto get16 = [&p] {
-        uint16_t v = static_cast<uint16_t>(p[0] | p[1] << 8);
+        const uint16_t v = ReadLe16(p);
         p += 2;
         return v;
     };
@@ -130,7 +126,7 @@ TEST_F(PictureTest, ThePaletteIsTheEntriesJustBeforeThePixels)
     std::vector<uint8_t> moved(bmp.begin(), bmp.begin() + 54);
     moved.insert(moved.end(), 40, 0xDD);
     moved.insert(moved.end(), bmp.begin() + 54, bmp.end());
-    Set32(moved, 10, 54 + 40 + 64);
+    StoreLe32(moved.data() + 10, 54 + 40 + 64);
     Put("PAL.BMP", moved);
 
     Picture pic;
@@ -169,7 +165,7 @@ TEST_F(PictureTest, UnsupportedOrInconsistentHeadersAreRefused)
     const std::vector<uint8_t> good = MakeBmp8(8, 4, std::vector<uint8_t>(32, 1), std::vector<uint8_t>(16 * 3, 9));
     auto with32 = [&](size_t at, uint32_t v) {
         std::vector<uint8_t> b = good;
-        Set32(b, at, v);
+        StoreLe32(b.data() + at, v);
         return b;
     };
     std::vector<uint8_t> fourBit = good;

@@ -1,25 +1,17 @@
 // The FSF scene writer.
 #include "authoring/scene_writer.h"
+#include "platform/byte_order.h"
 
 #include <bit>
 #include <cstring>
 #include <stdexcept>
 
-void PutU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v >> 16));
-    out.push_back(static_cast<uint8_t>(v >> 24));
-}
-
-void PutF32(std::vector<uint8_t>& out, float v) { PutU32(out, std::bit_cast<uint32_t>(v)); }
 
 void FsfChunkWriter::Open(uint32_t id)
 {
     open_.push_back(bytes_.size());
-    PutU32(bytes_, id);
-    PutU32(bytes_, 0);
+    AppendLe32(bytes_, id);
+    AppendLe32(bytes_, 0);
 }
 
 void FsfChunkWriter::Close()
@@ -33,29 +25,29 @@ void FsfChunkWriter::Close()
 
 void FsfChunkWriter::Field(uint32_t id, const std::vector<uint8_t>& payload)
 {
-    PutU32(bytes_, id);
-    PutU32(bytes_, static_cast<uint32_t>(payload.size() + 8));
+    AppendLe32(bytes_, id);
+    AppendLe32(bytes_, static_cast<uint32_t>(payload.size() + 8));
     bytes_.insert(bytes_.end(), payload.begin(), payload.end());
 }
 
 void FsfChunkWriter::FieldU32(uint32_t id, uint32_t value)
 {
     std::vector<uint8_t> p;
-    PutU32(p, value);
+    AppendLe32(p, value);
     Field(id, p);
 }
 
 void FsfChunkWriter::FieldI32s(uint32_t id, const std::vector<int32_t>& values)
 {
     std::vector<uint8_t> p;
-    for (int32_t v : values) PutU32(p, static_cast<uint32_t>(v));
+    for (int32_t v : values) AppendLe32(p, static_cast<uint32_t>(v));
     Field(id, p);
 }
 
 void FsfChunkWriter::FieldF32s(uint32_t id, const std::vector<float>& values)
 {
     std::vector<uint8_t> p;
-    for (float v : values) PutF32(p, v);
+    for (float v : values) AppendLeF32(p, v);
     Field(id, p);
 }
 
@@ -119,8 +111,8 @@ void PutTrack(FsfChunkWriter& w, uint32_t id, const std::optional<FsfTrack<Key>>
 {
     if (!track) return;
     std::vector<uint8_t> p;
-    PutU32(p, static_cast<uint32_t>(track->keys.size()));
-    PutU32(p, static_cast<uint32_t>(track->loop));
+    AppendLe32(p, static_cast<uint32_t>(track->keys.size()));
+    AppendLe32(p, static_cast<uint32_t>(track->loop));
     for (const Key& key : track->keys) {
         const auto* bytes = reinterpret_cast<const uint8_t*>(&key);
         p.insert(p.end(), bytes, bytes + sizeof(Key));
@@ -132,10 +124,10 @@ void PutSteps(FsfChunkWriter& w, uint32_t id, const std::optional<std::vector<St
 {
     if (!steps) return;
     std::vector<uint8_t> p;
-    PutU32(p, static_cast<uint32_t>(steps->size()));
+    AppendLe32(p, static_cast<uint32_t>(steps->size()));
     for (const StepKey& k : *steps) {
-        PutF32(p, k.frame);
-        PutU32(p, k.value);
+        AppendLeF32(p, k.frame);
+        AppendLe32(p, k.value);
     }
     w.Field(id, p);
 }
@@ -144,8 +136,8 @@ void PutFrames(FsfChunkWriter& w, uint32_t id, const std::optional<std::vector<f
 {
     if (!frames) return;
     std::vector<uint8_t> p;
-    PutU32(p, static_cast<uint32_t>(frames->size()));
-    for (float f : *frames) PutF32(p, f);
+    AppendLe32(p, static_cast<uint32_t>(frames->size()));
+    for (float f : *frames) AppendLeF32(p, f);
     w.Field(id, p);
 }
 
@@ -176,9 +168,9 @@ void PutReference(FsfChunkWriter& w, uint32_t id, const std::optional<uint32_t>&
 
 void PutVec(std::vector<uint8_t>& p, Vec3 v)
 {
-    PutF32(p, v.x);
-    PutF32(p, v.y);
-    PutF32(p, v.z);
+    AppendLeF32(p, v.x);
+    AppendLeF32(p, v.y);
+    AppendLeF32(p, v.z);
 }
 
 void PutMaterial(FsfChunkWriter& w, const FsfMaterial& m)
@@ -250,33 +242,33 @@ void PutObject(FsfChunkWriter& w, const FsfObject& o)
     PutInt(w, 0x603, o.renderMode);
     if (o.vertices) {
         std::vector<uint8_t> p;
-        PutU32(p, static_cast<uint32_t>(o.vertices->size()));
+        AppendLe32(p, static_cast<uint32_t>(o.vertices->size()));
         for (const Vec3& v : *o.vertices) PutVec(p, v);
         w.Field(0x604, p);
     }
     if (o.mapping) {
         std::vector<uint8_t> p;
         for (const auto& uv : *o.mapping) {
-            PutF32(p, uv[0]);
-            PutF32(p, uv[1]);
+            AppendLeF32(p, uv[0]);
+            AppendLeF32(p, uv[1]);
         }
         w.Field(0x605, p);
     }
     if (o.faces) {
         std::vector<uint8_t> p;
-        PutU32(p, static_cast<uint32_t>(o.faces->size()));
+        AppendLe32(p, static_cast<uint32_t>(o.faces->size()));
         for (const FsfFace& f : *o.faces) {
-            PutU32(p, f.material);
-            PutU32(p, f.a);
-            PutU32(p, f.b);
-            PutU32(p, f.c);
+            AppendLe32(p, f.material);
+            AppendLe32(p, f.a);
+            AppendLe32(p, f.b);
+            AppendLe32(p, f.c);
         }
         w.Field(0x606, p);
     }
     if (o.boundCentre) {
         std::vector<uint8_t> p;
         PutVec(p, *o.boundCentre);
-        PutF32(p, o.boundRadius);
+        AppendLeF32(p, o.boundRadius);
         w.Field(0x607, p);
     }
     if (o.number) w.FieldI32s(0x608, {*o.number, o.parentNumber});
@@ -295,18 +287,18 @@ void PutObject(FsfChunkWriter& w, const FsfObject& o)
     PutFrames(w, 0x611, o.cullToggles);
     if (o.edges) {
         std::vector<uint8_t> p;
-        PutU32(p, static_cast<uint32_t>(o.edges->size()));
-        PutU32(p, static_cast<uint32_t>(o.flagTrack.size()));
+        AppendLe32(p, static_cast<uint32_t>(o.edges->size()));
+        AppendLe32(p, static_cast<uint32_t>(o.flagTrack.size()));
         for (const FsfEdge& e : *o.edges) {
-            PutU32(p, static_cast<uint32_t>(e.vertexA));
-            PutU32(p, static_cast<uint32_t>(e.vertexB));
-            PutU32(p, static_cast<uint32_t>(e.faceA));
-            PutU32(p, static_cast<uint32_t>(e.faceB));
-            PutF32(p, e.crease);
+            AppendLe32(p, static_cast<uint32_t>(e.vertexA));
+            AppendLe32(p, static_cast<uint32_t>(e.vertexB));
+            AppendLe32(p, static_cast<uint32_t>(e.faceA));
+            AppendLe32(p, static_cast<uint32_t>(e.faceB));
+            AppendLeF32(p, e.crease);
         }
         for (const StepKey& k : o.flagTrack) {
-            PutF32(p, k.frame);
-            PutU32(p, k.value);
+            AppendLeF32(p, k.frame);
+            AppendLe32(p, k.value);
         }
         w.Field(0x612, p);
     }
@@ -321,15 +313,15 @@ void PutEvents(FsfChunkWriter& w, const FsfScene& s)
     const std::vector<FsfEvent>& events = *s.events;
     w.Open(0x700);
     std::vector<uint8_t> count;
-    PutU32(count, s.declaredEventCount ? *s.declaredEventCount : static_cast<uint32_t>(events.size()));
+    AppendLe32(count, s.declaredEventCount ? *s.declaredEventCount : static_cast<uint32_t>(events.size()));
     w.Raw(count);
     for (const FsfEvent& e : events) {
         std::vector<uint8_t> p;
-        PutF32(p, e.frame);
-        PutU32(p, static_cast<uint32_t>(e.kind));
-        PutU32(p, e.a);
-        if (e.chunkId == 0x704 || e.chunkId == 0x705) PutU32(p, e.b);
-        if (e.chunkId == 0x704) PutU32(p, e.c);
+        AppendLeF32(p, e.frame);
+        AppendLe32(p, static_cast<uint32_t>(e.kind));
+        AppendLe32(p, e.a);
+        if (e.chunkId == 0x704 || e.chunkId == 0x705) AppendLe32(p, e.b);
+        if (e.chunkId == 0x704) AppendLe32(p, e.c);
         w.Field(e.chunkId, p);
     }
     w.Close();

@@ -35,10 +35,6 @@ private:
     std::vector<size_t> open_;
 };
 
-// Little-endian payload building.
-void PutU32(std::vector<uint8_t>& out, uint32_t value);
-void PutF32(std::vector<uint8_t>& out, float value);
-
 template <class Key>
 struct FsfTrack {
     int32_t loop = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
 #include "velatool/commands.h"
@@ -29,7 +30,6 @@ int UsageError(const std::string& message)
     return 2;
 }
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 // Draws the run stream at the frame's top left; the frame is the sprite's own size.
 void DrawRuns(const Sprite& sprite, std::vector<uint16_t>* frame)
@@ -39,14 +39,14 @@ void DrawRuns(const Sprite& sprite, std::vector<uint16_t>* frame)
         uint16_t* line = frame->data() + static_cast<size_t>(y) * sprite.width;
         int32_t x = 0;
         while (x < sprite.width) {
-            const uint16_t tag = Get16(p), count = Get16(p + 2);
+            const uint16_t tag = ReadLe16(p), count = ReadLe16(p + 2);
             p += 4;
             if (tag == 1) {
                 for (uint16_t i = 0; i < count; ++i) {
                     if (sprite.indexed) {
                         line[x + i] = sprite.palette[*p++];
                     } else {
-                        line[x + i] = Get16(p);
+                        line[x + i] = ReadLe16(p);
                         p += 2;
                     }
                 }

@@ -11,6 +11,7 @@
 #include "engine/render_modes.h"
 #include "engine/scene/scene_files.h"
 #include "engine/scene/scene_loading.h"
+#include "platform/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 
@@ -42,13 +43,6 @@ struct Loader {
     bool eventsLost = false;
 };
 
-uint32_t ReadU32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-int32_t ReadI32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p)); }
-float ReadF32(const uint8_t* p) { return std::bit_cast<float>(ReadU32(p)); }
 
 // A chunk's payload.
 struct Payload {
@@ -95,12 +89,12 @@ void ReadText(Loader& L, const Payload& pl, char (&field)[kSceneNameSize])
 void ReadInts(Loader& L, const Payload& pl, int32_t* out, int count)
 {
     if (!Need(L, pl, 4u * static_cast<uint32_t>(count))) return;
-    for (int i = 0; i < count; ++i) out[i] = ReadI32(pl.p + 4 * i);
+    for (int i = 0; i < count; ++i) out[i] = ReadLeI32(pl.p + 4 * i);
 }
 
 void ReadReal(Loader& L, const Payload& pl, float& out)
 {
-    if (Need(L, pl, 4)) out = ReadF32(pl.p);
+    if (Need(L, pl, 4)) out = ReadLeF32(pl.p);
 }
 
 // A spline track: key count, loop flag, then keys of `KeyBytes` each as stored.
@@ -108,14 +102,14 @@ template <class Key, size_t KeyBytes = sizeof(Key)>
 void ReadTrack(Loader& L, const Payload& pl, KeyTrack<Key>& track)
 {
     if (!Need(L, pl, 8)) return;
-    const uint32_t count = ReadU32(pl.p);
+    const uint32_t count = ReadLe32(pl.p);
     if (static_cast<uint64_t>(count) * KeyBytes > pl.size - 8u) {
         Refuse(L);
         return;
     }
     PoolFree(track.keys);
     track = {};
-    track.loop = ReadI32(pl.p + 4);
+    track.loop = ReadLeI32(pl.p + 4);
     if (count == 0) return;
     Key* keys = AllocZeroed<Key>(count);
     if (!keys) {
@@ -132,14 +126,14 @@ void ReadTrack(Loader& L, const Payload& pl, KeyTrack<Key>& track)
 void ReadMorphTrack(Loader& L, const Payload& pl, MorphTrack& track)
 {
     if (!Need(L, pl, 8)) return;
-    const uint32_t count = ReadU32(pl.p);
+    const uint32_t count = ReadLe32(pl.p);
     if (static_cast<uint64_t>(count) * sizeof(ScalarKey) > pl.size - 8u) {
         Refuse(L);
         return;
     }
     PoolFree(track.keys);
     track = {};
-    track.loop = ReadI32(pl.p + 4);
+    track.loop = ReadLeI32(pl.p + 4);
     if (count == 0) return;
     MorphKey* keys = AllocZeroed<MorphKey>(count);
     if (!keys) {
@@ -149,15 +143,15 @@ void ReadMorphTrack(Loader& L, const Payload& pl, MorphTrack& track)
     }
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* k = pl.p + 8 + i * sizeof(ScalarKey);
-        keys[i].frame = ReadF32(k);
-        keys[i].storedValue = ReadU32(k + 4);
-        keys[i].inTangent = ReadF32(k + 8);
-        keys[i].outTangent = ReadF32(k + 12);
-        keys[i].tension = ReadF32(k + 16);
-        keys[i].continuity = ReadF32(k + 20);
-        keys[i].bias = ReadF32(k + 24);
-        keys[i].easeTo = ReadF32(k + 28);
-        keys[i].easeFrom = ReadF32(k + 32);
+        keys[i].frame = ReadLeF32(k);
+        keys[i].storedValue = ReadLe32(k + 4);
+        keys[i].inTangent = ReadLeF32(k + 8);
+        keys[i].outTangent = ReadLeF32(k + 12);
+        keys[i].tension = ReadLeF32(k + 16);
+        keys[i].continuity = ReadLeF32(k + 20);
+        keys[i].bias = ReadLeF32(k + 24);
+        keys[i].easeTo = ReadLeF32(k + 28);
+        keys[i].easeFrom = ReadLeF32(k + 32);
         keys[i].target = nullptr;
     }
     track.keyCount = static_cast<int32_t>(count);
@@ -167,7 +161,7 @@ void ReadMorphTrack(Loader& L, const Payload& pl, MorphTrack& track)
 void ReadToggles(Loader& L, const Payload& pl, ToggleList& list)
 {
     if (!Need(L, pl, 4)) return;
-    const uint32_t count = ReadU32(pl.p);
+    const uint32_t count = ReadLe32(pl.p);
     if (static_cast<uint64_t>(count) * 4 > pl.size - 4u) {
         Refuse(L);
         return;
@@ -180,7 +174,7 @@ void ReadToggles(Loader& L, const Payload& pl, ToggleList& list)
         MemoryFailed(L);
         return;
     }
-    for (uint32_t i = 0; i < count; ++i) frames[i] = ReadF32(pl.p + 4 + 4 * i);
+    for (uint32_t i = 0; i < count; ++i) frames[i] = ReadLeF32(pl.p + 4 + 4 * i);
     list.count = static_cast<int32_t>(count);
     list.frames = frames;
 }
@@ -197,8 +191,8 @@ void CopySteps(Loader& L, const uint8_t* p, uint32_t count, StepList& list)
         return;
     }
     for (uint32_t i = 0; i < count; ++i) {
-        keys[i].frame = ReadF32(p + 8 * i);
-        keys[i].value = ReadU32(p + 8 * i + 4);
+        keys[i].frame = ReadLeF32(p + 8 * i);
+        keys[i].value = ReadLe32(p + 8 * i + 4);
     }
     list.count = static_cast<int32_t>(count);
     list.keys = keys;
@@ -207,7 +201,7 @@ void CopySteps(Loader& L, const uint8_t* p, uint32_t count, StepList& list)
 void ReadSteps(Loader& L, const Payload& pl, StepList& list)
 {
     if (!Need(L, pl, 4)) return;
-    const uint32_t count = ReadU32(pl.p);
+    const uint32_t count = ReadLe32(pl.p);
     if (static_cast<uint64_t>(count) * 8 > pl.size - 4u) {
         Refuse(L);
         return;
@@ -277,7 +271,7 @@ void ReadLightField(Loader& L, uint32_t id, const Payload& pl)
     case 0x304: ReadTrack(L, pl, light->extraTrack); break;
     case 0x305: ReadTrack(L, pl, light->targetTrack); break;
     case 0x306: ReadTrack(L, pl, light->intensityTrack); break;
-    case 0x307: if (Need(L, pl, 4)) light->parentStored = ReadU32(pl.p); break;
+    case 0x307: if (Need(L, pl, 4)) light->parentStored = ReadLe32(pl.p); break;
     default: break;
     }
 }
@@ -296,7 +290,7 @@ void ReadFlareField(Loader& L, uint32_t id, const Payload& pl)
     case 0x407: ReadToggles(L, pl, flare->visibilityToggles); break;
     case 0x408: ReadText(L, pl, flare->pictureName); break;
     case 0x409: ReadTrack(L, pl, flare->sizeTrack); break;
-    case 0x40a: if (Need(L, pl, 4)) flare->parentStored = ReadU32(pl.p); break;
+    case 0x40a: if (Need(L, pl, 4)) flare->parentStored = ReadLe32(pl.p); break;
     default: break;
     }
 }
@@ -312,7 +306,7 @@ void ReadCameraField(Loader& L, uint32_t id, const Payload& pl)
     case 0x504: ReadTrack(L, pl, camera->fovTrack); break;
     case 0x505: ReadTrack(L, pl, camera->rollTrack); break;
     case 0x506: ReadTrack(L, pl, camera->targetTrack); break;
-    case 0x507: if (Need(L, pl, 4)) camera->parentStored = ReadU32(pl.p); break;
+    case 0x507: if (Need(L, pl, 4)) camera->parentStored = ReadLe32(pl.p); break;
     default: break;
     }
 }
@@ -326,7 +320,7 @@ void ReadVertices(Loader& L, SceneObject* o, const Payload& pl)
         return;
     }
     L.sawVertices = true;
-    const uint32_t count = ReadU32(pl.p);
+    const uint32_t count = ReadLe32(pl.p);
     if (static_cast<uint64_t>(count) * 12 > pl.size - 4u) {
         Refuse(L);
         return;
@@ -338,7 +332,7 @@ void ReadVertices(Loader& L, SceneObject* o, const Payload& pl)
         return;
     }
     for (uint32_t i = 0; i < count; ++i) {
-        vertices[i] = {ReadF32(pl.p + 4 + 12 * i), ReadF32(pl.p + 8 + 12 * i), ReadF32(pl.p + 12 + 12 * i)};
+        vertices[i] = {ReadLeF32(pl.p + 4 + 12 * i), ReadLeF32(pl.p + 8 + 12 * i), ReadLeF32(pl.p + 12 + 12 * i)};
     }
     o->vertexCount = static_cast<int32_t>(count);
     o->vertices = vertices;
@@ -360,7 +354,7 @@ void ReadMapping(Loader& L, SceneObject* o, const Payload& pl)
         MemoryFailed(L);
         return;
     }
-    for (uint32_t i = 0; i < count * 2; ++i) mapping[i] = ReadF32(pl.p + 4 * i);
+    for (uint32_t i = 0; i < count * 2; ++i) mapping[i] = ReadLeF32(pl.p + 4 * i);
     o->mapping = mapping;
 }
 
@@ -371,7 +365,7 @@ void ReadFaces(Loader& L, SceneObject* o, const Payload& pl)
         return;
     }
     L.sawFaces = true;
-    const uint32_t count = ReadU32(pl.p);
+    const uint32_t count = ReadLe32(pl.p);
     if (static_cast<uint64_t>(count) * 16 > pl.size - 4u) {
         Refuse(L);
         return;
@@ -379,7 +373,7 @@ void ReadFaces(Loader& L, SceneObject* o, const Payload& pl)
     L.facesDeclared = count;
     // Material indices are checked even when the faces cannot be kept.
     for (uint32_t i = 0; i < count; ++i) {
-        if (ReadU32(pl.p + 4 + 16 * i) >= static_cast<uint32_t>(L.materialsOpened)) {
+        if (ReadLe32(pl.p + 4 + 16 * i) >= static_cast<uint32_t>(L.materialsOpened)) {
             Refuse(L);
             return;
         }
@@ -392,10 +386,10 @@ void ReadFaces(Loader& L, SceneObject* o, const Payload& pl)
     }
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* f = pl.p + 4 + 16 * i;
-        faces[i].material = RecordAt(L.state.scene.materials, ReadI32(f));
-        faces[i].a = ReadI32(f + 4);
-        faces[i].b = ReadI32(f + 8);
-        faces[i].c = ReadI32(f + 12);
+        faces[i].material = RecordAt(L.state.scene.materials, ReadLeI32(f));
+        faces[i].a = ReadLeI32(f + 4);
+        faces[i].b = ReadLeI32(f + 8);
+        faces[i].c = ReadLeI32(f + 12);
     }
     o->faceCount = static_cast<int32_t>(count);
     o->faces = faces;
@@ -408,8 +402,8 @@ void ReadEdges(Loader& L, SceneObject* o, const Payload& pl)
         return;
     }
     L.sawEdges = true;
-    const uint32_t edgeCount = ReadU32(pl.p);
-    const uint32_t flagCount = ReadU32(pl.p + 4);
+    const uint32_t edgeCount = ReadLe32(pl.p);
+    const uint32_t flagCount = ReadLe32(pl.p + 4);
     if (static_cast<uint64_t>(edgeCount) * 20 + static_cast<uint64_t>(flagCount) * 8 > pl.size - 8u) {
         Refuse(L);
         return;
@@ -419,7 +413,7 @@ void ReadEdges(Loader& L, SceneObject* o, const Payload& pl)
     const uint32_t faceCount = L.facesDeclared;
     for (uint32_t i = 0; i < edgeCount; ++i) {
         const uint8_t* e = pl.p + 8 + 20 * i;
-        const int32_t faceA = ReadI32(e + 8), faceB = ReadI32(e + 12);
+        const int32_t faceA = ReadLeI32(e + 8), faceB = ReadLeI32(e + 12);
         const bool faceAOk = faceA >= 0 && static_cast<uint32_t>(faceA) < faceCount;
         const bool faceBOk = faceB == -1 || (faceB >= 0 && static_cast<uint32_t>(faceB) < faceCount);
         if (!faceAOk || !faceBOk) {
@@ -434,12 +428,12 @@ void ReadEdges(Loader& L, SceneObject* o, const Payload& pl)
         } else {
             for (uint32_t i = 0; i < edgeCount; ++i) {
                 const uint8_t* e = pl.p + 8 + 20 * i;
-                edges[i].vertexA = ReadI32(e);
-                edges[i].vertexB = ReadI32(e + 4);
-                edges[i].faceA = &o->faces[ReadI32(e + 8)];
-                const int32_t faceB = ReadI32(e + 12);
+                edges[i].vertexA = ReadLeI32(e);
+                edges[i].vertexB = ReadLeI32(e + 4);
+                edges[i].faceA = &o->faces[ReadLeI32(e + 8)];
+                const int32_t faceB = ReadLeI32(e + 12);
                 edges[i].faceB = faceB == -1 ? nullptr : &o->faces[faceB];
-                edges[i].crease = ReadF32(e + 16);
+                edges[i].crease = ReadLeF32(e + 16);
             }
             o->edgeCount = static_cast<int32_t>(edgeCount);
             o->edges = edges;
@@ -458,7 +452,7 @@ void ReadObjectField(Loader& L, uint32_t id, const Payload& pl)
     case 0x602: ReadInts(L, pl, &o->tag, 1); break;
     case 0x603:
         if (!Need(L, pl, 4)) break;
-        o->renderMode = ReadI32(pl.p);
+        o->renderMode = ReadLeI32(pl.p);
         if (version < 0x7f0) o->renderMode = LegacyModeRow(o->renderMode);
         break;
     case 0x604: ReadVertices(L, o, pl); break;
@@ -466,16 +460,16 @@ void ReadObjectField(Loader& L, uint32_t id, const Payload& pl)
     case 0x606: ReadFaces(L, o, pl); break;
     case 0x607:
         if (!Need(L, pl, 16)) break;
-        o->boundCentre = {ReadF32(pl.p), ReadF32(pl.p + 4), ReadF32(pl.p + 8)};
-        o->boundRadius = ReadF32(pl.p + 12);
+        o->boundCentre = {ReadLeF32(pl.p), ReadLeF32(pl.p + 4), ReadLeF32(pl.p + 8)};
+        o->boundRadius = ReadLeF32(pl.p + 12);
         break;
     case 0x608:
         if (!Need(L, pl, 8)) break;
-        o->number = ReadI32(pl.p);
-        o->parentStored = ReadI32(pl.p + 4);
+        o->number = ReadLeI32(pl.p);
+        o->parentStored = ReadLeI32(pl.p + 4);
         break;
     case 0x609:
-        if (Need(L, pl, 12)) o->pivot = {ReadF32(pl.p), ReadF32(pl.p + 4), ReadF32(pl.p + 8)};
+        if (Need(L, pl, 12)) o->pivot = {ReadLeF32(pl.p), ReadLeF32(pl.p + 4), ReadLeF32(pl.p + 8)};
         break;
     case 0x60a: ReadTrack(L, pl, o->positionTrack); break;
     case 0x60b: ReadTrack(L, pl, o->rotationTrack); break;
@@ -512,7 +506,7 @@ void ReadEventList(Loader& L, uint32_t begin, uint32_t end, int depth)
 {
     const Payload pl{L.data + begin, end - begin};
     if (!Need(L, pl, 4)) return;
-    const uint32_t count = ReadU32(pl.p);
+    const uint32_t count = ReadLe32(pl.p);
     // Every event is a chunk of at least 8 bytes.
     if (count > (pl.size - 4u) / 8u) {
         Refuse(L);
@@ -545,10 +539,10 @@ void ReadEvent(Loader& L, uint32_t id, const Payload& pl)
     if (!Need(L, pl, kPayloadBytes[id - 0x701])) return;
     Scene& s = L.state.scene;
     SceneEvent event{};
-    event.frame = ReadF32(pl.p);
-    event.kind = ReadI32(pl.p + 4);
+    event.frame = ReadLeF32(pl.p);
+    event.kind = ReadLeI32(pl.p + 4);
     event.chunkId = id;
-    event.a = ReadU32(pl.p + 8);
+    event.a = ReadLe32(pl.p + 8);
     if (id == 0x701) {
         if (event.a >= static_cast<uint32_t>(s.cameraCount)) return Refuse(L);
         event.camera = RecordAt(s.cameras, static_cast<int32_t>(event.a));
@@ -556,10 +550,10 @@ void ReadEvent(Loader& L, uint32_t id, const Payload& pl)
         if (event.a >= static_cast<uint32_t>(s.lightCount)) return Refuse(L);
         event.light = RecordAt(s.lights, static_cast<int32_t>(event.a));
     } else if (id == 0x704) {
-        event.b = ReadU32(pl.p + 12);
-        event.c = ReadU32(pl.p + 16);
+        event.b = ReadLe32(pl.p + 12);
+        event.c = ReadLe32(pl.p + 16);
     } else if (id == 0x705) {
-        event.b = ReadU32(pl.p + 12);
+        event.b = ReadLe32(pl.p + 12);
     }
     if (L.eventsLost) {
         ++L.eventsFilled;
@@ -598,7 +592,7 @@ void ReadChunk(Loader& L, uint32_t id, uint32_t begin, uint32_t end, int depth)
         Walk(L, begin, end, depth + 1);
         return;
     case 0x00ff:
-        if (Need(L, pl, 4)) L.state.version = ReadU32(pl.p);
+        if (Need(L, pl, 4)) L.state.version = ReadLe32(pl.p);
         return;
     case 0x0100: {
         int32_t info[3];
@@ -672,8 +666,8 @@ void Walk(Loader& L, uint32_t begin, uint32_t end, int depth)
     uint32_t offset = begin;
     while (offset < end && !L.malformed) {
         if (end - offset < 8) return Refuse(L);
-        const uint32_t id = ReadU32(L.data + offset);
-        const uint32_t size = ReadU32(L.data + offset + 4);
+        const uint32_t id = ReadLe32(L.data + offset);
+        const uint32_t size = ReadLe32(L.data + offset + 4);
         if (size < 8 || size > end - offset) return Refuse(L);
         ReadChunk(L, id, offset + 8, offset + size, depth);
         offset += size;
@@ -852,7 +846,7 @@ int32_t LoadScene(Scene* scene, const char* name)
     uint8_t* buffer = static_cast<uint8_t*>(PoolAlloc(size, 16));
     if (!buffer) return kSceneMemoryError;
     if (ReadPackEntry(name, buffer, 0, size) != 0 || size < 8 ||
-        (ReadU32(buffer) != 1 && ReadU32(buffer + 4) != size)) {
+        (ReadLe32(buffer) != 1 && ReadLe32(buffer + 4) != size)) {
         PoolFree(buffer);
         return kSceneFileError;
     }
