@@ -90,18 +90,18 @@ uint32_t MakeObjectReference(int32_t number, int32_t occurrence)
     return (static_cast<uint32_t>(occurrence) << 24) | (static_cast<uint32_t>(number) & 0xFFFFFFu);
 }
 
-FsfEvent MakeCameraEvent(float frame, uint32_t cameraIndex) { return {0x701, frame, 0, cameraIndex}; }
-FsfEvent MakeLightEvent(float frame, uint32_t lightIndex) { return {0x702, frame, 1, lightIndex}; }
-FsfEvent MakeFarEvent(float frame, float distance) { return {0x703, frame, 2, std::bit_cast<uint32_t>(distance)}; }
+FsfEvent MakeCameraEvent(float frame, uint32_t cameraIndex) { return {kFsfCameraEvent, frame, 0, cameraIndex}; }
+FsfEvent MakeLightEvent(float frame, uint32_t lightIndex) { return {kFsfLightEvent, frame, 1, lightIndex}; }
+FsfEvent MakeFarEvent(float frame, float distance) { return {kFsfFarEvent, frame, 2, std::bit_cast<uint32_t>(distance)}; }
 
 FsfEvent MakeFogEvent(float frame, float nearDistance, float farDistance)
 {
-    return {0x705, frame, 3, std::bit_cast<uint32_t>(nearDistance), std::bit_cast<uint32_t>(farDistance)};
+    return {kFsfFogEvent, frame, 3, std::bit_cast<uint32_t>(nearDistance), std::bit_cast<uint32_t>(farDistance)};
 }
 
 FsfEvent MakeBackgroundEvent(float frame, int32_t r, int32_t g, int32_t b)
 {
-    return {0x704, frame, 4, static_cast<uint32_t>(r), static_cast<uint32_t>(g), static_cast<uint32_t>(b)};
+    return {kFsfBackgroundEvent, frame, 4, static_cast<uint32_t>(r), static_cast<uint32_t>(g), static_cast<uint32_t>(b)};
 }
 
 namespace {
@@ -175,76 +175,76 @@ void PutVec(std::vector<uint8_t>& p, Vec3 v)
 
 void PutMaterial(FsfChunkWriter& w, const FsfMaterial& m)
 {
-    w.Open(0x200);
-    PutText(w, 0x201, m.name);
-    PutColour(w, 0x202, m.ambient);
-    PutColour(w, 0x203, m.diffuse);
-    PutColour(w, 0x204, m.specular);
-    PutInt(w, 0x205, m.shininess);
-    PutReal(w, 0x206, m.highlight);
-    PutReal(w, 0x207, m.textureBase);
-    PutReal(w, 0x208, m.textureLightGain);
-    PutReal(w, 0x209, m.textureColourMix);
-    PutText(w, 0x20a, m.textureName);
-    PutText(w, 0x20b, m.secondMapName);
-    PutSteps(w, 0x20c, m.frameTrack);
-    PutTrack(w, 0x20d, m.opacityTrack);
+    w.Open(kFsfMaterial);
+    PutText(w, kFsfMaterialName, m.name);
+    PutColour(w, kFsfMaterialAmbient, m.ambient);
+    PutColour(w, kFsfMaterialDiffuse, m.diffuse);
+    PutColour(w, kFsfMaterialSpecular, m.specular);
+    PutInt(w, kFsfMaterialShininess, m.shininess);
+    PutReal(w, kFsfMaterialHighlight, m.highlight);
+    PutReal(w, kFsfMaterialTextureBase, m.textureBase);
+    PutReal(w, kFsfMaterialTextureLightGain, m.textureLightGain);
+    PutReal(w, kFsfMaterialTextureColourMix, m.textureColourMix);
+    PutText(w, kFsfMaterialTextureName, m.textureName);
+    PutText(w, kFsfMaterialSecondMapName, m.secondMapName);
+    PutSteps(w, kFsfMaterialFrameTrack, m.frameTrack);
+    PutTrack(w, kFsfMaterialOpacityTrack, m.opacityTrack);
     w.Close();
 }
 
 void PutLight(FsfChunkWriter& w, const FsfLight& l)
 {
-    w.Open(0x300);
-    PutText(w, 0x301, l.name);
-    PutInt(w, 0x302, l.tag);
-    PutTrack(w, 0x303, l.positionTrack);
-    PutTrack(w, 0x304, l.extraTrack);
-    PutTrack(w, 0x305, l.targetTrack);
-    PutTrack(w, 0x306, l.intensityTrack);
-    PutReference(w, 0x307, l.parent);
+    w.Open(kFsfLight);
+    PutText(w, kFsfLightName, l.name);
+    PutInt(w, kFsfLightTag, l.tag);
+    PutTrack(w, kFsfLightPositionTrack, l.positionTrack);
+    PutTrack(w, kFsfLightExtraTrack, l.extraTrack);
+    PutTrack(w, kFsfLightTargetTrack, l.targetTrack);
+    PutTrack(w, kFsfLightIntensityTrack, l.intensityTrack);
+    PutReference(w, kFsfLightParent, l.parent);
     w.Close();
 }
 
 void PutFlare(FsfChunkWriter& w, const FsfFlare& f)
 {
-    w.Open(0x400);
-    PutText(w, 0x401, f.name);
-    PutInt(w, 0x402, f.tag);
-    PutReal(w, 0x403, f.size);
-    PutInt(w, 0x404, f.flag);
-    PutTrack(w, 0x405, f.positionTrack);
-    PutTrack(w, 0x406, f.colourTrack);
-    PutFrames(w, 0x407, f.visibilityToggles);
-    PutText(w, 0x408, f.pictureName);
-    PutTrack(w, 0x409, f.sizeTrack);
-    PutReference(w, 0x40a, f.parent);
+    w.Open(kFsfFlare);
+    PutText(w, kFsfFlareName, f.name);
+    PutInt(w, kFsfFlareTag, f.tag);
+    PutReal(w, kFsfFlareSize, f.size);
+    PutInt(w, kFsfFlareFlag, f.flag);
+    PutTrack(w, kFsfFlarePositionTrack, f.positionTrack);
+    PutTrack(w, kFsfFlareColourTrack, f.colourTrack);
+    PutFrames(w, kFsfFlareVisibilityToggles, f.visibilityToggles);
+    PutText(w, kFsfFlarePictureName, f.pictureName);
+    PutTrack(w, kFsfFlareSizeTrack, f.sizeTrack);
+    PutReference(w, kFsfFlareParent, f.parent);
     w.Close();
 }
 
 void PutCamera(FsfChunkWriter& w, const FsfCamera& c)
 {
-    w.Open(0x500);
-    PutText(w, 0x501, c.name);
-    PutInt(w, 0x502, c.tag);
-    PutTrack(w, 0x503, c.positionTrack);
-    PutTrack(w, 0x504, c.fovTrack);
-    PutTrack(w, 0x505, c.rollTrack);
-    PutTrack(w, 0x506, c.targetTrack);
-    PutReference(w, 0x507, c.parent);
+    w.Open(kFsfCamera);
+    PutText(w, kFsfCameraName, c.name);
+    PutInt(w, kFsfCameraTag, c.tag);
+    PutTrack(w, kFsfCameraPositionTrack, c.positionTrack);
+    PutTrack(w, kFsfCameraFovTrack, c.fovTrack);
+    PutTrack(w, kFsfCameraRollTrack, c.rollTrack);
+    PutTrack(w, kFsfCameraTargetTrack, c.targetTrack);
+    PutReference(w, kFsfCameraParent, c.parent);
     w.Close();
 }
 
 void PutObject(FsfChunkWriter& w, const FsfObject& o)
 {
-    w.Open(0x600);
-    PutText(w, 0x601, o.name);
-    PutInt(w, 0x602, o.tag);
-    PutInt(w, 0x603, o.renderMode);
+    w.Open(kFsfObject);
+    PutText(w, kFsfObjectName, o.name);
+    PutInt(w, kFsfObjectTag, o.tag);
+    PutInt(w, kFsfObjectRenderMode, o.renderMode);
     if (o.vertices) {
         std::vector<uint8_t> p;
         AppendLe32(p, static_cast<uint32_t>(o.vertices->size()));
         for (const Vec3& v : *o.vertices) PutVec(p, v);
-        w.Field(0x604, p);
+        w.Field(kFsfObjectVertices, p);
     }
     if (o.mapping) {
         std::vector<uint8_t> p;
@@ -252,7 +252,7 @@ void PutObject(FsfChunkWriter& w, const FsfObject& o)
             AppendLeF32(p, uv[0]);
             AppendLeF32(p, uv[1]);
         }
-        w.Field(0x605, p);
+        w.Field(kFsfObjectMapping, p);
     }
     if (o.faces) {
         std::vector<uint8_t> p;
@@ -263,28 +263,28 @@ void PutObject(FsfChunkWriter& w, const FsfObject& o)
             AppendLe32(p, f.b);
             AppendLe32(p, f.c);
         }
-        w.Field(0x606, p);
+        w.Field(kFsfObjectFaces, p);
     }
     if (o.boundCentre) {
         std::vector<uint8_t> p;
         PutVec(p, *o.boundCentre);
         AppendLeF32(p, o.boundRadius);
-        w.Field(0x607, p);
+        w.Field(kFsfObjectBounds, p);
     }
-    if (o.number) w.FieldI32s(0x608, {*o.number, o.parentNumber});
+    if (o.number) w.FieldI32s(kFsfObjectNumber, {*o.number, o.parentNumber});
     if (o.pivot) {
         std::vector<uint8_t> p;
         PutVec(p, *o.pivot);
-        w.Field(0x609, p);
+        w.Field(kFsfObjectPivot, p);
     }
-    PutTrack(w, 0x60a, o.positionTrack);
-    PutTrack(w, 0x60b, o.rotationTrack);
-    PutTrack(w, 0x60c, o.scaleTrack);
-    PutFrames(w, 0x60d, o.hideToggles);
-    PutTrack(w, 0x60e, o.morphTrack);
-    PutSteps(w, 0x60f, o.switchTrack);
-    PutSteps(w, 0x610, o.modeTrack);
-    PutFrames(w, 0x611, o.cullToggles);
+    PutTrack(w, kFsfObjectPositionTrack, o.positionTrack);
+    PutTrack(w, kFsfObjectRotationTrack, o.rotationTrack);
+    PutTrack(w, kFsfObjectScaleTrack, o.scaleTrack);
+    PutFrames(w, kFsfObjectHideToggles, o.hideToggles);
+    PutTrack(w, kFsfObjectMorphTrack, o.morphTrack);
+    PutSteps(w, kFsfObjectSwitchTrack, o.switchTrack);
+    PutSteps(w, kFsfObjectModeTrack, o.modeTrack);
+    PutFrames(w, kFsfObjectCullToggles, o.cullToggles);
     if (o.edges) {
         std::vector<uint8_t> p;
         AppendLe32(p, static_cast<uint32_t>(o.edges->size()));
@@ -300,10 +300,10 @@ void PutObject(FsfChunkWriter& w, const FsfObject& o)
             AppendLeF32(p, k.frame);
             AppendLe32(p, k.value);
         }
-        w.Field(0x612, p);
+        w.Field(kFsfObjectEdges, p);
     }
-    PutTrack(w, 0x613, o.uvTrack);
-    PutSteps(w, 0x614, o.targetTrack);
+    PutTrack(w, kFsfObjectUvTrack, o.uvTrack);
+    PutSteps(w, kFsfObjectTargetTrack, o.targetTrack);
     w.Close();
 }
 
@@ -311,7 +311,7 @@ void PutEvents(FsfChunkWriter& w, const FsfScene& s)
 {
     if (!s.events) return;
     const std::vector<FsfEvent>& events = *s.events;
-    w.Open(0x700);
+    w.Open(kFsfEvents);
     std::vector<uint8_t> count;
     AppendLe32(count, s.declaredEventCount ? *s.declaredEventCount : static_cast<uint32_t>(events.size()));
     w.Raw(count);
@@ -320,8 +320,8 @@ void PutEvents(FsfChunkWriter& w, const FsfScene& s)
         AppendLeF32(p, e.frame);
         AppendLe32(p, static_cast<uint32_t>(e.kind));
         AppendLe32(p, e.a);
-        if (e.chunkId == 0x704 || e.chunkId == 0x705) AppendLe32(p, e.b);
-        if (e.chunkId == 0x704) AppendLe32(p, e.c);
+        if (e.chunkId == kFsfBackgroundEvent || e.chunkId == kFsfFogEvent) AppendLe32(p, e.b);
+        if (e.chunkId == kFsfBackgroundEvent) AppendLe32(p, e.c);
         w.Field(e.chunkId, p);
     }
     w.Close();
@@ -332,9 +332,9 @@ void PutEvents(FsfChunkWriter& w, const FsfScene& s)
 std::vector<uint8_t> WriteFsf(const FsfScene& s)
 {
     FsfChunkWriter w;
-    w.Open(0x0001);
-    if (s.version) w.FieldU32(0x00ff, *s.version);
-    if (s.info) w.FieldI32s(0x0100, {(*s.info)[0], (*s.info)[1], (*s.info)[2]});
+    w.Open(kFsfRoot);
+    if (s.version) w.FieldU32(kFsfVersion, *s.version);
+    if (s.info) w.FieldI32s(kFsfSceneInfo, {(*s.info)[0], (*s.info)[1], (*s.info)[2]});
     for (const FsfMaterial& m : s.materials) PutMaterial(w, m);
     for (const FsfLight& l : s.lights) PutLight(w, l);
     for (const FsfFlare& f : s.flares) PutFlare(w, f);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/scene/key_tracks.h"
+#include "engine/scene/scene_chunks.h"
 #include "engine/scene/math_types.h"
 
 // Builds chunks: 32-bit id, 32-bit size including the 8-byte header, payload.
@@ -146,7 +147,6 @@ FsfEvent MakeFarEvent(float frame, float distance);
 FsfEvent MakeFogEvent(float frame, float nearDistance, float farDistance);
 FsfEvent MakeBackgroundEvent(float frame, int32_t r, int32_t g, int32_t b);
 
-constexpr uint32_t kFsfNewestVersion = 0x7f0;
 
 struct FsfScene {
     std::optional<uint32_t> version = kFsfNewestVersion;
