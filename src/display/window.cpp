@@ -6,7 +6,6 @@
 #include "display/display_device.h"
 #include "platform/message_box.h"
 #include "platform/tick_source.h"
-#include "sequencer/frame_clock.h"
 
 WindowState windowState;
 uint8_t KeyState[256];
@@ -46,7 +45,7 @@ void Pause()
     windowState.paused = 1;
     if (windowState.onPause) windowState.onPause();
     windowState.waitInterval = 10;
-    ClockPause();
+    if (windowState.onClockPause) windowState.onClockPause();
 }
 
 void Resume()
@@ -55,7 +54,7 @@ void Resume()
     windowState.paused = 0;
     windowState.waitInterval = -1;
     if (windowState.onResume) windowState.onResume();
-    ClockResume();
+    if (windowState.onClockResume) windowState.onClockResume();
 }
 
 void RecreateDisplayKeepingDevice()
@@ -231,6 +230,12 @@ void SetPauseHooks(void (*onResume)(), void (*onPause)())
 {
     windowState.onResume = onResume;
     windowState.onPause = onPause;
+}
+
+void SetClockHooks(void (*onResume)(), void (*onPause)())
+{
+    windowState.onClockResume = onResume;
+    windowState.onClockPause = onPause;
 }
 
 int RunApplication(int wordCount, char** words, const VideoModeRules& rules, void (*demoMain)(int argc, char** argv))

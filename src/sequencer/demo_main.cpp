@@ -17,7 +17,8 @@
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
 #include "sequencer/parts.h"
-#include "sequencer/state/sequencer_state.h"
+#include "sequencer/sequencer_state.h"
+#include "display/screen_geometry.h"
 
 const char* demoPackPath = "VELA.PAK";
 
@@ -178,11 +179,11 @@ bool ChooseVideoMode()
     static const Attempt kAttempts[] = {{240, 30, 16}, {240, 30, 15}, {200, 10, 16}, {200, 10, 15}};
     int32_t error = 0;
     for (const Attempt& a : kAttempts) {
-        sequencer.screenWidth = 320;
-        sequencer.screenHeight = a.height;
-        sequencer.viewHeight = 180;
-        sequencer.viewTop = a.viewTop;
-        sequencer.pixelDepth = SetVideoMode(320, a.height, a.depth, 1, sequencer.fullScreen);
+        screen.screenWidth = 320;
+        screen.screenHeight = a.height;
+        screen.viewHeight = 180;
+        screen.viewTop = a.viewTop;
+        screen.pixelDepth = SetVideoMode(320, a.height, a.depth, 1, sequencer.fullScreen);
         error = GetVideoError();
         if (error == 0) return true;
     }
@@ -248,6 +249,7 @@ void DemoMain(int argc, char** argv)
     ConsolePrint("Initializing system...\n");
     if (InitMemoryPool(11) != 0) return;
     ClockInit(100);
+    SetClockHooks(ClockResume, ClockPause);
     ClearKeys();
     OpenPack(demoPackPath);
     sequencer.loopCount = loop ? -1 : 1;

@@ -4,11 +4,12 @@
 
 #include "display/console.h"
 #include "display/display_device.h"
+#include "display/screen_geometry.h"
 #include "platform/tick_source.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/frame_clock.h"
 #include "sequencer/parts.h"
-#include "sequencer/state/sequencer_state.h"
+#include "sequencer/sequencer_state.h"
 
 namespace {
 
@@ -19,8 +20,8 @@ void ShowPartNumber(int part)
         uint16_t* frame = static_cast<uint16_t*>(BeginDraw());
         if (frame) {
             uint16_t* view = ViewOfFrame(frame);
-            for (int i = 0; i < sequencer.viewHeight * sequencer.screenWidth; ++i) view[i] = 0;
-            ConsoleSetCursor(sequencer.screenWidth / 2 - 24, sequencer.viewTop + sequencer.viewHeight / 2 - 8);
+            for (int i = 0; i < screen.viewHeight * screen.screenWidth; ++i) view[i] = 0;
+            ConsoleSetCursor(screen.screenWidth / 2 - 24, screen.viewTop + screen.viewHeight / 2 - 8);
             ConsolePrint("Part %d", part);
             EndDraw();
         }

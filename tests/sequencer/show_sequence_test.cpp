@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "display/display_device.h"
+#include "display/screen_geometry.h"
 #include "display/window.h"
 #include "platform/headless.h"
 #include "platform/video.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
-#include "sequencer/state/sequencer_state.h"
+#include "sequencer/sequencer_state.h"
 #include "support/test_support.h"
 
 namespace {
@@ -168,9 +169,9 @@ TEST_F(ShowSequenceTest, VideoModesFallBackTo15BitsThenTo320x200)
     VideoModeRules only555;
     only555.forcedLayout = 15;
     ASSERT_EQ(Run({"b5"}, only555), 0);
-    EXPECT_EQ(sequencer.pixelDepth, 15);
-    EXPECT_EQ(sequencer.viewTop, 30);
-    EXPECT_EQ(sequencer.screenHeight, 240);
+    EXPECT_EQ(screen.pixelDepth, 15);
+    EXPECT_EQ(screen.viewTop, 30);
+    EXPECT_EQ(screen.screenHeight, 240);
 
     SetUp();
     VideoModeRules no240;
@@ -178,9 +179,9 @@ TEST_F(ShowSequenceTest, VideoModesFallBackTo15BitsThenTo320x200)
     no240.missingHeight[0] = 240;
     no240.missingCount = 1;
     ASSERT_EQ(Run({"b5"}, no240), 0);
-    EXPECT_EQ(sequencer.pixelDepth, 16);
-    EXPECT_EQ(sequencer.viewTop, 10);
-    EXPECT_EQ(sequencer.screenHeight, 200);
+    EXPECT_EQ(screen.pixelDepth, 16);
+    EXPECT_EQ(screen.viewTop, 10);
+    EXPECT_EQ(screen.screenHeight, 200);
 }
 
 TEST_F(ShowSequenceTest, NoVideoModeEndsWithTheUnivbeMessageAndPlaysNothing)
