@@ -81,11 +81,7 @@ int main(int argc, char** argv)
             words.push_back(argv[i]);
             continue;
         }
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) return nullptr;
-            (void)name;
-            return argv[++i];
-        };
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             std::fputs(kUsage, stdout);
             return 0;
@@ -107,7 +103,7 @@ int main(int argc, char** argv)
         } else if (!std::strcmp(a, "--headless")) {
             headless = true;
         } else if (!std::strcmp(a, "--priority")) {
-            const char* p = value(a);
+            const char* p = value();
             if (!p) return UsageError("missing value for", a);
             if (!std::strcmp(p, "realtime")) launcherChoices.priority = kPriorityRealtime;
             else if (!std::strcmp(p, "high")) launcherChoices.priority = kPriorityHigh;
@@ -115,17 +111,17 @@ int main(int argc, char** argv)
             else if (!std::strcmp(p, "low")) launcherChoices.priority = kPriorityLow;
             else return UsageError("unknown priority", p);
         } else if (!std::strcmp(a, "--pack")) {
-            const char* p = value(a);
+            const char* p = value();
             if (!p) return UsageError("missing value for", a);
             packPath = p;
         } else if (!std::strcmp(a, "--depth")) {
-            const char* p = value(a);
+            const char* p = value();
             if (!p) return UsageError("missing value for", a);
             if (!std::strcmp(p, "15")) rules.forcedLayout = 15;
             else if (!std::strcmp(p, "16")) rules.forcedLayout = 16;
             else return UsageError("depth must be 15 or 16, not", p);
         } else if (!std::strcmp(a, "--no-mode")) {
-            const char* p = value(a);
+            const char* p = value();
             int w = 0, h = 0;
             char rest = 0;
             if (!p) return UsageError("missing value for", a);

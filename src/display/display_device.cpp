@@ -117,7 +117,7 @@ bool CreateDisplay()
 {
     display.videoError = 0;
     if (!display.device) {
-        if (!VideoCreateDevice()) {
+        if (!VideoCreateDevice(display.emulationOnly != 0)) {
             Trace("DirectDrawCreate failed err=%d", -1);
             display.videoError = kVideoErrorDirectDraw;
             return false;
@@ -278,11 +278,6 @@ void ClearFrame()
         for (int y = 0; y < display.modeHeight; ++y) std::memset(frame + y * lineBytes, 0, lineBytes);
     }
     EndDraw();
-}
-
-void PresentFrame()
-{
-    if (display.backSurface) PresentBack();
 }
 
 void SwitchToDesktopWindow()

@@ -18,7 +18,7 @@ struct DisplayDevice {
     int32_t bitsPerPixel = 16;
     int32_t systemMemory = 1;
     int32_t fullScreen = 0;
-    int32_t emulationOnly = 0;
+    int32_t emulationOnly = 0; // 1: the device is made without graphics acceleration
     int32_t frameWidth = 640, frameHeight = 480;
     bool device = false;       // the display service object exists
     bool frontSurface = false;
@@ -50,8 +50,6 @@ void* BeginDraw();
 void EndDraw();
 // Blackens the whole frame and presents it.
 void ClearFrame();
-// Shows the back surface again without copying the staging frame.
-void PresentFrame();
 // Presents the current frame as the outermost EndDraw does (window repaints).
 void RepaintFrame();
 // Re-creates the display as a 640 x 480 window at the desktop's depth.

@@ -11,8 +11,9 @@ struct VideoBackEnd {
     // when it cannot.
     bool (*openWindow)(const char* title, int width, int height);
     void (*closeWindow)();
-    // The renderer lives from device creation to device release.
-    bool (*createRenderer)();
+    // The renderer lives from device creation to device release; `softwareOnly` asks for one
+    // without graphics acceleration.
+    bool (*createRenderer)(bool softwareOnly);
     void (*destroyRenderer)();
     // Switches to full screen at the desktop's size, or back to a window of width x height.
     bool (*enterFullScreen)();

@@ -8,6 +8,7 @@ namespace {
 bool OpenNothing(const char*, int, int) { return true; }
 void Nothing() {}
 bool Done() { return true; }
+bool NoRenderer(bool) { return true; }
 void NoSize(int, int) {}
 bool NoWindowSize(int*, int*) { return false; }
 void PresentNowhere(const VideoSurface&, uint32_t, bool) {}
@@ -16,5 +17,5 @@ bool NoEvent(VideoEvent*) { return false; }
 } // namespace
 
 const VideoBackEnd kNullVideoBackEnd = {
-    OpenNothing, Nothing, Done, Nothing, Done, NoSize, NoSize, NoWindowSize, PresentNowhere, Nothing, NoEvent, NoEvent,
+    OpenNothing, Nothing, NoRenderer, Nothing, Done, NoSize, NoSize, NoWindowSize, PresentNowhere, Nothing, NoEvent, NoEvent,
 };

@@ -45,10 +45,10 @@ void DestroyRenderer()
     sdl.renderer = nullptr;
 }
 
-bool CreateRenderer()
+bool CreateRenderer(bool softwareOnly)
 {
     if (sdl.renderer) return true;
-    sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!softwareOnly) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (!sdl.renderer) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
     return sdl.renderer != nullptr;
 }

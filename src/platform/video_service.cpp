@@ -69,9 +69,9 @@ void VideoCloseWindow()
     video.open = false;
 }
 
-bool VideoCreateDevice()
+bool VideoCreateDevice(bool softwareOnly)
 {
-    if (!video.open || !video.backEnd->createRenderer()) return false;
+    if (!video.open || !video.backEnd->createRenderer(softwareOnly)) return false;
     video.device = true;
     return true;
 }
