@@ -56,9 +56,9 @@ void PrintBanner()
     ConsolePrint("%s", line);
 }
 
-// Steps 12-14: plays the calibration module silently until its third calibration mark and
-// derives the music speed from the first two. When no module plays, or the marks do not come
-// within the time limit, the speed is taken as nominal.
+// Plays the calibration module silently until its third calibration mark and derives the
+// music speed from the first two. When no module plays, or the marks do not come within the
+// time limit, the speed is taken as nominal.
 void CalibrateMusicSpeed()
 {
     ClockReset(0);
@@ -85,12 +85,9 @@ void CalibrateMusicSpeed()
     }
     syncCounters.calibrationCount.store(0);
     showOperations.musicStop();
-    float factor = 1.0f;
-    if (complete) {
-        int32_t span = syncCounters.calibrationTimes[1].load() - syncCounters.calibrationTimes[0].load();
-        if (span > 0) factor = 1106.0f / static_cast<float>(span);
-    }
-    speedFactor.store(factor);
+    speedFactor.store(complete ? SpeedFactorFromCalibration(syncCounters.calibrationTimes[0].load(),
+                                                            syncCounters.calibrationTimes[1].load())
+                               : 1.0f);
 }
 
 void ResetModuleCounters()
@@ -99,75 +96,50 @@ void ResetModuleCounters()
     syncCounters.cueCount.store(0);
 }
 
-// One pass over the parts from startPart. False when the show must end (a load failed and
-// DemoExit has run already).
-bool PlayOnePass(bool* ended)
+// The steps of a pass, part by part: the part's load runs before its module starts (while the
+// previous module still plays), its run and release after. Part four keeps the third module.
+struct PassStep {
+    const char* module;  // started after the part's load; null: the module playing goes on
+    int32_t volume;      // set right after the start; -1 leaves the library's default
+    bool stopFirst;      // the previous module is stopped before this one starts
+};
+constexpr PassStep kPassSteps[4] = {
+    {"ZIK\\VELA1.XM", 64, false},
+    {"ZIK\\VELA2.XM", -1, true},
+    {"ZIK\\VELA3.XM", -1, true},
+    {nullptr, -1, false},
+};
+
+enum class PassEnd { Played, Aborted, Failed };
+
+// One pass over the parts from startPart. Failed when a load failed (DemoExit has run already).
+PassEnd PlayOnePass()
 {
     const int32_t start = sequencer.startPart;
     ShowOperations& op = showOperations;
-    *ended = false;
-
-    if (start <= 1 && op.loadPart[0]() != 0) {
-        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-        return false;
-    }
-    ResetModuleCounters();
-    op.playModule("ZIK\\VELA1.XM");
-    op.musicVolume(64);
-    if (start <= 1) {
-        op.runPart[0]();
-        op.freePart[0]();
-    }
-    if (sequencer.abortRequested) {
-        op.musicStop();
-        *ended = true;
-        return true;
-    }
-
-    if (start <= 2 && op.loadPart[1]() != 0) {
-        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-        return false;
-    }
-    op.musicStop();
-    ResetModuleCounters();
-    op.playModule("ZIK\\VELA2.XM");
-    if (start <= 2) {
-        op.runPart[1]();
-        op.freePart[1]();
-    }
-    if (sequencer.abortRequested) {
-        op.musicStop();
-        *ended = true;
-        return true;
-    }
-
-    if (start <= 3 && op.loadPart[2]() != 0) {
-        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-        return false;
-    }
-    op.musicStop();
-    ResetModuleCounters();
-    op.playModule("ZIK\\VELA3.XM");
-    if (start <= 3) {
-        op.runPart[2]();
-        op.freePart[2]();
-    }
-    if (sequencer.abortRequested) {
-        op.musicStop();
-        *ended = true;
-        return true;
-    }
-
-    if (start <= 4) {
-        if (op.loadPart[3]() != 0) {
-            DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-            return false;
+    for (int32_t part = 1; part <= 4; ++part) {
+        const PassStep& step = kPassSteps[part - 1];
+        if (part > 1 && sequencer.abortRequested) {
+            op.musicStop();
+            return PassEnd::Aborted;
         }
-        op.runPart[3]();
-        op.freePart[3]();
+        if (start <= part && op.loadPart[part - 1]() != 0) {
+            DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
+            return PassEnd::Failed;
+        }
+        if (step.module) {
+            if (step.stopFirst) op.musicStop();
+            ResetModuleCounters();
+            op.playModule(step.module);
+            if (step.volume >= 0) op.musicVolume(step.volume);
+        }
+        if (start <= part) {
+            op.runPart[part - 1]();
+            op.freePart[part - 1]();
+        }
     }
     op.musicStop();
-    return true;
+    return PassEnd::Played;
 }
 
 // The four modes tried in order: 320x240 at 16 then 15 bits, then 320x200 likewise.
@@ -260,9 +232,9 @@ void DemoMain(int argc, char** argv)
     CalibrateMusicSpeed();
 
     for (;;) {
-        bool ended = false;
-        if (!PlayOnePass(&ended)) return;
-        if (ended || sequencer.abortRequested) break;
+        const PassEnd end = PlayOnePass();
+        if (end == PassEnd::Failed) return;
+        if (end == PassEnd::Aborted || sequencer.abortRequested) break;
         // Passes that play no part would loop without ever looking at the keys: play one.
         if (sequencer.startPart > 4) break;
         sequencer.loopCount -= 1;
