@@ -16,6 +16,8 @@
 
 namespace {
 
+void (*packFailureHook)() = nullptr;
+
 struct PackEntry {
     char* name; // inside the directory block
     uint32_t offset;
@@ -149,10 +151,17 @@ MemberResult DecodeEntry(const PackEntry& entry, uint8_t* destination, uint32_t 
 
 } // namespace
 
+void SetPackFailureHook(void (*beforeExit)()) { packFailureHook = beforeExit; }
+
 void FailPackMember(int32_t exitCode, const char* text)
 {
     std::fflush(stdout);
     std::fprintf(stderr, "funzip error: %s\n", text);
+    // The hook may read nothing more from the archive; a second failure inside it exits at once.
+    if (void (*hook)() = packFailureHook) {
+        packFailureHook = nullptr;
+        hook();
+    }
     std::exit(exitCode);
 }
 

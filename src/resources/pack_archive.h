@@ -19,8 +19,11 @@ int32_t ReadPackEntry(const char* name, void* destination, uint32_t offset, uint
 void ClosePack();
 
 // Ends the process for a damaged member: writes "funzip error: <text>" to the standard error
-// stream and exits with `exitCode` (1, 3 or 4).
+// stream, runs the failure hook, and exits with `exitCode` (1, 3 or 4).
 [[noreturn]] void FailPackMember(int32_t exitCode, const char* text);
+// Runs right before a damaged member ends the process, so that whoever started threads (the
+// music's playback thread) can stop them first. Null removes it.
+void SetPackFailureHook(void (*beforeExit)());
 
 // The directory as read, for tools: the number of records, and one record (name upper-cased).
 struct PackEntryInfo {

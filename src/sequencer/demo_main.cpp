@@ -183,6 +183,8 @@ int32_t CheckAbort()
 
 int DemoExitStatus() { return exitStatus; }
 
+void StopThreadsBeforeExit() { MusicClose(); }
+
 void DemoExit(int32_t restoreDisplay, const char* format, ...)
 {
     ClosePack();
@@ -218,6 +220,9 @@ void DemoMain(int argc, char** argv)
     int32_t loop = 0;
     if (RunLauncher(&sequencer.fullScreen, &loop) == 0) return;
     if (MusicInit(MusicSync) != 0) return;
+    // A damaged archive member ends the process from wherever it is read: the music's thread
+    // must be stopped before the process goes.
+    SetPackFailureHook(StopThreadsBeforeExit);
     ConsolePrint("Initializing system...\n");
     if (InitMemoryPool(11) != 0) return;
     ClockInit(100);

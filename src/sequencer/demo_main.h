@@ -35,3 +35,6 @@ void DemoExit(int32_t restoreDisplay, const char* format, ...) __attribute__((fo
 int32_t CheckAbort();
 // 0 when the show ended normally or by Escape, 1 when it ended with a message.
 int DemoExitStatus();
+// Stops the music's playback thread so that the process can end from anywhere (a damaged
+// archive member, a signal).
+void StopThreadsBeforeExit();
