@@ -91,8 +91,16 @@ IndexedPicture QuantisePicture(const ImageRgb& picture, int firstIndex)
         for (size_t i = box.begin; i < box.end; ++i)
             for (int c = 0; c < 3; ++c) sum[c] += colours[i][c];
         const uint64_t n = box.end - box.begin;
-        entries.push_back({static_cast<uint8_t>((sum[0] + n / 2) / n), static_cast<uint8_t>((sum[1] + n / 2) / n),
-                           static_cast<uint8_t>((sum[2] + n / 2) / n)});
+        Rgb8 mean;
+        for (int c = 0; c < 3; ++c) {
+            // The nearest level the display can show (5 bits of red and blue, 6 of green),
+            // with its bits repeated, so that dithered pictures keep their patterns.
+            const int bits = c == 1 ? 6 : 5, top = (1 << bits) - 1;
+            const int average = static_cast<int>((sum[c] + n / 2) / n);
+            const int level = (average * top + 127) / 255, v = level << (8 - bits);
+            mean[c] = static_cast<uint8_t>(v | v >> bits);
+        }
+        entries.push_back(mean);
     }
     // Darkest first, so the palette reads as a ramp.
     std::sort(entries.begin(), entries.end(), [](const Rgb8& p, const Rgb8& q) {

@@ -13,7 +13,7 @@ struct IndexedPicture {
 
 // Median cut over the picture's colours into at most 256 - firstIndex palette entries placed
 // from index firstIndex on (entries below it stay black and unused), then each pixel takes its
-// nearest entry. With firstIndex 1 no pixel uses index 0, which the show draws as transparent,
+// nearest entry. Entries are set to levels the display shows exactly (5-6-5). With firstIndex 1 no pixel uses index 0, which the show draws as transparent,
 // so the picture covers everything beneath it.
 IndexedPicture QuantisePicture(const ImageRgb& picture, int firstIndex);
 

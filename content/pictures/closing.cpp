@@ -18,7 +18,9 @@ constexpr int kWidth = 320, kHeight = 180;
 
 std::vector<uint8_t> Encode(const Canvas& canvas)
 {
-    const IndexedPicture indexed = QuantisePicture(ToImageRgb(canvas), 1);
+    ImageRgb image = ToImageRgb(canvas);
+    DitherForDisplay(&image);
+    const IndexedPicture indexed = QuantisePicture(image, 1);
     return EncodeBmp8(indexed.image, indexed.palette);
 }
 
@@ -99,8 +101,12 @@ std::vector<uint8_t> MakeWakeAtDawn()
             const float t = static_cast<float>(i) / 70.0f; // along the wake, ship .. bottom
             const float y = ship.y + 2.0f + t * t * (kHeight - ship.y);
             const float spread = 4.0f + t * t * 150.0f;
-            const float x = ship.x + 1.0f + static_cast<float>(side) * spread + random.Between(-1.0f, 1.0f) * (1.0f + 6.0f * t);
-            StrokeLine(&foam, {x, y}, {x + static_cast<float>(side) * (2.0f + 10.0f * t), y + 0.5f + t * 2.0f}, 0.6f + 1.6f * t, 0.9f);
+            const float bend = t * t * 18.0f * (0.5f + 0.5f * static_cast<float>(side));
+        const float x = ship.x + 1.0f + static_cast<float>(side) * spread - bend + random.Between(-1.0f, 1.0f) * (1.0f + 6.0f * t);
+            // The arms break up and fade as they spread.
+            const float broken = FractalNoise(t * 9.0f, static_cast<float>(side) * 3.0f, 0, 0, 2, 0.5f, 0x3A4E);
+            const float strength = std::min(1.0f, 0.3f + std::max(0.0f, broken * 1.8f - 0.5f)) * (1.0f - 0.4f * t);
+            StrokeLine(&foam, {x, y}, {x + static_cast<float>(side) * (2.0f + 10.0f * t), y + 0.5f + t * 2.0f}, 0.5f + 1.2f * t, strength);
         }
     }
     // Churned water down the middle of the wake.
@@ -108,10 +114,10 @@ std::vector<uint8_t> MakeWakeAtDawn()
         const float t = random.Unit();
         const float y = ship.y + 2.0f + t * t * (kHeight - ship.y);
         const float x = ship.x + 1.0f + random.Between(-1.0f, 1.0f) * (2.0f + t * t * 60.0f);
-        FillEllipse(&foam, {x, y}, 0.6f + 2.5f * t, 0.3f + 0.8f * t, 0.35f);
+        FillEllipse(&foam, {x, y}, 0.6f + 2.5f * t, 0.3f + 0.6f * t, 0.2f);
     }
     BlurCoverage(&foam, 1);
-    PaintAdd(&canvas, foam, RgbFromBytes(236, 206, 200), 0.75f);
+    PaintAdd(&canvas, foam, RgbFromBytes(236, 206, 200), 0.7f);
     return Encode(canvas);
 }
 
@@ -135,19 +141,12 @@ std::vector<uint8_t> MakeSailsConstellation()
     const Constellation sails = SailsConstellation(60.0f, 18.0f, 200.0f, 130.0f);
     Coverage figure(kWidth, kHeight), sketch(kWidth, kHeight);
     for (const auto& [a, b] : sails.lines) StrokeLine(&figure, sails.stars[a].at, sails.stars[b].at, 0.9f);
-    const Point mastTop{sails.stars[6].at.x + 6.0f, sails.stars[6].at.y - 16.0f};
-    const Point mastFoot{sails.stars[2].at.x + 4.0f, sails.stars[2].at.y + 18.0f};
-    StrokeLine(&sketch, mastTop, mastFoot, 0.8f);
-    std::vector<Point> sailEdge;
-    for (int i = 0; i <= 24; ++i) {
-        const float t = static_cast<float>(i) / 24.0f, u = 1.0f - t;
-        const Point far{sails.stars[0].at.x - 8.0f, sails.stars[0].at.y + 14.0f};
-        const Point bow{(mastTop.x + far.x) * 0.5f - 30.0f, (mastTop.y + far.y) * 0.5f - 20.0f};
-        sailEdge.push_back({u * u * mastTop.x + 2.0f * u * t * bow.x + t * t * far.x, u * u * mastTop.y + 2.0f * u * t * bow.y + t * t * far.y});
-    }
-    sailEdge.push_back(mastFoot);
-    StrokePolyline(&sketch, sailEdge, 0.7f, false);
-    PaintAdd(&canvas, sketch, RgbFromBytes(150, 130, 100), 0.45f);
+    // A faint circle of the chart around the figure.
+    Point middle{0.0f, 0.0f};
+    for (const Star& s : sails.stars) middle = {middle.x + s.at.x / 9.0f, middle.y + s.at.y / 9.0f};
+    StrokeCircle(&sketch, middle, 92.0f, 0.6f);
+    StrokeCircle(&sketch, middle, 96.0f, 0.5f, 0.6f);
+    PaintAdd(&canvas, sketch, RgbFromBytes(150, 130, 100), 0.35f);
     PaintAdd(&canvas, figure, RgbFromBytes(170, 180, 240), 0.6f);
     PaintStars(&canvas, sails.stars, RgbFromBytes(255, 240, 210), 1.0f, false);
     Coverage halo(kWidth, kHeight);

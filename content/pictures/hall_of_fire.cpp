@@ -177,11 +177,11 @@ std::vector<uint8_t> MakeHallOfFire()
     PaintAdd(&canvas, reflection, RgbFromBytes(200, 80, 24), 0.45f);
     // Sparks rising from the fire.
     Coverage sparks(kWidth, kHeight);
-    for (int i = 0; i < 70; ++i) {
+    for (int i = 0; i < 40; ++i) {
         const float rise = random.Unit();
-        const float x = kBrazier.x + random.Between(-1.0f, 1.0f) * (20.0f + 60.0f * rise);
-        const float y = kBrazier.y - 40.0f - rise * 100.0f;
-        FillEllipse(&sparks, {x, y}, 0.7f, 0.7f, 1.0f - 0.6f * rise);
+        const float x = kBrazier.x + random.Between(-1.0f, 1.0f) * (14.0f + 36.0f * rise);
+        const float y = kBrazier.y - 50.0f - rise * 64.0f;
+        FillEllipse(&sparks, {x, y}, 0.6f, 0.9f, 1.0f - 0.8f * rise);
     }
     PaintAdd(&canvas, sparks, RgbFromBytes(255, 190, 90), 1.0f);
 
@@ -195,6 +195,7 @@ std::vector<uint8_t> MakeHallOfFire()
         }
     }
     ImageRgb image = ToImageRgb(canvas);
+    DitherForDisplay(&image);
     return EncodeBmp24(image);
 }
 

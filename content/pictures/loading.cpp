@@ -25,8 +25,9 @@ std::vector<uint8_t> MakeLoadingScreen()
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const float fy = static_cast<float>(y) / kHeight;
-            Rgb c = fy < 0.6f ? MixRgb(top, middle, fy / 0.6f) : middle;
-            const float dx = (static_cast<float>(x) - 160.0f) / 170.0f, dy = (static_cast<float>(y) - 205.0f) / 95.0f;
+            const float t = std::min(1.0f, fy / 0.7f);
+            Rgb c = MixRgb(top, middle, t * t * (3.0f - 2.0f * t));
+            const float dx = (static_cast<float>(x) - 150.0f) / 150.0f, dy = (static_cast<float>(y) - 210.0f) / 95.0f;
             const float glow = std::max(0.0f, 1.0f - (dx * dx + dy * dy));
             const float haze = FractalNoise(static_cast<float>(x) / 48.0f, static_cast<float>(y) / 30.0f, 0, 0, 4, 0.5f, 9);
             c = MixRgb(c, ember, glow * glow * (0.75f + 0.5f * haze));
@@ -59,16 +60,16 @@ std::vector<uint8_t> MakeLoadingScreen()
     PaintOver(&canvas, rule, RgbFromBytes(200, 160, 96), 0.8f);
     PaintOver(&canvas, subtitle, RgbFromBytes(226, 196, 150));
 
-    // "loading" in spaced capitals beside the corner where the emblem turns, which stays dark.
-    Coverage corner(kWidth, kHeight), label(kWidth, kHeight);
+    // "loading" in spaced capitals beside the corner where the emblem turns (the fire's glow
+    // stays left of it, so the emblem is added over night blue).
+    Coverage label(kWidth, kHeight);
     const float cx = kWidth - kLoadingFrameSize * 0.5f, cy = kHeight - kLoadingFrameSize * 0.5f;
-    FillEllipse(&corner, {cx, cy}, 30.0f, 30.0f);
-    BlurCoverage(&corner, 4);
-    PaintOver(&canvas, corner, RgbFromBytes(6, 6, 18), 0.85f);
     DrawText(&label, {Typeface::Serif, 10.0f, 3.0f}, "LOADING", cx - 32.0f, cy + 3.5f, Align::Right);
     PaintOver(&canvas, label, RgbFromBytes(220, 196, 150));
 
-    const IndexedPicture indexed = QuantisePicture(ToImageRgb(canvas), 1);
+    ImageRgb image = ToImageRgb(canvas);
+    DitherForDisplay(&image);
+    const IndexedPicture indexed = QuantisePicture(image, 1);
     return EncodeBmp8(indexed.image, indexed.palette);
 }
 

@@ -88,9 +88,11 @@ std::vector<uint8_t> MakeRoundMask()
             const float dx = static_cast<float>(x) + 0.5f - 160.0f, dy = static_cast<float>(y) + 0.5f - 90.0f;
             const float d = std::sqrt(dx * dx + dy * dy);
             const float ux = d > 0.0f ? dx / d : 0.0f, uy = d > 0.0f ? dy / d : 0.0f;
-            const float rough = FractalNoise(ux * 3.0f + 8.0f + d / 90.0f, uy * 3.0f + 8.0f, 0, 0, 4, 0.55f, 31);
+            const float rough = FractalNoise(ux * 1.8f + 8.0f + d / 70.0f, uy * 1.8f + 8.0f, 0, 0, 3, 0.5f, 31);
             const float grain = FractalNoise(static_cast<float>(x) / 3.0f, static_cast<float>(y) / 3.0f, 0, 0, 2, 0.5f, 32);
-            keys[static_cast<size_t>(y) * kWidth + x] = d + (rough - 0.5f) * 34.0f + (grain - 0.5f) * 8.0f;
+            // The ragged edge grows with the disc, so the centre opens as a point, not a burst.
+            const float reach = d < 60.0f ? d / 60.0f : 1.0f;
+            keys[static_cast<size_t>(y) * kWidth + x] = d + ((rough - 0.5f) * 34.0f + (grain - 0.5f) * 8.0f) * reach;
         }
     }
     return Encode(StretchToMask(keys));

@@ -86,7 +86,9 @@ std::vector<uint8_t> MakeStarChart()
     PaintStars(&canvas, ScatterStars(kWidth, kHeight, 260, 0x57A2), RgbFromBytes(210, 220, 255), 0.7f, true);
     PaintStars(&canvas, figureStars, RgbFromBytes(255, 236, 190), 1.0f, true);
 
-    const IndexedPicture indexed = QuantisePicture(ToImageRgb(canvas), 1);
+    ImageRgb image = ToImageRgb(canvas);
+    DitherForDisplay(&image);
+    const IndexedPicture indexed = QuantisePicture(image, 1);
     return EncodeBmp8(indexed.image, indexed.palette);
 }
 
