@@ -28,7 +28,8 @@ std::vector<uint8_t> Finish(const Coverage& ink, float inkLevel = kInk)
     BlurCoverage(&glow, 3);
     Coverage grey(kWidth, kHeight);
     for (size_t i = 0; i < grey.values.size(); ++i) {
-        const float v = ink.values[i] * inkLevel + glow.values[i] * 70.0f;
+        // The glow lies under the letters, so full ink stays at the ink level.
+        const float v = ink.values[i] * inkLevel + glow.values[i] * 70.0f * (1.0f - std::min(1.0f, ink.values[i]));
         grey.values[i] = v;
     }
     return EncodeBmp8(ToGreyImage(grey, 1.0f), GreyRampPalette());
