@@ -27,10 +27,11 @@ void DitherForDisplay(ImageRgb* image)
         for (int x = 0; x < image->width; ++x) {
             uint8_t* p = &image->rgb[(static_cast<size_t>(y) * image->width + x) * 3];
             for (int c = 0; c < 3; ++c) {
-                const int bits = c == 1 ? 6 : 5, step = 256 >> bits;
-                const int threshold = kBayer[y & 3][x & 3] * step / 16;
-                const int level = std::min((p[c] + threshold) / step, (1 << bits) - 1);
-                const int v = level * step;
+                // The value in display levels (0 .. top), with the dither's threshold in
+                // sixteenths of a level, all in integers.
+                const int bits = c == 1 ? 6 : 5, top = (1 << bits) - 1;
+                const int level = std::min((p[c] * top * 16 + kBayer[y & 3][x & 3] * 255) / (255 * 16), top);
+                const int v = level << (8 - bits);
                 p[c] = static_cast<uint8_t>(v | v >> bits);
             }
         }

@@ -93,11 +93,12 @@ IndexedPicture QuantisePicture(const ImageRgb& picture, int firstIndex)
         const uint64_t n = box.end - box.begin;
         Rgb8 mean;
         for (int c = 0; c < 3; ++c) {
-            // The nearest level the display can show (5 bits of red and blue, 6 of green),
-            // with its bits repeated, so that dithered pictures keep their patterns.
-            const int bits = c == 1 ? 6 : 5, top = (1 << bits) - 1;
+            // The level the display shows for the mean (5 bits of red and blue, 6 of green,
+            // the low bits dropped), with its bits repeated, so dithered pictures keep their
+            // patterns.
+            const int bits = c == 1 ? 6 : 5;
             const int average = static_cast<int>((sum[c] + n / 2) / n);
-            const int level = (average * top + 127) / 255, v = level << (8 - bits);
+            const int v = average >> (8 - bits) << (8 - bits);
             mean[c] = static_cast<uint8_t>(v | v >> bits);
         }
         entries.push_back(mean);
