@@ -109,12 +109,13 @@ std::vector<uint8_t> MakeWakeAtDawn()
             StrokeLine(&foam, {x, y}, {x + static_cast<float>(side) * (2.0f + 10.0f * t), y + 0.5f + t * 2.0f}, 0.5f + 1.2f * t, strength);
         }
     }
-    // Churned water down the middle of the wake.
-    for (int i = 0; i < 160; ++i) {
+    // Churned water down the middle of the wake: a trail of foam right behind the ship that
+    // widens and thins out towards us.
+    for (int i = 0; i < 260; ++i) {
         const float t = random.Unit();
         const float y = ship.y + 2.0f + t * t * (kHeight - ship.y);
-        const float x = ship.x + 1.0f + random.Between(-1.0f, 1.0f) * (2.0f + t * t * 60.0f);
-        FillEllipse(&foam, {x, y}, 0.6f + 2.5f * t, 0.3f + 0.6f * t, 0.2f);
+        const float x = ship.x + 1.0f + random.Between(-1.0f, 1.0f) * (1.5f + t * t * 34.0f);
+        FillEllipse(&foam, {x, y}, 0.7f + 3.0f * t, 0.4f + 0.6f * t, 0.5f - 0.3f * t);
     }
     BlurCoverage(&foam, 1);
     PaintAdd(&canvas, foam, RgbFromBytes(236, 206, 200), 0.7f);
