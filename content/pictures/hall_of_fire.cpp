@@ -78,7 +78,9 @@ void PaintPillar(Canvas* canvas, float side, float z)
             const float flute = 0.85f + 0.15f * std::fabs(static_cast<float>(SinTurns(static_cast<double>(x) * z * 0.27)));
             const float light = std::max(0.0f, u) * std::max(0.0f, u) * (1.2f - std::fabs(static_cast<float>(y) - kBrazier.y) / 160.0f);
             const float grain = FractalNoise(static_cast<float>(x) / 3.0f, static_cast<float>(y) / 9.0f, 0, 0, 2, 0.5f, 61);
-            Rgb c = MixRgb(stone, lit, std::min(1.0f, light / z)) ;
+            // The edge that faces the fire catches a bright rim of light.
+            const float rim = u > 0.7f ? (u - 0.7f) / 0.3f : 0.0f;
+            Rgb c = MixRgb(stone, lit, std::min(1.0f, (light * 1.6f + rim * 0.8f) / z));
             c = ScaleRgb(c, flute * (0.8f + 0.35f * grain) / (0.6f + 0.4f * z));
             float* p = canvas->At(x, y);
             p[0] = c.r;
@@ -153,6 +155,12 @@ std::vector<uint8_t> MakeHallOfFire()
                          {kBrazier.x + 16.0f, kBrazier.y + 44.0f}, {kBrazier.x - 16.0f, kBrazier.y + 44.0f}});
     PaintOver(&canvas, stand, RgbFromBytes(44, 24, 14));
     PaintOver(&canvas, bowl, RgbFromBytes(92, 52, 22));
+    // The bowl's belly: lit near the rim by the fire above, darker below.
+    Coverage belly(kWidth, kHeight);
+    for (int y = static_cast<int>(kBrazier.y); y < static_cast<int>(kBrazier.y + 19.0f); ++y)
+        for (int x = static_cast<int>(kBrazier.x - 35.0f); x <= static_cast<int>(kBrazier.x + 35.0f); ++x)
+            belly.At(x, y) = bowl.At(x, y) * std::max(0.0f, 1.0f - (static_cast<float>(y) - kBrazier.y) / 10.0f);
+    PaintAdd(&canvas, belly, RgbFromBytes(170, 90, 30), 0.8f);
     Coverage rim(kWidth, kHeight);
     StrokeLine(&rim, {kBrazier.x - 35.0f, kBrazier.y}, {kBrazier.x + 35.0f, kBrazier.y}, 2.2f);
     PaintOver(&canvas, rim, RgbFromBytes(214, 150, 70));
