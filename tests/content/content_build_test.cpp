@@ -15,15 +15,15 @@ const std::string kGenerator = std::string(VELA_BINARY_DIR) + "/content/vela-con
 
 TEST(ContentBuild, TwoBuildsGiveTheSameBytes)
 {
+    // The build made its pack with one thread per processor; this second build uses three
+    // threads, so entries are made in another order and interleaving. (One fresh build only:
+    // the whole content build is long under the sanitizers.)
     const auto dir = ScratchDir("content_build_twice");
-    const std::string one = (dir / "ONE.PAK").string(), two = (dir / "TWO.PAK").string();
-    ASSERT_EQ(std::system((kGenerator + " --jobs 1 --out '" + one + "' >/dev/null").c_str()), 0);
-    ASSERT_EQ(std::system((kGenerator + " --jobs 3 --out '" + two + "' >/dev/null").c_str()), 0);
-    const std::vector<uint8_t> first = ReadFileBytes(one);
-    ASSERT_GT(first.size(), 100000u);
-    EXPECT_TRUE(first == ReadFileBytes(two));
-    // The build's own pack was made by the same generator.
-    EXPECT_TRUE(first == ReadFileBytes(VELA_CONTENT_PACK));
+    const std::string again = (dir / "AGAIN.PAK").string();
+    ASSERT_EQ(std::system((kGenerator + " --jobs 3 --out '" + again + "' >/dev/null").c_str()), 0);
+    const std::vector<uint8_t> second = ReadFileBytes(again);
+    ASSERT_GT(second.size(), 100000u);
+    EXPECT_TRUE(second == ReadFileBytes(VELA_CONTENT_PACK));
 }
 
 TEST(ContentBuild, IconIsTheEmblemOnATransparentGround)
