@@ -190,6 +190,58 @@ TEST_F(ContentPictures, AddedPicturesHaveBlackBackgrounds)
     EXPECT_EQ(frames.size(), 6u);
 }
 
+TEST_F(ContentPictures, TitleCardsShareTheNameSoOneDissolvesIntoTheOther)
+{
+    Loaded first("CREDITS\\CR_DEB1.BMP"), second("CREDITS\\CR_DEB2.BMP");
+    ASSERT_TRUE(first.ok && second.ok);
+    // Rows above the glow of the subtitle's rule are the same in both cards; the second adds below.
+    int inkLeft = 320, inkRight = -1;
+    for (int y = 0; y < 102; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            const uint8_t a = first.picture.pixels[y * 320 + x];
+            ASSERT_EQ(a, second.picture.pixels[y * 320 + x]) << x << "," << y;
+            if (a > 100) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+            }
+        }
+    }
+    EXPECT_NEAR((inkLeft + inkRight) / 2.0, 160.0, 4.0); // centred, where the scene stays calm
+    long below = 0;
+    for (int i = 110 * 320; i < 180 * 320; ++i) below += second.picture.pixels[i] > 100;
+    EXPECT_GT(below, 100);
+}
+
+TEST_F(ContentPictures, LoadingScreenLeavesItsCornerDarkForTheTurningEmblem)
+{
+    Loaded screen("LOADING\\LOAD.BMP"), frame("LOADING\\LOADING1.BMP");
+    ASSERT_TRUE(screen.ok && frame.ok);
+    // The frames are added at the bottom-right corner: beneath them the screen is dark, so the
+    // emblem keeps its colours instead of washing out to white.
+    const int w = frame.Width(), h = frame.Height();
+    int brightest = 0;
+    for (int y = 180 - h; y < 180; ++y) {
+        for (int x = 320 - w; x < 320; ++x) {
+            const uint8_t* c = screen.Palette(screen.picture.pixels[y * 320 + x]);
+            brightest = std::max({brightest, int(c[0]), int(c[1]), int(c[2])});
+        }
+    }
+    EXPECT_LT(brightest, 110);
+    // Through its purple half-way palette the title still stands out from the night around it.
+    Sprite sprite{};
+    ASSERT_EQ(MakeSprite(&screen.picture, &sprite, 320, 180, 16, 1), 1);
+    ASSERT_EQ(MakeFadePalettes(&screen.picture, &sprite, 0, 0, 0, 127, 0, 127, 255, 255, 255), 1);
+    const uint16_t* half = FadePalette(sprite, 63);
+    auto red = [&](int x, int y) { return half[screen.picture.pixels[y * 320 + x]] >> 11; };
+    int letters = 0, night = 0;
+    for (int x = 60; x < 260; ++x) {
+        letters = std::max(letters, red(x, 100)); // through the name
+        night = std::max(night, red(x, 20) > 10 ? 0 : red(x, 20));
+    }
+    EXPECT_GT(letters, 3 * std::max(night, 1));
+    FreeSprite(&sprite);
+}
+
 TEST(ContentGreetings, FourteenDistinctShortNamesUnderTheirFolder)
 {
     std::set<std::string> names;
