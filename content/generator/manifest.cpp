@@ -1,5 +1,7 @@
 #include "generator/manifest.h"
 
+#include "music/modules.h"
+
 namespace content {
 
 const std::vector<ContentEntry>& ContentManifest()
@@ -14,6 +16,9 @@ const std::vector<ContentEntry>& ContentManifest()
 
 
         // ---- Modules ----
+        {"ZIK\\VELA1.XM", [] { return music::MakeModuleBytes(music::ComposeOpening()); }},
+        {"ZIK\\VELA2.XM", [] { return music::MakeModuleBytes(music::ComposeHallOfFire()); }},
+        {"ZIK\\VELA3.XM", [] { return music::MakeModuleBytes(music::ComposeStarDeck()); }},
 
 
 
