@@ -85,14 +85,15 @@ Tone MakeLoopedTone(const LoopedToneSpec& spec)
             AddTableWave(&out, 0, onsetFrames, table, cycles, 0, a, fall);
         }
     }
-    ShapeEnds(&out, static_cast<size_t>(spec.rate * 0.002), 0);
+    // A short rise into the onset; a tone that loops from its first frame starts as it is (a
+    // rise there would be heard at every pass of the loop) and relies on its envelope.
+    if (onsetFrames > 0) ShapeEnds(&out, std::min<size_t>(onsetFrames, static_cast<size_t>(spec.rate * 0.002)), 0);
     Tone tone;
     tone.rate = spec.rate;
     tone.rootNote = NoteOfHz(f0);
     tone.frames = ToFloat(out);
     tone.loopStart = onsetFrames;
     tone.loopLength = loop;
-    (void)random;
     return tone;
 }
 
