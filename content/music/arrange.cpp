@@ -1,6 +1,7 @@
 #include "music/arrange.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
@@ -214,13 +215,18 @@ void WriteEcho(Score* score, int from, int to, int fromRow, int endRow, int dela
     }
 }
 
-void WriteVolumeSlide(Score* score, int channel, int fromRow, int endRow, int up, int down)
+void WriteVolumeSlide(Score* score, int channel, int fromRow, int endRow, int change)
 {
-    for (int row = fromRow; row < endRow; ++row) {
-        XmCell& cell = CellAt(score, row, channel);
-        if (cell.effect || cell.param) continue;
-        cell.effect = 0x0A;
-        cell.param = static_cast<uint8_t>((std::clamp(up, 0, 15) << 4) | std::clamp(down, 0, 15));
+    const int rows = endRow - fromRow;
+    if (rows <= 0) return;
+    auto reached = [&](int i) { return static_cast<int>(std::lround(static_cast<double>(change) * i / rows)); };
+    for (int i = 0; i < rows; ++i) {
+        int step = reached(i + 1) - reached(i);
+        XmCell& cell = CellAt(score, fromRow + i, channel);
+        if (step == 0 || cell.effect || cell.param) continue;
+        step = std::clamp(step, -15, 15);
+        cell.effect = 0x0E;
+        cell.param = static_cast<uint8_t>(step > 0 ? 0xA0 | step : 0xB0 | -step);
     }
 }
 

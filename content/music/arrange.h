@@ -46,9 +46,9 @@ void WriteBassLine(Score* score, int channel, const std::vector<ChordSpan>& span
 void WriteEcho(Score* score, int from, int to, int fromRow, int endRow, int delay, int percent,
                const std::vector<ChordSpan>& spans);
 
-// Volume slide (effect A) on every row of the span whose effect column is free: `up` and
-// `down` in volume units per tick.
-void WriteVolumeSlide(Score* score, int channel, int fromRow, int endRow, int up, int down);
+// A gradual change of a channel's volume by `change` units (either sign) spread evenly over the
+// rows, as fine volume slides (effects EAx and EBx) in free effect columns.
+void WriteVolumeSlide(Score* score, int channel, int fromRow, int endRow, int change);
 
 // Strikes again, at `row`, the note each channel holds there, so that a loop landing on `row`
 // hears the right notes and not the ones left over from the end of the pass.

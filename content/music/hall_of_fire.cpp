@@ -47,7 +47,7 @@ const char kThemeAHigh[] =
     "q. E5 e F5 q G5 q B5 | q. A5 e G5 h E5~ | q. A5 e B5 q C6 e E6 D6 | h C6 q A5 q E5 | "
     "q B5 e A5 G5 q E5 e D5 E5 | h. E5~ q r";
 const char kBreakSolo[] = "w A5~ | h. E5 q >C6 | w G5~ | h E5 h C6 | w B5~ | h. E5~ q r";
-const char kLastPhrase[] = "h B5 h G5 | q. A5 e G5 h E5~ | h _ h r | w r | w r | w r";
+const char kLastPhrase[] = "h B5 h G5 | q. A5 e G5 h E5~ | w E5\\ | w r | w r | w r";
 
 // What each section plays: harmony, the reed's line, and how hard the drums go (0 none to 4).
 struct SectionPlan {

@@ -188,8 +188,12 @@ int WriteLine(Score* score, int channel, int row, const std::string& text, const
                 c.effect = 0x04;
                 c.param = style.vibrato;
             } else if (fade && r >= 1) {
-                c.effect = 0x0A;
-                c.param = 0x02;
+                // Down to a quarter of its volume by the note's end, in fine slides.
+                const int drop = (volume * 3 / 4) * r / (length - 1) - (volume * 3 / 4) * (r - 1) / (length - 1);
+                if (drop > 0) {
+                    c.effect = 0x0E;
+                    c.param = static_cast<uint8_t>(0xB0 | std::min(drop, 15));
+                }
             }
         }
         if (shortNote) CellAt(score, row + std::max(1, length / 2), channel).note = kKeyOff;

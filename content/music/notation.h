@@ -10,7 +10,7 @@
 //   _              the note before goes on for one more length
 //   |              a bar line: must fall on a bar boundary (a check for the writer)
 // Marks on a note: a leading > glides into it from the note before; a trailing ! plays it
-// louder, ? softer, ~ with vibrato from its second row, \ fading over its length, ' short
+// louder, ? softer, ~ with vibrato from its second row, \ fading to a quarter over its length, ' short
 // (keyed off halfway).
 //
 // A drum grid has one character per row: x a hit, X an accent, o a ghost, . nothing; blanks

@@ -34,7 +34,7 @@ const char kFluteFirst[] = "h A4 q D5 F5 | h. D5 q C5 | h. C5 q A4 | w G4";
 const char kFluteLift[] = "q G4 Bb4 D5 G5 | q F5 D5 Bb4 F5 | h. E5 q G5 | h E5 q C#5 E5";
 const char kMainTheme[] =
     "q A4 e D5 E5 q F5 e A5 G5 | h F5 q D5 e C5 Bb4 | q. A4 e C5 q F5 e G5 A5 | h G5 q E5 D5 | "
-    "q A4 e D5 E5 q F5 e A5 G5 | q F5 e G5 F5 q D5 e C5 D5 | q G5 e F5 D5 q E5 e C#5 E5 | w D5~";
+    "q A4 e D5 E5 q F5 e A5 G5 | q F5 e G5 F5 q D5 e C5 D5 | q G5 e F5 D5 q E5 e C#5 E5 | w D5\\";
 
 } // namespace
 
@@ -73,6 +73,7 @@ Score ComposeOpening()
         CellAt(&s, Bar(10), ch).volume = 0x10 + 40;
         CellAt(&s, Bar(30), ch).volume = 0x10 + 36;
     }
+    for (int ch : {kPad1, kPad2, kPad3}) WriteVolumeSlide(&s, ch, Bar(29), Bar(30), -12);
     RestrikeAt(&s, {kPad1, kPad2, kPad3}, s.restartRow);
 
     // The arpeggio from the first credit on, busier under the main theme and the groove.

@@ -209,11 +209,10 @@ Score ComposeStarDeck()
     WritePads(&s, {kChoir1, kChoir2}, late, Bar(kBars), choirSound, 50, 70, 40);
     RestrikeAt(&s, {kChoir1, kChoir2}, s.restartRow);
     for (int ch : {kChoir1, kChoir2}) {
-        for (int bar = 88; bar < kBars; ++bar) {
-            CellAt(&s, Bar(bar), ch).volume = static_cast<uint8_t>(0x10 + 44 - (bar - 88) * 2);
-        }
         CellAt(&s, Bar(kEndingBar), ch).volume = 0x10 + 44;
+        WriteVolumeSlide(&s, ch, Bar(88), Bar(kBars), -20);
     }
+    WriteVolumeSlide(&s, kBass, Bar(90), Bar(kBars), -14);
 
     PutMark(&s, 0, kStartMark);
     return s;

@@ -75,7 +75,9 @@ TEST(MusicNotation, LinesAndDrums)
     EXPECT_EQ(CellAt(s, 32, 0).effect, 0x03);
     EXPECT_EQ(CellAt(s, 41, 0).effect, 0x04); // vibrato from the second row
     EXPECT_EQ(CellAt(s, 40, 0).effect, 0);
-    EXPECT_EQ(CellAt(s, 45, 0).effect, 0x0A); // fading
+    EXPECT_EQ(CellAt(s, 45, 0).effect, 0x0E); // fading in fine slides: 30 units over 3 rows
+    EXPECT_EQ(CellAt(s, 45, 0).param, 0xBA);
+    EXPECT_EQ(CellAt(s, 47, 0).param, 0xBA);
     EXPECT_THROW(WriteLine(&s, 0, 0, "q C5 | D5", style), std::invalid_argument); // bar line off the bar
 
     EXPECT_EQ(WriteDrums(&s, 1, 0, "X.x. o...", 5, 40, 2), 16);
@@ -138,6 +140,16 @@ TEST(MusicArrangement, PadsArpeggiosBassAndEcho)
     EXPECT_EQ(NoteAt(s, 8, 4), ParseNote("C4") + 1);
     EXPECT_EQ(NoteAt(s, 12, 4), kKeyOff);
     EXPECT_EQ(NoteAt(s, 48, 4), ParseNote("G2") + 1);
+
+    // A slide spreads its change over the rows in fine steps, leaving busy columns alone.
+    CellAt(&s, 2, 5).effect = 0x04;
+    WriteVolumeSlide(&s, 5, 0, 8, -12);
+    int change = 0;
+    for (int row = 0; row < 8; ++row) {
+        const XmCell& c = CellAt(s, row, 5);
+        if (c.effect == 0x0E) change += (c.param >> 4) == 0xA ? (c.param & 15) : -(c.param & 15);
+    }
+    EXPECT_EQ(change, -12 + 2) << "the two units due on the busy row are skipped";
 
     // The echo drops a note that arrives under a chord it does not belong to.
     Score e = MakeScore(2, 32);
