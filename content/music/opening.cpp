@@ -104,19 +104,19 @@ Score ComposeOpening()
 
     // Brushed drums from the third credit.
     WriteDrums(&s, kKick, Bar(10), "x.......x.......", kick, 44, 4);
-    WriteDrums(&s, kBrush, Bar(10), "........x.......", brush, 34, 4);
-    WriteDrums(&s, kShaker, Bar(10), "..x...x...x...x.", shaker, 26, 4);
+    WriteDrums(&s, kBrush, Bar(10), "........x.......", brush, 30, 4);
+    WriteDrums(&s, kShaker, Bar(10), "..x...x...x...x.", shaker, 18, 4);
     WriteDrums(&s, kKick, Bar(14), "x.......x.....x.", kick, 46, 7);
-    WriteDrums(&s, kBrush, Bar(14), "....x.......x...", brush, 38, 7);
-    WriteDrums(&s, kBrush, Bar(21), "....x...x.x.xxxx", brush, 38);
-    WriteDrums(&s, kShaker, Bar(14), "o.x.o.x.o.x.o.x.", shaker, 30, 8);
+    WriteDrums(&s, kBrush, Bar(14), "....x.......x...", brush, 34, 7);
+    WriteDrums(&s, kBrush, Bar(21), "....x...x.x.xxxx", brush, 34);
+    WriteDrums(&s, kShaker, Bar(14), "o.x.o.x.o.x.o.x.", shaker, 22, 8);
     WriteDrums(&s, kKick, Bar(22), "x.....x.x.......", kick, 50, 7);
-    WriteDrums(&s, kBrush, Bar(22), "....x.......x..o", brush, 42, 7);
-    WriteDrums(&s, kShaker, Bar(22), "o.x.o.xxo.x.o.xx", shaker, 32, 7);
+    WriteDrums(&s, kBrush, Bar(22), "....x.......x..o", brush, 38, 7);
+    WriteDrums(&s, kShaker, Bar(22), "o.x.o.xxo.x.o.xx", shaker, 24, 7);
     WriteDrums(&s, kKick, Bar(29), "x...............", kick, 50);
     WriteDrums(&s, kKick, Bar(30), "x.....x.x.......", kick, 48, 8);
-    WriteDrums(&s, kBrush, Bar(30), "....x.......x...", brush, 40, 8);
-    WriteDrums(&s, kShaker, Bar(30), "o.x.o.x.o.x.o.x.", shaker, 30, 8);
+    WriteDrums(&s, kBrush, Bar(30), "....x.......x...", brush, 36, 8);
+    WriteDrums(&s, kShaker, Bar(30), "o.x.o.x.o.x.o.x.", shaker, 22, 8);
 
     // The flute: a first statement, the lift, the main theme; its echo three rows behind.
     LineStyle fluteStyle;
