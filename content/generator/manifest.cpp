@@ -1,5 +1,6 @@
 #include "generator/manifest.h"
 
+#include "music/modules.h"
 #include "pictures/closing.h"
 #include "pictures/credits.h"
 #include "pictures/greetings.h"
@@ -55,6 +56,9 @@ const std::vector<ContentEntry>& ContentManifest()
 
 
         // ---- Modules ----
+        {"ZIK\\VELA1.XM", [] { return music::MakeModuleBytes(music::ComposeOpening()); }},
+        {"ZIK\\VELA2.XM", [] { return music::MakeModuleBytes(music::ComposeHallOfFire()); }},
+        {"ZIK\\VELA3.XM", [] { return music::MakeModuleBytes(music::ComposeStarDeck()); }},
 
 
 

@@ -104,7 +104,10 @@ void PutInstrument(std::vector<uint8_t>& out, const XmInstrument& ins)
     Put8(out, ins.panningEnvelope.loopEnd);
     Put8(out, EnvelopeType(ins.volumeEnvelope));
     Put8(out, EnvelopeType(ins.panningEnvelope));
-    AppendLe32(out, 0); // vibrato type, sweep, depth, rate
+    Put8(out, ins.vibratoType);
+    Put8(out, ins.vibratoSweep);
+    Put8(out, ins.vibratoDepth);
+    Put8(out, ins.vibratoRate);
     AppendLe16(out, ins.fadeout);
     out.resize(start + 263, 0); // reserved bytes up to the stated header size
 
