@@ -9,6 +9,7 @@
 
 #include "display/window.h"
 #include "platform/headless.h"
+#include "platform/stop_signals.h"
 #include "platform/video.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/launcher.h"
@@ -141,6 +142,10 @@ int main(int argc, char** argv)
     SetHeadless(headless);
     if (packPath.empty()) packPath = DefaultPackPath(argv[0]);
     demoPackPath = packPath.c_str();
+    // Ctrl+C and SIGTERM end the show as its close button does; the status then says which
+    // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).
+    CatchStopSignals();
     if (RunApplication(static_cast<int>(words.size()), words.data(), rules, DemoMain) != 0) return 1;
+    if (const int signal = StopSignalCaught()) return 128 + signal;
     return DemoExitStatus();
 }

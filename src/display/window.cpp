@@ -5,6 +5,7 @@
 
 #include "display/display_device.h"
 #include "platform/message_box.h"
+#include "platform/stop_signals.h"
 #include "platform/tick_source.h"
 
 WindowState windowState;
@@ -221,6 +222,8 @@ bool KeyDown(int32_t code)
 
 bool CloseRequested()
 {
+    // A stop signal (Ctrl+C, SIGTERM) is a close request that never goes stale.
+    if (StopSignalCaught()) return true;
     bool fresh = windowState.closeRequested && GetTickCount32() - windowState.closeTime < 1000u;
     windowState.closeRequested = 0;
     return fresh;

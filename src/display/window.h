@@ -34,7 +34,8 @@ bool AnyKeyDown();
 // PumpMessages, then whether the key with that scan code is down, or was pressed since the
 // last query for it (false outside 0..255).
 bool KeyDown(int32_t code);
-// A close request less than 1000 ms old; the check consumes the request either way.
+// A close request less than 1000 ms old; the check consumes the request either way. A stop
+// signal caught (SIGINT, SIGTERM) counts as a close request from then on.
 bool CloseRequested();
 // The hooks run when the show resumes and when it pauses (the music's).
 void SetPauseHooks(void (*onResume)(), void (*onPause)());

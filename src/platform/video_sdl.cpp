@@ -67,7 +67,8 @@ bool HasVisibleDriver()
 bool OpenWindow(const char* title, int width, int height)
 {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+    // The program catches the stop signals itself (platform/stop_signals.h).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "vela: no video: %s\n", SDL_GetError());
         return false;

@@ -21,6 +21,7 @@
 #include "display/screen_geometry.h"
 
 const char* demoPackPath = "VELA.PAK";
+const char* const kCalibrationModule = "ZIK\\VELA2.XM";
 
 ShowOperations DefaultShowOperations()
 {
@@ -31,6 +32,7 @@ ShowOperations DefaultShowOperations()
         PlayModuleFromPack,
         MusicVolume,
         MusicStop,
+        MusicPlaying,
     };
 }
 
@@ -58,23 +60,31 @@ void PrintBanner()
 
 // Plays the calibration module silently until its third calibration mark and derives the
 // music speed from the first two. When no module plays, or the marks do not come within the
-// time limit, the speed is taken as nominal.
-void CalibrateMusicSpeed()
+// time limit, the speed is taken as nominal. The window is pumped all the while; false when
+// Escape or a close request ends the show during the wait.
+bool CalibrateMusicSpeed()
 {
     ClockReset(0);
     int32_t dots = 0;
-    showOperations.playModule("ZIK\\VELA2.XM");
+    showOperations.playModule(kCalibrationModule);
     showOperations.musicVolume(0);
     bool complete = true;
+    bool aborted = false;
     while (syncCounters.calibrationCount.load() != 3) {
-        if (!MusicPlaying()) {
+        if (!showOperations.musicPlaying()) {
             complete = false;
+            break;
+        }
+        if (CheckAbort()) {
+            aborted = true;
             break;
         }
         int32_t now = ClockNow();
         if (now > kCalibrationTimeLimit) {
             complete = false;
-            ConsolePrint("\nno calibration marks: music speed taken as nominal\n");
+            ConsolePrint("\n%s gave no calibration marks: music speed taken as nominal\n", kCalibrationModule);
+            std::fprintf(stderr, "vela: %s gave no calibration marks within %d s; the music speed is taken as nominal\n",
+                         kCalibrationModule, kCalibrationTimeLimit / 100);
             break;
         }
         if (now / 100 > dots) {
@@ -88,6 +98,7 @@ void CalibrateMusicSpeed()
     speedFactor.store(complete ? SpeedFactorFromCalibration(syncCounters.calibrationTimes[0].load(),
                                                             syncCounters.calibrationTimes[1].load())
                                : 1.0f);
+    return !aborted;
 }
 
 void ResetModuleCounters()
@@ -234,7 +245,10 @@ void DemoMain(int argc, char** argv)
     ConsolePrint("Initializing\n.");
     BuildFadeRamp();
 
-    CalibrateMusicSpeed();
+    if (!CalibrateMusicSpeed()) {
+        DemoExit(1, "%s", "");
+        return;
+    }
 
     for (;;) {
         const PassEnd end = PlayOnePass();

@@ -12,6 +12,7 @@ struct ShowOperations {
     void (*playModule)(const char* name);
     int32_t (*musicVolume)(int32_t volume);
     int32_t (*musicStop)();
+    bool (*musicPlaying)();
 };
 
 extern ShowOperations showOperations;
@@ -21,6 +22,8 @@ ShowOperations DefaultShowOperations();
 // Where the archive is read from ("VELA.PAK" in the working directory by default).
 extern const char* demoPackPath;
 
+// The module the music speed is measured on, silently, at start-up.
+extern const char* const kCalibrationModule;
 // How long the calibration waits for its marks before taking the nominal speed, in clock units.
 constexpr int32_t kCalibrationTimeLimit = 3000;
 
