@@ -127,6 +127,35 @@ MemberResult Verify(const Output& out, uint32_t crc, uint32_t size)
     return Success();
 }
 
+// What a local header's extra field says: whether it carries Zip64 sizes (and then a data
+// descriptor holds 8-byte sizes), and the uncompressed size it gives.
+struct ExtraField {
+    bool zip64 = false;
+    uint64_t uncompressed = 0;
+};
+
+ExtraField ReadExtraField(Input& in, size_t length)
+{
+    ExtraField extra;
+    while (length >= 4) {
+        uint8_t h[4];
+        if (in.Read(h, 4) < 4) return extra;
+        length -= 4;
+        const size_t size = std::min<size_t>(ReadLe16(h + 2), length);
+        uint8_t block[16] = {};
+        const size_t kept = std::min<size_t>(size, sizeof block);
+        in.Read(block, kept);
+        in.Read(nullptr, size - kept);
+        length -= size;
+        if (ReadLe16(h) == 0x0001) { // Zip64: uncompressed size first (when the header lacks it)
+            extra.zip64 = true;
+            if (kept >= 8) extra.uncompressed = uint64_t{ReadLe32(block)} | uint64_t{ReadLe32(block + 4)} << 32;
+        }
+    }
+    in.Read(nullptr, length);
+    return extra;
+}
+
 MemberResult DecodeZip(Input& in, Output& out)
 {
     uint8_t h[30];
@@ -137,7 +166,13 @@ MemberResult DecodeZip(Input& in, Output& out)
     uint32_t crc = ReadLe32(h + 14);
     const uint32_t compressed = ReadLe32(h + 18);
     uint32_t uncompressed = ReadLe32(h + 22);
-    in.Read(nullptr, size_t{ReadLe16(h + 26)} + ReadLe16(h + 28)); // name and extra field
+    in.Read(nullptr, ReadLe16(h + 26)); // the name
+    const ExtraField extra = ReadExtraField(in, ReadLe16(h + 28));
+    // Sizes past 32 bits stand in the Zip64 extra field; such members are beyond this format.
+    if (extra.zip64 && uncompressed == 0xFFFFFFFFu) {
+        if (extra.uncompressed > 0xFFFFFFFFu) return Fail(4, "invalid compressed data--length error");
+        uncompressed = static_cast<uint32_t>(extra.uncompressed);
+    }
 
     if (method == 0) {
         if (compressed != uncompressed) {
@@ -154,10 +189,18 @@ MemberResult DecodeZip(Input& in, Output& out)
         if (r.exitCode) return r;
     }
     if (flags & 8) {
-        uint8_t d[16];
-        if (in.Read(d, 16) < 16) return Fail(3, "zipfile ended prematurely");
-        crc = ReadLe32(d + 4);
-        uncompressed = ReadLe32(d + 12);
+        // The descriptor: an optional signature, the CRC-32, then the compressed and
+        // uncompressed sizes, 4 bytes each, or 8 each when the header carried Zip64 sizes (as
+        // Info-ZIP writes when it zips from a pipe).
+        uint8_t d[24];
+        const size_t sizeBytes = extra.zip64 ? 8 : 4;
+        if (in.Read(d, 4) < 4) return Fail(3, "zipfile ended prematurely");
+        if (ReadLe32(d) == 0x08074B50u && in.Read(d, 4) < 4) return Fail(3, "zipfile ended prematurely");
+        crc = ReadLe32(d);
+        if (in.Read(d + 4, 2 * sizeBytes) < 2 * sizeBytes) return Fail(3, "zipfile ended prematurely");
+        const uint8_t* u = d + 4 + sizeBytes;
+        if (sizeBytes == 8 && ReadLe32(u + 4) != 0) return Fail(4, "invalid compressed data--length error");
+        uncompressed = ReadLe32(u);
     }
     return Verify(out, crc, uncompressed);
 }
