@@ -50,6 +50,8 @@ struct Input {
 struct Output {
     uint8_t* destination;
     uint64_t offset, end; // the asked range [offset, end)
+    MemberSink sink = nullptr; // when set, everything goes to it instead
+    void* sinkContext = nullptr;
     uint64_t produced = 0;
     uint32_t crc = 0;
 
@@ -57,14 +59,18 @@ struct Output {
     void Flush(size_t n)
     {
         crc = static_cast<uint32_t>(crc32(crc, window, static_cast<uInt>(n)));
-        uint64_t lo = std::max(produced, offset), hi = std::min(produced + n, end);
-        if (lo < hi) std::memcpy(destination + (lo - offset), window + (lo - produced), hi - lo);
+        if (sink) {
+            sink(window, n, sinkContext);
+        } else {
+            uint64_t lo = std::max(produced, offset), hi = std::min(produced + n, end);
+            if (lo < hi) std::memcpy(destination + (lo - offset), window + (lo - produced), hi - lo);
+        }
         produced += n;
     }
 };
 
-MemberResult Fail(int32_t code, const char* text) { return MemberResult{code, text, false, 0, 0}; }
-MemberResult Success() { return MemberResult{0, nullptr, false, 0, 0}; }
+MemberResult Fail(int32_t code, const char* text) { return MemberResult{code, text, false, 0, 0, 0}; }
+MemberResult Success() { return MemberResult{0, nullptr, false, 0, 0, 0}; }
 
 const char* const kFormatViolated = "invalid compressed data--format violated";
 const char* const kCannotDecrypt = "cannot decrypt entry (need to recompile with full crypt.c)";
@@ -124,7 +130,9 @@ MemberResult Verify(const Output& out, uint32_t crc, uint32_t size)
 {
     if (out.crc != crc) return Fail(4, "invalid compressed data--crc error");
     if (out.produced != size) return Fail(4, "invalid compressed data--length error");
-    return Success();
+    MemberResult result = Success();
+    result.size = out.produced;
+    return result;
 }
 
 // What a local header's extra field says: whether it carries Zip64 sizes (and then a data
@@ -233,10 +241,11 @@ MemberResult DecodeGzip(Input& in, Output& out)
 
 } // namespace
 
-MemberResult DecodeMember(FILE* file, uint8_t* destination, uint32_t offset, uint32_t length)
+namespace {
+
+MemberResult Decode(FILE* file, Output& out)
 {
     Input in{file};
-    Output out{destination, offset, uint64_t{offset} + length};
     uint8_t magic[2];
     if (in.Read(magic, 2) == 2) {
         uint16_t kind = ReadLe16(magic);
@@ -244,6 +253,20 @@ MemberResult DecodeMember(FILE* file, uint8_t* destination, uint32_t offset, uin
         if (kind == 0x8B1F) return DecodeGzip(in, out);
     }
     return Fail(3, "input not a zip or gzip file");
+}
+
+} // namespace
+
+MemberResult DecodeMember(FILE* file, uint8_t* destination, uint32_t offset, uint32_t length)
+{
+    Output out{destination, offset, uint64_t{offset} + length};
+    return Decode(file, out);
+}
+
+MemberResult DecodeMemberTo(FILE* file, MemberSink sink, void* context)
+{
+    Output out{nullptr, 0, 0, sink, context};
+    return Decode(file, out);
 }
 
 MemberKind PeekMember(FILE* file)
