@@ -106,7 +106,8 @@ template <class Vertex, int Source, int Blend, int Bits, bool Key, bool Perspect
     const Vertex& v0 = vs[0];
     const Vertex& v1 = vs[1];
     const Vertex& v2 = vs[2];
-    const auto far = [](int32_t c) { return static_cast<uint32_t>(c) + uint32_t{kLimit - 1} > 2u * kLimit - 2u; };
+    // 1 when a coordinate lies outside the 32-bit set-up's range; or-ed without branches.
+    const auto far = [](int32_t c) -> uint32_t { return static_cast<uint32_t>(c) + uint32_t{kLimit - 1} > 2u * kLimit - 2u; };
     if (far(v0.x16) | far(v0.y16) | far(v1.x16) | far(v1.y16) | far(v2.x16) | far(v2.y16)) {
         const WalkVertex walk[3] = {ToWalk(v0), ToWalk(v1), ToWalk(v2)};
         SpanConstants k = tables;
