@@ -70,14 +70,21 @@ void RecreateDisplayKeepingDevice()
     ClearFrame();
 }
 
+// The window's size before it went full screen (F1 or F2 may have changed it), to come back to.
+int windowedWidth = 0, windowedHeight = 0;
+
 void ToggleFullScreen()
 {
+    if (!display.fullScreen) VideoGetClientSize(&windowedWidth, &windowedHeight);
     display.fullScreen = !display.fullScreen;
     ReleaseDisplay(true);
     display.frameWidth = display.modeWidth;
     display.frameHeight = display.modeHeight;
     if (CreateDisplay()) {
         if (!CreateSurfaces()) ReleaseDisplay(true);
+    }
+    if (!display.fullScreen && windowedWidth > 0 && windowedHeight > 0) {
+        VideoSetClientSize(windowedWidth, windowedHeight);
     }
     ClearFrame();
 }

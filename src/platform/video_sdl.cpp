@@ -1,6 +1,7 @@
 // The SDL2 video back end: one window with a renderer and a streaming texture the frame is
 // copied into and stretched from.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,9 @@ namespace {
 
 struct SdlWindow {
     SDL_Window* window = nullptr;
+    // Full screen made by hand: a borderless window over the whole display, where no window
+    // manager carries out a full-screen request (a bare X server).
+    bool borderlessFullScreen = false;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     uint32_t textureFormat = 0;
@@ -104,23 +108,76 @@ void SetWindowSize(int width, int height)
     SDL_SetWindowPosition(sdl.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
-bool EnterFullScreen() { return SDL_SetWindowFullscreen(sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0; }
+// The window's size as the X server has it. SDL takes a full-screen request as done at once,
+// but on an X server it is a request to the window manager: with none running, the window
+// keeps its size while SDL reports the display's. False when the window is not an X window.
+bool ServerWindowSize(int* width, int* height)
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(sdl.window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    XWindowAttributes attributes;
+    XSync(info.info.x11.display, False);
+    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes)) return false;
+    *width = attributes.width;
+    *height = attributes.height;
+    return true;
+#else
+    (void)width;
+    (void)height;
+    return false;
+#endif
+}
+
+// Whether the X server's window has grown to the display's size within a short wait.
+bool ServerWindowFillsDisplay(const SDL_Rect& bounds)
+{
+    for (int tries = 0; tries < 25; ++tries) {
+        int w = 0, h = 0;
+        if (!ServerWindowSize(&w, &h)) return true; // not X: SDL's own sizes are right
+        if (w >= bounds.w && h >= bounds.h) return true;
+        SDL_PumpEvents();
+        SDL_Delay(8);
+    }
+    return false;
+}
+
+bool EnterFullScreen()
+{
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdl.window), &bounds) != 0) return false;
+    if (SDL_SetWindowFullscreen(sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 && ServerWindowFillsDisplay(bounds)) {
+        sdl.borderlessFullScreen = false;
+        return true;
+    }
+    // Nobody carried the request out: cover the display with a borderless window instead.
+    SDL_SetWindowFullscreen(sdl.window, 0);
+    SDL_SetWindowBordered(sdl.window, SDL_FALSE);
+    SDL_SetWindowPosition(sdl.window, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdl.window, bounds.w, bounds.h);
+    sdl.borderlessFullScreen = true;
+    return true;
+}
 
 void LeaveFullScreen(int width, int height)
 {
-    SDL_SetWindowFullscreen(sdl.window, 0);
+    if (sdl.borderlessFullScreen) SDL_SetWindowBordered(sdl.window, SDL_TRUE);
+    else SDL_SetWindowFullscreen(sdl.window, 0);
+    sdl.borderlessFullScreen = false;
     SetWindowSize(width, height);
 }
 
 bool GetWindowSize(int* width, int* height)
 {
     if (!sdl.window) return false;
-    SDL_GetWindowSize(sdl.window, width, height);
+    if (!ServerWindowSize(width, height)) SDL_GetWindowSize(sdl.window, width, height);
     return true;
 }
 
 // Where the frame goes in the window's drawable: all of it in a window, the largest 4:3
-// rectangle centred in full screen.
+// rectangle centred in full screen. The drawable is the window as it really is, whatever the
+// window manager did with the last request.
 SDL_Rect DestinationRectangle(bool fullScreen)
 {
     int w = 0, h = 0;
