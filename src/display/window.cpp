@@ -60,6 +60,7 @@ void Resume()
 
 void RecreateDisplayKeepingDevice()
 {
+    FrameHold hold;
     ReleaseDisplay(false);
     display.frameWidth = display.modeWidth;
     display.frameHeight = display.modeHeight;
@@ -75,6 +76,7 @@ int windowedWidth = 0, windowedHeight = 0;
 
 void ToggleFullScreen()
 {
+    FrameHold hold;
     if (!display.fullScreen) VideoGetClientSize(&windowedWidth, &windowedHeight);
     display.fullScreen = !display.fullScreen;
     ReleaseDisplay(true);
@@ -185,6 +187,7 @@ void HandleWindowEvent(const VideoEvent& e)
 
 void PumpMessages()
 {
+    PresentPendingFrame();
     VideoEvent e;
     while (VideoPollEvent(&e)) HandleWindowEvent(e);
     if (windowState.waitInterval != -1) {

@@ -32,12 +32,8 @@ void ShowPartNumber(int part)
 
 } // namespace
 
-int32_t LoadPart1() { return 0; }
-void RunPart1() { ShowPartNumber(1); }
-void FreePart1() {}
-int32_t LoadPart2() { return 0; }
-void RunPart2() { ShowPartNumber(2); }
-void FreePart2() {}
+DesyncCounter partThreeDesync;
+
 int32_t LoadPart3() { return 0; }
 void RunPart3() { ShowPartNumber(3); }
 void FreePart3() {}
