@@ -80,7 +80,7 @@ int32_t LoadPart1()
     for (int32_t c = 0; c < kCreditCount; ++c) {
         PartPicture& credit = one.credits[c];
         if (!LoadViewPicture(kCreditEntries[c], &credit.picture)) return Fail(kCreditMissing);
-        if (!MakeSprite(&credit.picture, &credit.sprite, screen.screenWidth, screen.screenHeight, screen.pixelDepth, 1))
+        if (!MakeSprite(&credit.picture, &credit.sprite, screen.screenWidth, ViewSpriteRows(), screen.pixelDepth, 1))
             return Fail(kCreditMemory);
         if (!MakeFadePalettes(&credit.picture, &credit.sprite, 0, 0, 0, 127, 127, 127, 255, 255, 255))
             return Fail(kCreditMemory);

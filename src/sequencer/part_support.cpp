@@ -21,7 +21,13 @@ uint16_t* LockView()
 
 void PresentView() { EndDraw(); }
 
-DrawTarget ViewTarget(uint16_t* view) { return DrawTarget{view, screen.screenWidth, screen.screenHeight}; }
+// The rows from the view's first down to the frame's last: sprites made for the whole frame
+// but drawn from the view's first row would otherwise be clipped only past the frame's end.
+int32_t ViewSpriteRows() { return screen.screenHeight - screen.viewTop; }
+
+DrawTarget ViewTarget(uint16_t* view) { return DrawTarget{view, screen.screenWidth, ViewSpriteRows()}; }
+
+DrawTarget ViewSizedTarget(uint16_t* pixels) { return DrawTarget{pixels, screen.screenWidth, screen.viewHeight}; }
 
 std::span<const uint16_t> ViewSpan(const uint16_t* view) { return {view, ViewPixelCount()}; }
 

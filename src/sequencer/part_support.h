@@ -13,9 +13,14 @@
 // Locks the frame and gives the view in it (null without a display); PresentView presents.
 uint16_t* LockView();
 void PresentView();
-// The frame as sprites made for it see it, starting at the view: a sprite drawn at (x, y) of
-// the view lands x columns and y rows into it.
+// The frame from the view down, as sprites drawn into the view see it: a sprite drawn at
+// (x, y) of the view lands x columns and y rows into it, and is clipped at the frame's last
+// row. Sprites for it are made with ViewSpriteRows rows of frame.
 DrawTarget ViewTarget(uint16_t* view);
+int32_t ViewSpriteRows();
+// A view-sized picture (the view itself, or a buffer of its size) as sprites made for
+// viewHeight rows of frame see it.
+DrawTarget ViewSizedTarget(uint16_t* pixels);
 // The view's pixels as a span, for the mask effects.
 std::span<const uint16_t> ViewSpan(const uint16_t* view);
 // Copies a view-sized buffer into the view, or the view into it.

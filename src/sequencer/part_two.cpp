@@ -103,10 +103,11 @@ const char* PaintStillPicture()
 {
     PartPicture still;
     if (!LoadViewPicture("PICS\\CLUBBER.BMP", &still.picture)) return "Fichier PICS\\CLUBBER.BMP introuvable.";
-    const bool made = MakeSprite(&still.picture, &still.sprite, screen.screenWidth, screen.screenHeight, screen.pixelDepth, 0);
+    const bool made =
+        MakeSprite(&still.picture, &still.sprite, screen.screenWidth, screen.viewHeight, screen.pixelDepth, 0);
     if (made) {
         std::memset(two.stillPicture, 0, ViewBytes());
-        DrawSprite(still.sprite, ViewTarget(two.stillPicture), 0, 0);
+        DrawSprite(still.sprite, ViewSizedTarget(two.stillPicture), 0, 0);
     }
     FreePartPicture(&still);
     return made ? nullptr : kLoadingMemory;
@@ -118,7 +119,7 @@ int32_t LoadPart2()
 {
     PartPicture& loading = two.loading;
     if (!LoadViewPicture("LOADING\\LOAD.BMP", &loading.picture)) return Fail(1, "Fichier LOADING\\LOAD.BMP introuvable.");
-    if (!MakeSprite(&loading.picture, &loading.sprite, screen.screenWidth, screen.screenHeight, screen.pixelDepth, 1))
+    if (!MakeSprite(&loading.picture, &loading.sprite, screen.screenWidth, ViewSpriteRows(), screen.pixelDepth, 1))
         return Fail(1, kLoadingMemory);
     // From the picture's colours through a purple half-tone to black.
     if (!MakeFadePalettes(&loading.picture, &loading.sprite, 0, 0, 0, 127, 0, 127, 255, 255, 255))
@@ -126,7 +127,7 @@ int32_t LoadPart2()
     for (int32_t i = 0; i < kAnimationFrames; ++i) {
         PartPicture& f = two.frames[i];
         if (!LoadViewPicture(kAnimationEntries[i], &f.picture)) return Fail(1, "Fichier AnimLoading introuvable.");
-        if (!MakeSprite(&f.picture, &f.sprite, screen.screenWidth, screen.screenHeight, screen.pixelDepth, 0))
+        if (!MakeSprite(&f.picture, &f.sprite, screen.screenWidth, ViewSpriteRows(), screen.pixelDepth, 0))
             return Fail(1, kLoadingMemory);
     }
 
