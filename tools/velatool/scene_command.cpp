@@ -23,7 +23,9 @@ const char kUsage[] =
     "usage: velatool scene dump NAME [--pack PAK]\n"
     "       velatool scene info NAME [--pack PAK] [--depth 15|16]\n"
     "       velatool scene render NAME [--frame F | --frames A:B:STEP] --out FILE.png [--pack PAK]\n"
-    "                             [--size WxH] [--depth 15|16] [--camera N]\n"
+    "                             [--size WxH] [--depth 15|16] [--camera N] [--overlay N]\n"
+    "                             [--fill R,G,B]\n"
+    "       velatool scene contact NAME --out FILE.png [--frames A:B:STEP] [--columns N] ...\n"
     "       velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
     "\n"
     "NAME is the scene's entry name in the archive (backslashes, any case), such as\n"
@@ -31,8 +33,10 @@ const char kUsage[] =
     "dump   prints every record of the scene as JSON; references are indexes into their list.\n"
     "info   counts of every record kind, the last frame, the render modes in use and the pool\n"
     "       bytes the engine set-up takes for the scene at the show's view size.\n"
-    "render draws scene frames into PNG pictures; bench measures how fast the scene draws.\n"
-    "       'velatool scene render --help' and 'velatool scene bench --help' tell more.\n";
+    "render draws scene frames into PNG pictures; contact tiles frames (every 5 seconds unless\n"
+    "       told) into one PNG; bench measures how fast the scene draws.\n"
+    "       'velatool scene render --help', 'velatool scene contact --help' and\n"
+    "       'velatool scene bench --help' tell more.\n";
 
 constexpr int32_t kToolPoolMegabytes = 64;
 
@@ -620,6 +624,7 @@ int RunSceneCommand(int argc, char** argv)
     if (!std::strcmp(sub, "dump")) return RunDump(argc, argv);
     if (!std::strcmp(sub, "info")) return RunInfo(argc, argv);
     if (!std::strcmp(sub, "render")) return RunSceneRender(argc, argv);
+    if (!std::strcmp(sub, "contact")) return RunSceneContact(argc, argv);
     if (!std::strcmp(sub, "bench")) return RunSceneBench(argc, argv);
     return UsageError(std::string("unknown subcommand '") + sub + "'");
 }
