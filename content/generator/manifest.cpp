@@ -1,5 +1,6 @@
 #include "generator/manifest.h"
 
+#include "scenes/hall_of_fire.h"
 #include "scenes/harbour_temple.h"
 
 namespace content {
@@ -20,6 +21,15 @@ const std::vector<ContentEntry>& ContentManifest()
         {"SCENES\\Plan_1\\SKY.BMP", [] { return EncodeTexture(MakeTempleSkyTexture()); }},
         {"SCENES\\Plan_1\\FLAMES.BMP", [] { return EncodeTexture(MakeTempleFlameTexture()); }},
         {"SCENES\\Plan_1\\MOON.BMP", [] { return EncodeTexture(MakeTempleFlareTexture()); }},
+        {"SCENES\\Plan_2\\PLAN2.FSF", [] { return WriteFsf(BuildHallOfFire()); }},
+        {"SCENES\\Plan_2\\BRICK.BMP", [] { return EncodeTexture(MakeHallBrickTexture()); }},
+        {"SCENES\\Plan_2\\PILLAR.BMP", [] { return EncodeTexture(MakeHallPillarTexture()); }},
+        {"SCENES\\Plan_2\\FLOOR.BMP", [] { return EncodeTexture(MakeHallFloorTexture()); }},
+        {"SCENES\\Plan_2\\FLAMES.BMP", [] { return EncodeTexture(MakeHallFlameTexture()); }},
+        {"SCENES\\Plan_2\\FIRE.BMP", [] { return EncodeTexture(MakeHallFireTexture()); }},
+        {"SCENES\\Plan_2\\SHADOW.BMP", [] { return EncodeTexture(MakeHallShadowTexture()); }},
+        {"SCENES\\Plan_2\\BRASS.BMP", [] { return EncodeTexture(MakeHallMetalTexture()); }},
+        {"SCENES\\Plan_2\\FLARE.BMP", [] { return EncodeTexture(MakeHallFlareTexture()); }},
 
 
 

@@ -210,8 +210,10 @@ Mesh MakeArch(const ArchShape& s, float tpu)
     const float top = s.spring + s.halfSpan + s.crown;
     const float y0 = -s.depth / 2, y1 = s.depth / 2;
     // Piers: boxes from the ground to the springing line.
-    AppendMesh(m, MakeBox({-outer, y0, 0}, {-s.halfSpan, y1, s.spring}, tpu));
-    AppendMesh(m, MakeBox({s.halfSpan, y0, 0}, {outer, y1, s.spring}, tpu));
+    if (s.spring > 0) {
+        AppendMesh(m, MakeBox({-outer, y0, 0}, {-s.halfSpan, y1, s.spring}, tpu));
+        AppendMesh(m, MakeBox({s.halfSpan, y0, 0}, {outer, y1, s.spring}, tpu));
+    }
     // Angles along the half circle, with the two rays through the top corners added so that
     // the band between the arch and the outer rectangle keeps its corners.
     std::vector<double> angles;
@@ -227,14 +229,17 @@ Mesh MakeArch(const ArchShape& s, float tpu)
         }
         corner = (lo + hi) / 2;
     }
-    angles.push_back(corner);
-    angles.push_back(kPi - corner);
+    if (!s.band) {
+        angles.push_back(corner);
+        angles.push_back(kPi - corner);
+    }
     std::sort(angles.begin(), angles.end());
     angles.erase(std::unique(angles.begin(), angles.end(), [](double a, double b) { return b - a < 1e-9; }),
                  angles.end());
     // The point of the outer rectangle on the ray from the arch centre at angle a.
     auto outerPoint = [&](double a) {
         const double c = Cosine(a), sn = Sine(a);
+        if (s.band) return V(c * (s.halfSpan + s.crown), 0, s.spring + sn * (s.halfSpan + s.crown));
         double t = 1e30;
         if (c > 1e-12) t = std::min(t, cornerX / c);
         if (c < -1e-12) t = std::min(t, -cornerX / c);
@@ -259,8 +264,16 @@ Mesh MakeArch(const ArchShape& s, float tpu)
                       Snap(i0 + Vec3{0, y1, 0}), {around * tpu, y0 * tpu}, {(around + length) * tpu, y0 * tpu},
                       {(around + length) * tpu, y1 * tpu}, {around * tpu, y1 * tpu},
                       Vec3{-mid.x, 0, s.spring - mid.z});
+        if (s.band) {
+            // The band's back, facing away from the centre.
+            AddQuadFacing(m, Snap(o0 + Vec3{0, y0, 0}), Snap(o1 + Vec3{0, y0, 0}), Snap(o1 + Vec3{0, y1, 0}),
+                          Snap(o0 + Vec3{0, y1, 0}), {around * tpu, y0 * tpu}, {(around + length) * tpu, y0 * tpu},
+                          {(around + length) * tpu, y1 * tpu}, {around * tpu, y1 * tpu},
+                          Vec3{mid.x, 0, mid.z - s.spring});
+        }
         around += length;
     }
+    if (s.band) return m;
     // The top and the outer sides above the piers.
     AddPlanarQuad(m, V(-outer, y0, top), V(outer, y0, top), V(outer, y1, top), V(-outer, y1, top), {0, 0, 1}, 2, tpu);
     for (int side = 0; side < 2; ++side) {
@@ -323,6 +336,51 @@ Mesh MakeGrid(int columns, int rows, float x0, float y0, float x1, float y1, con
 Mesh MakeSubdividedPlane(int columns, int rows, float x0, float y0, float x1, float y1, float tpu)
 {
     return MakeGrid(columns, rows, x0, y0, x1, y1, {}, tpu);
+}
+
+Mesh MakePanel(Vec3 corner, Vec3 across, Vec3 up, int columns, int rows, float tpu)
+{
+    Mesh m;
+    const double width = SquareRoot(DotProduct(across, across)), height = SquareRoot(DotProduct(up, up));
+    const Vec3 facing = CrossProduct(across, up);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const double u0 = static_cast<double>(c) / columns, u1 = static_cast<double>(c + 1) / columns;
+            const double v0 = static_cast<double>(r) / rows, v1 = static_cast<double>(r + 1) / rows;
+            auto at = [&](double u, double v) { return Snap(corner + Scaled(across, u) + Scaled(up, v)); };
+            auto uv = [&](double u, double v) {
+                return Uv{static_cast<float>(u * width * tpu), static_cast<float>(-v * height * tpu)};
+            };
+            AddQuadFacing(m, at(u0, v0), at(u1, v0), at(u1, v1), at(u0, v1), uv(u0, v0), uv(u1, v0), uv(u1, v1),
+                          uv(u0, v1), facing);
+        }
+    }
+    return m;
+}
+
+Mesh MakeSector(float radius, double startRadians, double endRadians, int segments, float tpu)
+{
+    Mesh m;
+    const uint32_t centre = AddVertex(m, {0, 0, 0}, {0, 0});
+    for (int i = 0; i <= segments; ++i) {
+        const double a = startRadians + (endRadians - startRadians) * i / segments;
+        const Vec3 p = Snap(OnCircle(radius, a, 0));
+        AddVertex(m, p, {p.x * tpu, -p.y * tpu});
+    }
+    for (int i = 0; i < segments; ++i) {
+        AddTriangleFacing(m, centre, centre + 1 + static_cast<uint32_t>(i), centre + 2 + static_cast<uint32_t>(i),
+                          {0, 0, 1});
+    }
+    return m;
+}
+
+Mesh MakeStar(int points, float innerRadius, float outerRadius, float z0, float z1, float tpu)
+{
+    std::vector<Vec3> outline;
+    for (int i = 0; i < 2 * points; ++i) {
+        outline.push_back(OnCircle(i % 2 ? innerRadius : outerRadius, kPi / 2 + kPi * i / points, 0));
+    }
+    return MakeExtrusion(outline, z0, z1, tpu);
 }
 
 Mesh MakeBillboards(int planes, float width, float height, Uv lo, Uv hi)

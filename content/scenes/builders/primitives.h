@@ -47,9 +47,12 @@ Mesh MakeGear(int teeth, float rootRadius, float tipRadius, float z0, float z1, 
 // A round arch standing in the xz plane, open along y: two piers of width `pier` on either
 // side of an opening `2 halfSpan` wide, springing at height `spring` into a half circle, under
 // a flat top `crown` above the arch's top; `depth` thick along y, centred on y = 0.
+// With `band` the arch is a rib instead: its outer edge a half circle `crown` beyond the inner
+// one, and no piers when `spring` is 0.
 struct ArchShape {
     float halfSpan = 20, pier = 6, spring = 30, crown = 6, depth = 8;
     int segments = 10;
+    bool band = false;
 };
 Mesh MakeArch(const ArchShape& shape, float texelsPerUnit);
 
@@ -77,6 +80,18 @@ Mesh MakeTerrain(int columns, int rows, float x0, float y0, float x1, float y1, 
     }
     return MakeGrid(columns, rows, x0, y0, x1, y1, heights, texelsPerUnit);
 }
+
+// A flat panel from `corner` spanned by `across` and `up`, cut into columns x rows quads
+// (so that long walls are textured without swimming), facing across x up. u runs along
+// `across`, v down `up` (v grows downward, as texture rows do).
+Mesh MakePanel(Vec3 corner, Vec3 across, Vec3 up, int columns, int rows, float texelsPerUnit);
+
+// A flat sector of a disc in the xy plane facing +z: centre at the origin, from angle
+// `startRadians` to `endRadians` counter-clockwise, mapped in plan.
+Mesh MakeSector(float radius, double startRadians, double endRadians, int segments, float texelsPerUnit);
+
+// A star of `points` points between two radii, extruded from z0 to z1 (lying in the xy plane).
+Mesh MakeStar(int points, float innerRadius, float outerRadius, float z0, float z1, float texelsPerUnit);
 
 // Vertical quads crossing on the z axis (`planes` of them, evenly turned), each `width` wide
 // from z = 0 to `height`, mapped to the texture cell from (u0, v0) to (u1, v1): the top of the
