@@ -1,5 +1,6 @@
 #include "generator/manifest.h"
 
+#include "scenes/deck_under_stars.h"
 #include "scenes/hall_of_fire.h"
 #include "scenes/harbour_temple.h"
 
@@ -30,6 +31,16 @@ const std::vector<ContentEntry>& ContentManifest()
         {"SCENES\\Plan_2\\SHADOW.BMP", [] { return EncodeTexture(MakeHallShadowTexture()); }},
         {"SCENES\\Plan_2\\BRASS.BMP", [] { return EncodeTexture(MakeHallMetalTexture()); }},
         {"SCENES\\Plan_2\\FLARE.BMP", [] { return EncodeTexture(MakeHallFlareTexture()); }},
+        {"SCENES\\PLAN_3\\PLAN3.FSF", [] { return WriteFsf(BuildDeckUnderStars()); }},
+        {"SCENES\\PLAN_3\\DECK.BMP", [] { return EncodeTexture(MakeDeckWoodTexture()); }},
+        {"SCENES\\PLAN_3\\HULL.BMP", [] { return EncodeTexture(MakeDeckHullTexture()); }},
+        {"SCENES\\PLAN_3\\MAST.BMP", [] { return EncodeTexture(MakeDeckMastTexture()); }},
+        {"SCENES\\PLAN_3\\CLOTH.BMP", [] { return EncodeTexture(MakeDeckClothTexture()); }},
+        {"SCENES\\PLAN_3\\STARS.BMP", [] { return EncodeTexture(MakeDeckSkyTexture()); }},
+        {"SCENES\\PLAN_3\\SEA.BMP", [] { return EncodeTexture(MakeDeckSeaTexture()); }},
+        {"SCENES\\PLAN_3\\FOAM.BMP", [] { return EncodeTexture(MakeDeckFoamTexture()); }},
+        {"SCENES\\PLAN_3\\FLAMES.BMP", [] { return EncodeTexture(MakeDeckFlameTexture()); }},
+        {"SCENES\\PLAN_3\\GLASS.BMP", [] { return EncodeTexture(MakeDeckGlassTexture()); }},
 
 
 

@@ -77,8 +77,9 @@ Mesh MakeLathe(const std::vector<ProfilePoint>& profile, const LatheOptions& o)
             for (int j = 0; j < columns; ++j) {
                 const double t = static_cast<double>(j) / o.segments;
                 const double a = o.startRadians + (o.endRadians - o.startRadians) * t;
+                const float around = static_cast<float>(t * 256.0 * o.uRepeats), up = -along[k] * o.texelsPerUnit;
                 AddVertex(m, Snap(OnCircle(profile[k].radius, a, profile[k].z)),
-                          {static_cast<float>(t * 256.0 * o.uRepeats), -along[k] * o.texelsPerUnit});
+                          o.alongU ? Uv{-up, around} : Uv{around, up});
             }
         }
         for (size_t row = 0; row + 1 < band.size(); ++row) {

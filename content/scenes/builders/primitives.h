@@ -27,6 +27,7 @@ struct LatheOptions {
     double startRadians = 0;    // a part turn: from start to end
     double endRadians = 6.283185307179586;
     bool inward = false;        // face the axis (the inside of a bowl or a dome seen from below)
+    bool alongU = false;        // u along the profile and v round the axis (grain up a mast)
 };
 Mesh MakeLathe(const std::vector<ProfilePoint>& profile, const LatheOptions& options);
 
