@@ -3,6 +3,7 @@
 #include "scenes/deck_under_stars.h"
 #include "scenes/hall_of_fire.h"
 #include "scenes/harbour_temple.h"
+#include "scenes/orrery.h"
 
 namespace content {
 
@@ -41,6 +42,12 @@ const std::vector<ContentEntry>& ContentManifest()
         {"SCENES\\PLAN_3\\FOAM.BMP", [] { return EncodeTexture(MakeDeckFoamTexture()); }},
         {"SCENES\\PLAN_3\\FLAMES.BMP", [] { return EncodeTexture(MakeDeckFlameTexture()); }},
         {"SCENES\\PLAN_3\\GLASS.BMP", [] { return EncodeTexture(MakeDeckGlassTexture()); }},
+        {"SCENES\\PLAN_4\\PLAN4.FSF", [] { return WriteFsf(BuildOrrery()); }},
+        {"SCENES\\PLAN_4\\BRASS.BMP", [] { return EncodeTexture(MakeOrreryBrassTexture()); }},
+        {"SCENES\\PLAN_4\\GOLD.BMP", [] { return EncodeTexture(MakeOrreryGoldTexture()); }},
+        {"SCENES\\PLAN_4\\GLASS.BMP", [] { return EncodeTexture(MakeOrreryGlassTexture()); }},
+        {"SCENES\\PLAN_4\\PLANET.BMP", [] { return EncodeTexture(MakeOrreryPlanetTexture()); }},
+        {"SCENES\\PLAN_4\\SUN.BMP", [] { return EncodeTexture(MakeOrreryFlareTexture()); }},
 
 
 

@@ -56,6 +56,7 @@ const char kContactUsage[] =
 
 const char kBenchUsage[] =
     "usage: velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
+    "                            [--slowest K] [--overlay N]\n"
     "\n"
     "Draws N frames (default 200) of scene NAME spread evenly over the scene's length (frame\n"
     "lastFrame x i / N for i = 0 .. N-1) into a view of W x H pixels (default 320x180) at 15 or\n"
@@ -70,6 +71,9 @@ const char kBenchUsage[] =
     "                                    frame, summed, / total time. Every pixel of a view is\n"
     "                                    written at least once per frame (the clear, or the\n"
     "                                    background kept); overdraw is not counted.\n"
+    "  --slowest K   then K more lines, the slowest frames first: 'slow frame F: T microseconds'.\n"
+    "  --overlay N   each frame is drawn a second time through camera N and both count, as the\n"
+    "                show's last part draws its fourth scene.\n"
     "Exit status: 0 done, 1 the scene, its pictures or the engine set-up failed, 2 usage.\n";
 
 constexpr int32_t kDefaultWidth = 320;
@@ -103,6 +107,7 @@ struct Options {
     int32_t columns = kDefaultContactColumns;
     int32_t zoom = 1;
     int32_t benchFrames = kDefaultBenchFrames;
+    int32_t slowest = 0;
 };
 
 enum class Command { Render, Contact, Bench };
@@ -191,6 +196,8 @@ Options ParseOptions(int argc, char** argv, Command command)
             o.hasSeries = true;
         } else if (a == "--frames") {
             o.benchFrames = ParseInteger(value(), "--frames", 1, 1000000);
+        } else if (a == "--slowest" && command == Command::Bench) {
+            o.slowest = ParseInteger(value(), "--slowest", 0, 1000000);
         } else if (a == "--frame" && render) {
             o.frame = ParseReal(value(), "--frame");
             o.hasFrame = true;
@@ -198,7 +205,7 @@ Options ParseOptions(int argc, char** argv, Command command)
             o.out = value();
         } else if (a == "--camera" && draws) {
             o.camera = ParseInteger(value(), "--camera", 0, 0x7FFFFFFF);
-        } else if (a == "--overlay" && draws) {
+        } else if (a == "--overlay") {
             o.overlay = ParseInteger(value(), "--overlay", 0, 0x7FFFFFFF);
         } else if (a == "--fill" && draws) {
             ParseFill(value(), &o);
@@ -406,6 +413,7 @@ int Bench(int argc, char** argv)
 {
     const Options o = ParseOptions(argc, argv, Command::Bench);
     SetUpScene setUp("bench", o);
+    SceneCamera* overlay = o.overlay >= 0 ? ChosenCamera(setUp.scene(), o, "--overlay", o.overlay) : nullptr;
     const float length = setUp.scene().lastFrame > 0 ? static_cast<float>(setUp.scene().lastFrame) : 0.0f;
     const int64_t viewPixels = static_cast<int64_t>(o.width) * o.height;
 
@@ -413,13 +421,19 @@ int Bench(int argc, char** argv)
     double total = 0, worst = 0;
     int64_t pixels = 0;
     std::vector<double> times;
+    std::vector<std::pair<double, float>> slow; // time, frame
     for (int32_t i = 0; i < o.benchFrames; ++i) {
         const float frame = static_cast<float>(static_cast<double>(length) * i / o.benchFrames);
         const double start = ThreadSeconds();
         RenderScene(frame, setUp.viewBytes(), nullptr);
+        if (overlay) {
+            pixels += viewPixels + CameraTexturePixels(setUp.scene());
+            RenderScene(frame, setUp.viewBytes(), overlay);
+        }
         const double seconds = ThreadSeconds() - start;
         total += seconds;
         times.push_back(seconds);
+        slow.push_back({seconds, frame});
         if (seconds > worst) worst = seconds;
         pixels += viewPixels + CameraTexturePixels(setUp.scene());
     }
@@ -433,6 +447,9 @@ int Bench(int argc, char** argv)
     std::printf("median microseconds per frame: %.2f\n", median * 1e6);
     std::printf("worst microseconds per frame: %.2f\n", worst * 1e6);
     std::printf("pixels written per second: %.0f\n", static_cast<double>(pixels) / total);
+    std::stable_sort(slow.begin(), slow.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (size_t i = 0; i < slow.size() && i < static_cast<size_t>(o.slowest); ++i)
+        std::printf("slow frame %.2f: %.2f microseconds\n", static_cast<double>(slow[i].second), slow[i].first * 1e6);
     return 0;
 }
 
