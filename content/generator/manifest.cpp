@@ -4,6 +4,7 @@
 #include "scenes/hall_of_fire.h"
 #include "scenes/harbour_temple.h"
 #include "scenes/orrery.h"
+#include "scenes/sails_at_dawn.h"
 
 namespace content {
 
@@ -48,6 +49,16 @@ const std::vector<ContentEntry>& ContentManifest()
         {"SCENES\\PLAN_4\\GLASS.BMP", [] { return EncodeTexture(MakeOrreryGlassTexture()); }},
         {"SCENES\\PLAN_4\\PLANET.BMP", [] { return EncodeTexture(MakeOrreryPlanetTexture()); }},
         {"SCENES\\PLAN_4\\SUN.BMP", [] { return EncodeTexture(MakeOrreryFlareTexture()); }},
+        {"SCENES\\PLAN_5\\PLAN5.FSF", [] { return WriteFsf(BuildSailsAtDawn()); }},
+        {"SCENES\\PLAN_5\\SAIL.BMP", [] { return EncodeTexture(MakeDawnSailTexture()); }},
+        {"SCENES\\PLAN_5\\DECK.BMP", [] { return EncodeTexture(MakeDawnWoodTexture()); }},
+        {"SCENES\\PLAN_5\\HULL.BMP", [] { return EncodeTexture(MakeDawnHullTexture()); }},
+        {"SCENES\\PLAN_5\\MAST.BMP", [] { return EncodeTexture(MakeDawnMastTexture()); }},
+        {"SCENES\\PLAN_5\\SEA.BMP", [] { return EncodeTexture(MakeDawnSeaTexture()); }},
+        {"SCENES\\PLAN_5\\GLOW.BMP", [] { return EncodeTexture(MakeDawnGlowTexture()); }},
+        {"SCENES\\PLAN_5\\CLOUD.BMP", [] { return EncodeTexture(MakeDawnCloudTexture()); }},
+        {"SCENES\\PLAN_5\\SHADOW.BMP", [] { return EncodeTexture(MakeDawnShadowTexture()); }},
+        {"SCENES\\PLAN_5\\SUN.BMP", [] { return EncodeTexture(MakeDawnSunTexture()); }},
 
 
 

@@ -11,6 +11,7 @@
 #include "scenes/builders/scene_math.h"
 #include "scenes/builders/scene_objects.h"
 #include "scenes/builders/tracks.h"
+#include "scenes/ship_parts.h"
 #include "scenes/textures/fire_textures.h"
 #include "scenes/textures/sky_textures.h"
 #include "scenes/textures/surface_textures.h"
@@ -18,14 +19,12 @@
 namespace content {
 namespace {
 
-// The ship: deck at z = 0 from the stern (y = -140) to the bow (y = 160), 76 wide amidships;
-// the waterline 14 below the deck, bulwarks 6 above it.
-constexpr float kStern = -140;
-constexpr float kBow = 165;
-constexpr float kWaterline = -14;
-constexpr float kBulwark = 6;
-constexpr float kMastY[3] = {-62, 18, 92};
-constexpr float kMastHeight[3] = {150, 195, 170};
+constexpr float kStern = kShipStern;
+constexpr float kBow = kShipBow;
+constexpr float kWaterline = kShipWaterline;
+constexpr float kBulwark = kShipBulwark;
+constexpr const float* kMastY = kShipMastY;
+constexpr const float* kMastHeight = kShipMastHeight;
 constexpr int32_t kLast = kDeckUnderStarsLastFrame;
 
 struct Materials {
@@ -48,108 +47,6 @@ Materials AddDeckMaterials(FsfScene& s)
     m.iron = AddMaterial(s, ColourMaterial("iron", {{10, 10, 14}, {60, 54, 50}, {180, 160, 130}, 10, 0.4f}));
     m.brass = AddMaterial(s, ColourMaterial("brass", {{30, 20, 8}, {170, 130, 50}, {255, 230, 150}, 12, 0.45f}));
     m.star = AddMaterial(s, ColourMaterial("starlines", {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 2, 0.5f}));
-    return m;
-}
-
-// Half the ship's width at station y.
-double HalfBeam(double y)
-{
-    if (y <= 30) return 38.0 - 10.0 * SmoothStep(-60, kStern, y);
-    const double t = (y - 30) / (kBow - 30);
-    return 38.0 * (1.0 - t * t);
-}
-
-constexpr int kStations = 14;
-double Station(int i) { return kStern + (kBow - kStern) * i / kStations; }
-
-// The hull's sides from below the waterline up to the bulwark's top, outside and (above the
-// deck) inside, and the flat transom at the stern.
-Mesh HullMesh()
-{
-    Mesh m;
-    const float heights[4] = {kWaterline - 6, kWaterline + 6, 0, kBulwark};
-    for (int side = 0; side < 2; ++side) {
-        const float sign = side ? 1.0f : -1.0f;
-        for (int i = 0; i < kStations; ++i) {
-            const double y0 = Station(i), y1 = Station(i + 1);
-            for (int k = 0; k < 3; ++k) {
-                // The sides lean in a little towards the top.
-                auto at = [&](double y, float z) {
-                    const double lean = 0.92 + 0.08 * (z - heights[0]) / (heights[3] - heights[0]);
-                    return Snap(V(sign * HalfBeam(y) * (1.0 - 0.06 * lean), y, z));
-                };
-                const Vec3 a = at(y0, heights[k]), b = at(y1, heights[k]), c = at(y1, heights[k + 1]),
-                           d = at(y0, heights[k + 1]);
-                const Uv ta{static_cast<float>(y0 * 2), -heights[k] * 8}, tb{static_cast<float>(y1 * 2), -heights[k] * 8},
-                         tc{static_cast<float>(y1 * 2), -heights[k + 1] * 8}, td{static_cast<float>(y0 * 2), -heights[k + 1] * 8};
-                // Outside faces out; the bulwark's inside faces the deck.
-                if (side) AddQuad(m, a, b, c, d, ta, tb, tc, td);
-                else AddQuad(m, a, d, c, b, ta, td, tc, tb);
-                if (k == 2) {
-                    if (side) AddQuad(m, a, d, c, b, ta, td, tc, tb);
-                    else AddQuad(m, a, b, c, d, ta, tb, tc, td);
-                }
-            }
-        }
-    }
-    const double w = HalfBeam(kStern) * 0.94;
-    AddQuad(m, V(w, kStern, kWaterline - 6), V(-w, kStern, kWaterline - 6), V(-w, kStern, kBulwark), V(w, kStern, kBulwark),
-            {0, 160}, {150, 160}, {150, 0}, {0, 0});
-    return m;
-}
-
-Mesh DeckMesh()
-{
-    Mesh m;
-    for (int i = 0; i < kStations; ++i) {
-        const double y0 = Station(i), y1 = Station(i + 1);
-        const double w0 = HalfBeam(y0) * 0.93, w1 = HalfBeam(y1) * 0.93;
-        for (int c = 0; c < 4; ++c) {
-            const double f0 = -1.0 + c * 0.5, f1 = f0 + 0.5;
-            const Vec3 a = Snap(V(w0 * f0, y0, 0)), b = Snap(V(w0 * f1, y0, 0)), cc = Snap(V(w1 * f1, y1, 0)),
-                       d = Snap(V(w1 * f0, y1, 0));
-            auto uv = [](Vec3 p) { return Uv{p.y * 3.2f, p.x * 3.2f}; };
-            AddQuad(m, a, b, cc, d, uv(a), uv(b), uv(cc), uv(d));
-        }
-    }
-    return m;
-}
-
-// Rigging as lines: a wireframe draws the three sides of each triangle, so a triangle from a
-// masthead to two points on the rail gives two shrouds and the rail between them.
-void AddShroudPair(Mesh& m, Vec3 top, Vec3 footA, Vec3 footB)
-{
-    const uint32_t a = AddVertex(m, Snap(top)), b = AddVertex(m, Snap(footA)), c = AddVertex(m, Snap(footB));
-    AddTriangle(m, a, b, c);
-}
-
-// A single rope: a triangle folded flat onto it draws it twice over, which reads as a
-// heavier line (stays are thicker than shrouds).
-void AddStay(Mesh& m, Vec3 from, Vec3 to)
-{
-    // The fold is opened by a hair: a triangle without area would not be drawn.
-    const uint32_t a = AddVertex(m, Snap(from)), b = AddVertex(m, Snap(to)),
-                   c = AddVertex(m, Snap(Lerp(from, to, 0.5) + Vec3{0.05f, 0, 0}));
-    AddTriangle(m, a, b, c);
-}
-
-Mesh RiggingMesh()
-{
-    Mesh m;
-    for (int mast = 0; mast < 3; ++mast) {
-        const float top = kMastHeight[mast] - 6, y = kMastY[mast];
-        for (int side = 0; side < 2; ++side) {
-            const float sign = side ? 1.0f : -1.0f;
-            auto foot = [&](float dy) {
-                return Vec3{sign * static_cast<float>(HalfBeam(y + dy)) * 0.94f, y + dy, kBulwark};
-            };
-            AddShroudPair(m, {0, y, top}, foot(-14), foot(2));
-        }
-        // Stays forward to the next mast's foot, or to the bowsprit's end.
-        const Vec3 foot = mast < 2 ? Vec3{0, kMastY[mast + 1], 20} : Vec3{0, kBow + 54, 28};
-        AddStay(m, {0, y, top}, foot);
-    }
-    AddStay(m, {0, kMastY[0], kMastHeight[0] - 6}, {0, kStern + 4, kBulwark + 8});
     return m;
 }
 
@@ -218,13 +115,13 @@ void AddLantern(FsfScene& s, const Materials& m, const std::string& flameName, i
 int32_t AddShip(FsfScene& s, const Materials& m)
 {
     // The ship's node: it rolls and pitches gently; everything aboard hangs from it.
-    FsfObject hull = MeshObject("hull", HullMesh(), {m.hull}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu));
+    FsfObject hull = MeshObject("hull", MakeShipHull(), {m.hull}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu));
     hull.rotationTrack = SmoothVectorTrack({{0, {0, AngleUnits(-2.5), AngleUnits(0.6)}},
                                             {45, {0, AngleUnits(2.5), AngleUnits(-0.6)}},
                                             {90, {0, AngleUnits(-2.5), AngleUnits(0.6)}}},
                                            true);
     hull.positionTrack = SmoothVectorTrack({{0, {0, 0, 0}}, {60, {0, 0, 1.2f}}, {120, {0, 0, 0}}}, true);
-    const Mesh hullMesh = HullMesh();
+    const Mesh hullMesh = MakeShipHull();
     hull.edges = MakeOutlineEdges(hullMesh);
     // Bright lines on the hull's silhouette and along folds of 25 degrees and more.
     hull.flagTrack = {MakeStepWord(0, OutlineFlags(Outline::FillBrightLines, 25, 0))};
@@ -238,25 +135,15 @@ int32_t AddShip(FsfScene& s, const Materials& m)
     AddObject(s, house, ship);
     AddObject(s, hull);
 
-    FsfObject deck = MeshObject("deck", DeckMesh(), {m.deck}, RenderMode(Map::Textu, Shade::Flaty, Blend::Opaqu));
+    FsfObject deck = MeshObject("deck", MakeShipDeck(), {m.deck}, RenderMode(Map::Textu, Shade::Flaty, Blend::Opaqu));
     deck.switchTrack = StepReals({{0, 1}});
     AddObject(s, deck, ship);
 
     for (int i = 0; i < 3; ++i) {
-        LatheOptions o;
-        o.segments = 7;
-        o.alongU = true;
-        o.texelsPerUnit = 3;
-        Mesh mast = MakeLathe({{3.2f, 0}, {2.6f, kMastHeight[i] * 0.6f}, {1.8f, kMastHeight[i]}, {0, kMastHeight[i] + 1}}, o);
-        // Yards across the mast, each with its sail furled along it.
+        // Each yard with its sail furled along it.
         Mesh cloth;
-        for (int y = 0; y < 3; ++y) {
-            const float z = kMastHeight[i] * (0.42f + 0.22f * static_cast<float>(y));
-            const float half = 34.0f - 8.0f * static_cast<float>(y) - (i == 0 ? 6.0f : 0.0f);
-            Mesh yard = MakeLathe({{1.2f, -half}, {1.6f, 0}, {1.2f, half}}, o);
-            RotateMeshAboutY(yard, kPi / 2);
-            TranslateMesh(yard, {0, 1.5f, z});
-            AppendMesh(mast, yard);
+        for (int y = 0; y < kShipYards; ++y) {
+            const float z = ShipYardHeight(i, y), half = ShipYardHalfLength(i, y);
             LatheOptions f;
             f.segments = 6;
             f.uRepeats = 1;
@@ -266,23 +153,17 @@ int32_t AddShip(FsfScene& s, const Materials& m)
             TranslateMesh(furl, {0, 3.5f, z - 2.4f});
             AppendMesh(cloth, furl);
         }
-        FsfObject spar = MeshObject("mast_" + std::to_string(i), mast, {m.mast}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu));
+        FsfObject spar = MeshObject("mast_" + std::to_string(i), MakeShipMast(i), {m.mast},
+                                    RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu));
         spar.positionTrack = ConstantVectorTrack({0, kMastY[i], 0});
         const int32_t number = AddObject(s, spar, ship);
         AddObject(s, MeshObject("sails_" + std::to_string(i), cloth, {m.cloth}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu)),
                   number);
     }
-    LatheOptions o;
-    o.segments = 6;
-    o.alongU = true;
-    o.texelsPerUnit = 3;
-    Mesh bowsprit = MakeLathe({{2.4f, 0}, {1.2f, 70}, {0, 71}}, o);
-    RotateMeshAboutX(bowsprit, -Radians(68));
-    TranslateMesh(bowsprit, {0, kBow - 12, 2});
-    AddObject(s, MeshObject("bowsprit", bowsprit, {m.mast}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu)), ship);
+    AddObject(s, MeshObject("bowsprit", MakeShipBowsprit(), {m.mast}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu)), ship);
 
     // The rigging: lines that brighten the sky behind them.
-    FsfObject rigging = MeshObject("rigging", RiggingMesh(), {m.iron}, kWireMode);
+    FsfObject rigging = MeshObject("rigging", MakeShipRigging(), {m.iron}, kWireMode);
     rigging.cullToggles = std::vector<float>{0};
     rigging.edges = std::vector<FsfEdge>{};
     rigging.flagTrack = {MakeStepWord(0, OutlineFlags(Outline::FillBrightLines, 0, 0))};
