@@ -22,6 +22,7 @@ constexpr float kWallX = 80;
 constexpr float kSpring = 60;
 constexpr float kLength = 320;
 constexpr float kPillarX = 40;
+constexpr float kSeamOverlap = 4;
 constexpr int kPillarPairs = 7;
 constexpr float kFirstPillar = 45;
 constexpr float kPillarStep = 38;
@@ -98,11 +99,14 @@ void AddShell(FsfScene& s, const Materials& m)
     const int32_t wallMode = RenderMode(Map::Textu, Shade::Flaty, Blend::Opaqu);
     for (int side = 0; side < 2; ++side) {
         const float x = side ? kWallX : -kWallX;
-        // Facing the middle of the hall: the panel faces across x up.
-        const Vec3 corner{x, side ? kLength : 0.0f, 0};
-        const Vec3 across{0, side ? -kLength : kLength, 0};
-        AddObject(s, MeshObject(side ? "wall_east" : "wall_west", MakePanel(corner, across, {0, 0, kSpring}, 8, 2, 4),
-                                {m.brick}, wallMode));
+        // Facing the middle of the hall: the panel faces across x up. Each wall reaches a
+        // little past its neighbours (under the floor, behind the vault and the end walls):
+        // where two surfaces meet, clipping near the camera can open hairline cracks along
+        // the seam, and these show the wall behind instead of the clear colour.
+        const Vec3 corner{x, side ? kLength + kSeamOverlap : -kSeamOverlap, -kSeamOverlap};
+        const Vec3 across{0, side ? -(kLength + 2 * kSeamOverlap) : kLength + 2 * kSeamOverlap, 0};
+        AddObject(s, MeshObject(side ? "wall_east" : "wall_west",
+                                MakePanel(corner, across, {0, 0, kSpring + 2 * kSeamOverlap}, 8, 2, 4), {m.brick}, wallMode));
     }
     // The barrel vault, fading into smoke far off.
     LatheOptions o;
@@ -120,7 +124,8 @@ void AddShell(FsfScene& s, const Materials& m)
     FsfObject vaultObject = MeshObject("vault", vault, {m.vault}, RenderMode(Map::Textu, Shade::Foggy, Blend::Opaqu));
     AddObject(s, vaultObject);
 
-    FsfObject floor = MeshObject("floor", MakeSubdividedPlane(4, 8, -kWallX, 0, kWallX, kLength, 2.0f), {m.floor},
+    FsfObject floor = MeshObject("floor", MakeSubdividedPlane(4, 8, -kWallX - kSeamOverlap, -kSeamOverlap, kWallX + kSeamOverlap,
+                                                                     kLength + kSeamOverlap, 2.0f), {m.floor},
                                  RenderMode(Map::Textu, Shade::Foggy, Blend::Opaqu));
     floor.switchTrack = StepReals({{0, 1}}); // perspective-correct
     AddObject(s, floor);
@@ -136,12 +141,19 @@ void AddShell(FsfScene& s, const Materials& m)
         a.depth = 6;
         a.segments = 10;
         Mesh wall = MakeArch(a, 4);
-        Mesh cap = MakeSector(kWallX, 0, kPi, 12, 4);
+        // As many segments as the vault, so that the half disc meets it edge to edge.
+        Mesh cap = MakeSector(kWallX, 0, kPi, 10, 4);
         // Stood up in the xz plane facing -y (the hearth's end), or turned round to face +y.
         RotateMeshAboutX(cap, kPi / 2);
         if (!end) RotateMeshAboutZ(cap, kPi);
-        TranslateMesh(cap, {0, end ? -3.0f : 3.0f, kSpring});
+        // Half a unit behind the wall's face, with a strip reaching down behind the wall's top:
+        // the wall's top edge is cut at other places than the half disc's, and the strip
+        // covers the hairline cracks such a seam leaves.
+        TranslateMesh(cap, {0, end ? -2.5f : 2.5f, kSpring});
         AppendMesh(wall, cap);
+        const float face = end ? -2.5f : 2.5f;
+        AppendMesh(wall, MakePanel({end ? -kWallX : kWallX, face, kSpring - 3}, {end ? 2 * kWallX : -2 * kWallX, 0, 0},
+                                   {0, 0, 4}, 4, 1, 4));
         TranslateMesh(wall, {0, end ? kLength + 3 : -3.0f, 0});
         AddObject(s, MeshObject(end ? "hearth_wall" : "entrance_wall", wall, {m.brick}, wallMode));
     }
@@ -153,6 +165,9 @@ void AddShell(FsfScene& s, const Materials& m)
     Mesh recess = MakeBox({-24, kLength + 6, 0}, {24, kLength + 26, 50}, 4);
     FlipMesh(recess);
     AddObject(s, MeshObject("hearth_recess", recess, {m.brick}, wallMode));
+    // The hearthstone, from the hall through the wall's thickness into the recess.
+    AddObject(s, MeshObject("hearthstone", MakeBox({-26, kLength - 6, 0}, {26, kLength + 14, 1.5f}, 2), {m.floor},
+                            RenderMode(Map::Textu, Shade::Foggy, Blend::Opaqu)));
     // Its fire, eight frames of flames over an ember bed.
     Mesh fire;
     AddQuad(fire, {-22, kLength + 16, 0}, {22, kLength + 16, 0}, {22, kLength + 16, 38}, {-22, kLength + 16, 38},

@@ -31,14 +31,19 @@ const char kUsage[] =
     "NAME is the scene's entry name in the archive (backslashes, any case), such as\n"
     "SCENES\\PLAN1\\PLAN1.FSF; without --pack it is a file below the current folder.\n"
     "dump   prints every record of the scene as JSON; references are indexes into their list.\n"
-    "info   counts of every record kind, the last frame, the render modes in use and the pool\n"
-    "       bytes the engine set-up takes for the scene at the show's view size.\n"
+    "info   counts of every record kind, the last frame, the render modes in use, the pool\n"
+    "       bytes the loaded scene takes and those the engine set-up takes for it at the show's\n"
+    "       view size.\n"
     "render draws scene frames into PNG pictures; contact tiles frames (every 5 seconds unless\n"
     "       told) into one PNG; bench measures how fast the scene draws.\n"
     "       'velatool scene render --help', 'velatool scene contact --help' and\n"
     "       'velatool scene bench --help' tell more.\n";
 
 constexpr int32_t kToolPoolMegabytes = 64;
+
+// Pool bytes in use just before the last LoadSceneForTool read its scene (the archive's
+// directory included), so that info can tell what the scene itself takes.
+size_t bytesBeforeScene = 0;
 
 int UsageError(const std::string& message)
 {
@@ -533,6 +538,7 @@ int LoadSceneForTool(const char* command, const char* name, const char* pack, Sc
     } else {
         SetLooseFolder(".");
     }
+    bytesBeforeScene = PoolBytesInUse();
     const int32_t result = LoadScene(scene, name);
     if (result != kSceneOk) {
         std::fprintf(stderr, "velatool scene %s: %s: %s\n", command, name, SceneErrorText(result));
@@ -599,6 +605,7 @@ int RunInfo(int argc, char** argv)
     }
     const int32_t width = sequencer.screenWidth, height = sequencer.viewHeight;
     const size_t before = PoolBytesInUse();
+    std::printf("sceneBytes: %zu\n", before - bytesBeforeScene);
     const int32_t result = EngineInit(width, height, depth);
     if (result != kEngineOk) {
         std::fprintf(stderr, "velatool scene info: %s\n", EngineErrorText(result));
