@@ -58,11 +58,11 @@ void AddLightStrings(FsfScene& s, int32_t ship)
     for (int mast = 0; mast < 3; ++mast) {
         const Vec3 top{0, kMastY[mast], kMastHeight[mast] - 6};
         const Vec3 foot = mast < 2 ? Vec3{0, kMastY[mast + 1], 20} : Vec3{0, kBow + 54, 28};
-        for (int k = 1; k < 8; ++k) {
+        for (int k = 1; k < 10; ++k) {
             // Hanging in a slight curve below the straight stay.
-            const double t = k / 8.0;
+            const double t = k / 10.0;
             const Vec3 at = Lerp(top, foot, t) + Vec3{0, 0, static_cast<float>(-12 * t * (1 - t))};
-            FsfFlare f = MakeFlare("light_" + std::to_string(n), at, 9, colours[n % 3], 0);
+            FsfFlare f = MakeFlare("light_" + std::to_string(n), at, 16, colours[n % 3], 0);
             f.parent = ObjectReference(ship);
             // They twinkle: each is dark for a moment now and then.
             f.visibilityToggles = std::vector<float>{37.0f + 13.0f * static_cast<float>(n % 7), 39.0f + 13.0f * static_cast<float>(n % 7)};
@@ -107,7 +107,7 @@ void AddLantern(FsfScene& s, const Materials& m, const std::string& flameName, i
     }
     flame.uvTrack = FlipbookTrack(cells, 1.0f);
     AddObject(s, flame, number);
-    FsfFlare glow = MakeFlare(flameName + "_glow", {0, 0, -6}, 24, {1.0f, 0.7f, 0.35f}, 0);
+    FsfFlare glow = MakeFlare(flameName + "_glow", {0, 0, -6}, 34, {1.0f, 0.7f, 0.35f}, 0);
     glow.parent = ObjectReference(number);
     s.flares.push_back(glow);
 }
@@ -283,9 +283,9 @@ void AddCamerasAndLight(FsfScene& s, int32_t ship)
                                    36));
     // On deck, from the stern lanterns forward along the port side; the camera rides the ship.
     FsfCamera walk = MakeCamera("walk",
-                                SmoothVectorTrack({{250, {-20, -116, 22}, 0, 0.4f},
-                                                   {380, {-22, -40, 20}},
-                                                   {500, {-20, 40, 22}, 0.4f, 0}}),
+                                SmoothVectorTrack({{250, {-26, -116, 22}, 0, 0.4f},
+                                                   {380, {-28, -40, 20}},
+                                                   {500, {-24, 40, 22}, 0.4f, 0}}),
                                 SmoothVectorTrack({{250, {20, 20, 50}}, {380, {30, 100, 60}}, {500, {20, 190, 80}}}), 38);
     walk.parent = ObjectReference(ship);
     s.cameras.push_back(walk);

@@ -197,13 +197,11 @@ Mesh PillarMesh()
     return MakeLathe(profile, o);
 }
 
-// A torch: an iron bracket on the pillar's inner face with a cup, its flame and glow.
-void AddTorch(FsfScene& s, const Materials& m, int k, float ignite)
+// A torch: an iron bracket standing out from a face at `face` (pointing along x by `inward`)
+// with a cup, its flame and glow.
+void AddBracketTorch(FsfScene& s, const Materials& m, const std::string& name, const std::string& flameName, Vec3 face,
+                     float inward, int cell, float ignite)
 {
-    const int side = k % 2, pair = k / 2;
-    const float x = side ? kPillarX : -kPillarX;
-    const float y = kFirstPillar + kPillarStep * static_cast<float>(pair);
-    const float inward = side ? -1.0f : 1.0f;
     Mesh bracket = MakeBox({-1, -1, -1}, {1, 1, 1}, 8);
     ScaleMesh(bracket, {4, 1, 1});
     TranslateMesh(bracket, {4 * inward - 1.5f * inward, 0, 0});
@@ -212,15 +210,23 @@ void AddTorch(FsfScene& s, const Materials& m, int k, float ignite)
     Mesh cup = MakeLathe({{0.6f, -3}, {2.4f, 0.5f}, {2.8f, 1.2f, true}, {2.0f, 1.2f}}, o);
     TranslateMesh(cup, {7 * inward, 0, 0});
     AppendMesh(bracket, cup);
-    FsfObject torch = MeshObject("torch_" + std::to_string(k), bracket, {m.iron},
-                                 RenderMode(Map::Nomap, Shade::Goura, Blend::Opaqu));
-    torch.positionTrack = ConstantVectorTrack({x + 7.5f * inward, y, 38});
+    FsfObject torch = MeshObject(name, bracket, {m.iron}, RenderMode(Map::Nomap, Shade::Goura, Blend::Opaqu));
+    torch.positionTrack = ConstantVectorTrack(face);
     const int32_t number = AddObject(s, torch);
-    const std::string name = k == 0 ? "flammes07" : "flammes07_" + std::to_string(k);
-    FsfObject flame = FlameObject(name, m, 2, 6, 10, k * 5, ignite);
+    FsfObject flame = FlameObject(flameName, m, 2, 6, 10, cell, ignite);
     flame.positionTrack = ConstantVectorTrack({7 * inward, 0, 0.8f});
     AddObject(s, flame, number);
-    s.flares.push_back(FireFlare(name + "_glow", number, {7 * inward, 0, 5}, 15, {1.0f, 0.55f, 0.22f}, 0, "", ignite));
+    s.flares.push_back(FireFlare(flameName + "_glow", number, {7 * inward, 0, 5}, 15, {1.0f, 0.55f, 0.22f}, 0, "", ignite));
+}
+
+// The torch on pillar k (pairs from the entrance, west then east), on its face to the nave.
+void AddTorch(FsfScene& s, const Materials& m, int k, float ignite)
+{
+    const int side = k % 2, pair = k / 2;
+    const float inward = side ? -1.0f : 1.0f;
+    const Vec3 face{(side ? kPillarX : -kPillarX) + 7.5f * inward, kFirstPillar + kPillarStep * static_cast<float>(pair), 38};
+    AddBracketTorch(s, m, "torch_" + std::to_string(k), k == 0 ? "flammes07" : "flammes07_" + std::to_string(k), face,
+                    inward, k * 5, ignite);
 }
 
 // A brazier: a bronze stand and bowl on the hall's axis, a great flame, sparks and a flare.
@@ -300,6 +306,15 @@ void AddPillarsAndFires(FsfScene& s, const Materials& m)
     // The torches catch in pairs from the entrance towards the hearth, then the braziers
     // from the middle outwards, then the two great torches by the hearth.
     for (int k = 0; k < 2 * kPillarPairs; ++k) AddTorch(s, m, k, 24.0f + 14.0f * static_cast<float>(k / 2) + 4.0f * static_cast<float>(k % 2));
+    // Sconces on the side walls light the aisles, catching with the pillar torches beside them.
+    for (int k = 0; k < 8; ++k) {
+        const int side = k % 2, place = k / 2;
+        const float inward = side ? -1.0f : 1.0f;
+        const float y = kFirstPillar + kPillarStep * (0.5f + 2.0f * static_cast<float>(place));
+        AddBracketTorch(s, m, "sconce_" + std::to_string(k), "sconce_flame_" + std::to_string(k),
+                        {(side ? kWallX : -kWallX) + 1.5f * inward, y, 36}, inward, k * 7 + 3,
+                        30.0f + 28.0f * static_cast<float>(place) + 4.0f * static_cast<float>(side));
+    }
     const float brazierIgnite[5] = {150, 135, 120, 135, 150};
     for (int i = 0; i < 5; ++i) AddBrazier(s, m, i, brazierIgnite[i]);
     for (int side = 0; side < 2; ++side) {
@@ -353,17 +368,17 @@ void AddCamerasAndLight(FsfScene& s)
         roundLook.push_back({f, V(-8 * Cosine(a), kBrazierY[2] - 40 * Sine(a), 26)});
     }
     s.cameras.push_back(MakeCamera("circling", SmoothVectorTrack(round, true), SmoothVectorTrack(roundLook, true), 36));
-    // The drums build: up the east aisle from the floor towards the vault, looking across
-    // the pillars into the fire.
+    // The drums build: up the east aisle from the floor towards the beams, looking along the
+    // aisle past the pillars and their torches to the hearth.
     s.cameras.push_back(MakeCamera("rising",
-                                   SmoothVectorTrack({{664, {64, 20, 8}, 0, 0.3f},
-                                                      {800, {68, 80, 22}},
-                                                      {950, {68, 160, 40}},
-                                                      {1106, {66, 240, 54}, 0.3f, 0}}),
-                                   SmoothVectorTrack({{664, {30, 130, 26}},
-                                                      {800, {18, 190, 26}},
-                                                      {950, {4, 270, 24}},
-                                                      {1106, {-6, 330, 20}}}),
+                                   SmoothVectorTrack({{664, {62, 20, 8}, 0, 0.3f},
+                                                      {800, {61, 80, 22}},
+                                                      {950, {60, 160, 40}},
+                                                      {1106, {60, 240, 54}, 0.3f, 0}}),
+                                   SmoothVectorTrack({{664, {46, 150, 30}},
+                                                      {800, {42, 230, 32}},
+                                                      {950, {30, 320, 30}},
+                                                      {1106, {10, 330, 22}}}),
                                    36));
     // Full fire: quick runs down the nave over the flames and back up the west aisle.
     s.cameras.push_back(MakeCamera("sweeping",

@@ -99,10 +99,11 @@ void AddLamp(FsfScene& s, const Materials& m, const std::string& name, Vec3 at, 
 
 // The light of a lamp on the quay trembling on the water below it: a long flat strip of
 // flame texture added to the water, stretched towards the viewer.
-void AddReflection(FsfScene& s, const Materials& m, const std::string& name, Vec3 at)
+void AddReflection(FsfScene& s, const Materials& m, const std::string& name, Vec3 at, float toward)
 {
     Mesh strip;
-    AddQuad(strip, {-6, -60, 0}, {6, -60, 0}, {6, 0, 0}, {-6, 0, 0}, {12, 62}, {52, 62}, {52, 20}, {12, 20});
+    AddQuad(strip, {-6, 60 * toward, 0}, {6, 60 * toward, 0}, {6, 0, 0}, {-6, 0, 0}, {12, 62}, {52, 62}, {52, 20}, {12, 20});
+    if (toward > 0) FlipMesh(strip);
     FsfObject o = MeshObject(name, strip, {m.glint}, RenderMode(Map::Textr, Shade::Foggy, Blend::Addit));
     o.positionTrack = ConstantVectorTrack({at.x, at.y, kWater + 0.3f});
     o.uvTrack = FlipbookTrack({{0, 0}, {64, 64}, {128, 0}, {192, 128}, {0, 192}, {128, 128}}, 0.7f);
@@ -219,7 +220,11 @@ void AddLampsAndFlares(FsfScene& s, const Materials& m)
             ++n;
         }
         AddLamp(s, m, "lamp_" + std::to_string(n), {side ? 40.0f : -40.0f, -34, 0}, static_cast<float>(n) * 0.37f);
-        AddReflection(s, m, "reflection_" + std::to_string(n), {side ? 40.0f : -40.0f, -42, 0});
+        AddReflection(s, m, "reflection_" + std::to_string(n), {side ? 40.0f : -40.0f, -42, 0}, -1);
+        ++n;
+        // And a lamp each side of the gate on the seaward end, for the view back from the sea.
+        AddLamp(s, m, "lamp_" + std::to_string(n), {side ? 40.0f : -40.0f, kHallEnd + 16, 0}, static_cast<float>(n) * 0.37f);
+        AddReflection(s, m, "reflection_" + std::to_string(n), {side ? 40.0f : -40.0f, kHallEnd + 24, 0}, 1);
         ++n;
     }
     // The moon: a halo of our own picture around a soft core, high in the north-west.
