@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine_state.h"
+#include "engine/math_types.h"
 #include "engine/frame_pipeline.h"
 #include "engine/render_modes.h"
 #include "engine/scene_files.h"
@@ -137,6 +138,51 @@ TEST_P(ShowScene, ClosedScenesLetNoClearColourThrough)
     // edge that the view's side planes cut is clipped from opposite ends in its two
     // triangles, which can leave a hairline of single pixels along it; a few are let pass.
     EXPECT_LE(worst, kHairline) << spec.name << ": " << worst << " pixels of the clear colour at frame " << worstFrame;
+}
+
+TEST_P(ShowScene, NoCameraGoesIntoASurface)
+{
+    // A camera inside a wall or a pillar sees a surface right at the eye over much of the
+    // view. Nothing in the scenes should come nearer than 2 units over a tenth of it.
+    ASSERT_EQ(EngineInit(kWidth, kHeight, 16), kEngineOk);
+    std::vector<SceneCamera*> cameras{nullptr}; // the cameras the events choose
+    if (!std::strcmp(GetParam().name, "SCENES\\PLAN_4\\PLAN4.FSF")) cameras.push_back(scene.cameras->next);
+    constexpr uint32_t kNear = (1u << 24) / 2;
+    for (SceneCamera* camera : cameras) {
+        for (int32_t frame = 0; frame <= scene.lastFrame; frame += 5) {
+            RenderScene(static_cast<float>(frame), View(), camera);
+            int32_t near = 0;
+            for (int32_t i = 0; i < kWidth * kHeight; ++i) {
+                // Written this view (its stamp) and nearer than 2 units.
+                const uint32_t value = engine.depthBuffer[i] - engine.frameStamp;
+                near += value >= kNear && value < 0x80000000u;
+            }
+            EXPECT_LT(near, kWidth * kHeight / 10) << GetParam().name << " at frame " << frame;
+        }
+    }
+}
+
+TEST_P(ShowScene, RecordsAreConsistentForThePipeline)
+{
+    // Events in time order: the pipeline walks them from the first while they are due.
+    for (int32_t i = 1; i < scene.eventCount; ++i) EXPECT_LE(scene.events[i - 1].frame, scene.events[i].frame) << i;
+    std::set<int32_t> numbers;
+    for (const SceneObject* o = scene.objects; o; o = o->next) {
+        // One node per object: a shared number would move two objects as one.
+        EXPECT_TRUE(numbers.insert(o->number).second) << o->name << " shares number " << o->number;
+        // Culling trusts the bounding sphere: every vertex lies inside it.
+        for (int32_t v = 0; v < o->vertexCount; ++v) {
+            const Vec3 d = o->vertices[v] - o->boundCentre;
+            EXPECT_LE(Dot(d, d), o->boundRadius * o->boundRadius * 1.0001f) << o->name << " vertex " << v;
+        }
+        // A morph blends targets of its own shape, or the engine leaves it unmorphed.
+        for (int32_t k = 0; k < o->morphTrack.keyCount; ++k) {
+            const SceneObject* t = o->morphTrack.keys[k].target;
+            ASSERT_NE(t, nullptr) << o->name;
+            EXPECT_EQ(t->vertexCount, o->vertexCount) << o->name;
+            EXPECT_EQ(t->faceCount, o->faceCount) << o->name;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, ShowScene, ::testing::ValuesIn(kScenes), NameOf);

@@ -63,11 +63,6 @@ void ScaleMesh(Mesh& mesh, Vec3 f)
     if (f.x * f.y * f.z < 0) FlipMesh(mesh);
 }
 
-void ScaleUvs(Mesh& mesh, float su, float sv, float du, float dv)
-{
-    for (Uv& t : mesh.uvs) t = {t.u * su + du, t.v * sv + dv};
-}
-
 void SetMaterial(Mesh& mesh, uint32_t material)
 {
     for (Triangle& t : mesh.triangles) t.material = material;

@@ -42,8 +42,6 @@ void RotateMeshAboutZ(Mesh& mesh, double radians);
 void RotateMeshAboutX(Mesh& mesh, double radians);
 void RotateMeshAboutY(Mesh& mesh, double radians);
 void ScaleMesh(Mesh& mesh, Vec3 factors);
-// Texture coordinates multiplied and shifted.
-void ScaleUvs(Mesh& mesh, float su, float sv, float du = 0, float dv = 0);
 // Every triangle's material slot set to `material`.
 void SetMaterial(Mesh& mesh, uint32_t material);
 // Every triangle turned to face the other way.

@@ -48,14 +48,6 @@ int32_t AddObject(FsfScene& scene, FsfObject object, int32_t parentNumber)
 
 uint32_t ObjectReference(int32_t number) { return MakeObjectReference(number, 0); }
 
-FsfObject* FindObject(FsfScene& scene, const std::string& name)
-{
-    for (FsfObject& o : scene.objects) {
-        if (o.name && *o.name == name) return &o;
-    }
-    return nullptr;
-}
-
 FsfCamera MakeCamera(const std::string& name, const FsfVectorTrack& eye, const FsfVectorTrack& target,
                      float halfAngleDegrees)
 {

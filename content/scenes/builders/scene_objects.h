@@ -24,9 +24,6 @@ int32_t AddObject(FsfScene& scene, FsfObject object, int32_t parentNumber = -1);
 // The reference a light, flare, camera or morph key stores for the object numbered `number`.
 uint32_t ObjectReference(int32_t number);
 
-// The object named `name`, or null.
-FsfObject* FindObject(FsfScene& scene, const std::string& name);
-
 // A camera from eye to target (both tracks), with a horizontal half angle in degrees.
 FsfCamera MakeCamera(const std::string& name, const FsfVectorTrack& eye, const FsfVectorTrack& target,
                      float halfAngleDegrees);

@@ -87,19 +87,6 @@ FsfVectorTrack LinearVectorTrack(const std::vector<PathKey>& keys, bool loop)
     return track;
 }
 
-FsfScalarTrack LinearScalarTrack(const std::vector<ScalarPathKey>& keys, bool loop)
-{
-    FsfScalarTrack track;
-    track.loop = loop ? 1 : 0;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const float in = i > 0 ? keys[i].value - keys[i - 1].value : 0.0f;
-        const float out = i + 1 < keys.size() ? keys[i + 1].value - keys[i].value : 0.0f;
-        track.keys.push_back(MakeScalarKey(keys[i].frame, Snap(keys[i].value), Snap(in), Snap(out), keys[i].easeTo,
-                                           keys[i].easeFrom));
-    }
-    return track;
-}
-
 FsfVectorTrack ConstantVectorTrack(Vec3 value) { return FsfVectorTrack{0, {MakeVectorKey(0, Snap(value))}}; }
 
 FsfScalarTrack ConstantScalarTrack(float value) { return FsfScalarTrack{0, {MakeScalarKey(0, Snap(value))}}; }

@@ -31,7 +31,6 @@ FsfScalarTrack SmoothScalarTrack(const std::vector<ScalarPathKey>& keys, bool lo
 
 // Straight segments between the keys (the speed changes at keys).
 FsfVectorTrack LinearVectorTrack(const std::vector<PathKey>& keys, bool loop = false);
-FsfScalarTrack LinearScalarTrack(const std::vector<ScalarPathKey>& keys, bool loop = false);
 
 FsfVectorTrack ConstantVectorTrack(Vec3 value);
 FsfScalarTrack ConstantScalarTrack(float value);

@@ -148,7 +148,7 @@ Texture MakeFlarePicture(uint32_t seed)
                 }
                 case 2: {
                     const double ring = (r - 0.66) / 0.08;
-                    value = 0.45 * SoftSpot(ring, 0, 1.0) + 0.12 * SoftSpot(dx, dy, 0.9) + 0.4 * SoftSpot(dx, dy, 0.15);
+                    value = 0.72 * SoftSpot(ring, 0, 1.0) + 0.12 * SoftSpot(dx, dy, 0.9) + 0.4 * SoftSpot(dx, dy, 0.15);
                     // A slight shimmer round the ring.
                     value *= 0.85 + 0.15 * rays[static_cast<int>((dx + 1) * 4 + (dy + 1) * 4) & 15];
                     break;

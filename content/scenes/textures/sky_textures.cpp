@@ -62,31 +62,6 @@ Texture MakeStarSky(const StarSkyStyle& s)
     return t;
 }
 
-Texture MakeDawnSky(const DawnSkyStyle& s)
-{
-    Texture t = BlankTexture();
-    t.palette = Stops({{1, s.zenith}, {70, s.high}, {150, s.low}, {215, s.horizon}, {255, s.sun}});
-    for (int v = 0; v < kTextureSize; ++v) {
-        const double height = (v + 0.5) / kTextureSize;
-        for (int u = 0; u < kTextureSize; ++u) {
-            // Warm towards the horizon, and warmest on the sun's side (u near 64).
-            double du = (u - 64) / 128.0;
-            if (du > 1) du -= 2;
-            const double sunSide = SoftSpot(du, 0, 1.0);
-            double value = 0.85 - 0.8 * height + 0.12 * sunSide * (1.0 - height);
-            const float streak = FractalNoise(static_cast<float>(u) / 16.0f, static_cast<float>(v) / 4.0f, 16, 64, 4,
-                                              0.55f, s.seed);
-            const double cloudBand = SoftSpot((height - 0.3) / 0.22, 0, 1.0);
-            const double cloud = SmoothStep(0.5, 0.75, streak) * cloudBand * s.clouds;
-            // Clouds are lit from below near the sun, darker away from it.
-            value += cloud * (sunSide * 0.35 - 0.12);
-            value += SoftSpot(du * 3.0, (height - 0.02) * 8.0, 1.0) * 0.3;
-            t.At(u, v) = RampIndex(value);
-        }
-    }
-    return t;
-}
-
 Texture MakeEnvironmentMap(const EnvironmentStyle& s)
 {
     Texture t = BlankTexture();
@@ -106,27 +81,6 @@ Texture MakeEnvironmentMap(const EnvironmentStyle& s)
             // A bright horizon line, then the rim.
             value += 0.25 * SoftSpot(0, (y + 0.15) * 12.0, 1.0) * (1.0 - r);
             value = value + (0.45 - value) * SmoothStep(0.86, 0.97, r);
-            t.At(u, v) = RampIndex(value);
-        }
-    }
-    return t;
-}
-
-Texture MakeWaterMap(const WaterStyle& s)
-{
-    Texture t = BlankTexture();
-    t.palette = Stops({{1, s.deep}, {140, s.shallow}, {255, s.glint}});
-    for (int v = 0; v < kTextureSize; ++v) {
-        // Distance from the wrap row (straight up in the view), 0..1 across the map.
-        const int fromWrap = std::min(v, 255 - v);
-        const double nearUp = 1.0 - fromWrap / 128.0;
-        for (int u = 0; u < kTextureSize; ++u) {
-            const double x = (u + 0.5 - 128) / 128;
-            const float ripple = TileNoise(static_cast<float>(u), static_cast<float>(fromWrap), 16, 3, 0.5f, s.seed);
-            const double path = SoftSpot(x / (0.25 + 0.2 * (1.0 - nearUp)), 0, 1.0);
-            double value = 0.2 + 0.25 * nearUp + 0.12 * ripple;
-            // The moon's path breaks into glints.
-            value += path * (0.25 + 0.6 * SmoothStep(0.55, 0.8, ripple));
             t.At(u, v) = RampIndex(value);
         }
     }
