@@ -29,13 +29,13 @@ constexpr size_t kPictureAllowance = 2u << 20;
 constexpr size_t kSpare = 1u << 20;
 constexpr int32_t kHairline = 32; // pixels: 0.06% of the view
 
-struct SceneSpec {
+struct ExpectedScene {
     const char* name;
     int32_t firstLastFrame, lastLastFrame; // the range lastFrame must lie in
     bool closed;                           // the clear colour never shows
 };
 
-const SceneSpec kScenes[] = {
+const ExpectedScene kScenes[] = {
     {"SCENES\\Plan_1\\PLAN1.FSF", 580, 100000, true},
     {"SCENES\\Plan_2\\PLAN2.FSF", 1690, 100000, true},
     {"SCENES\\PLAN_3\\PLAN3.FSF", 910, 100000, true},
@@ -44,7 +44,7 @@ const SceneSpec kScenes[] = {
 };
 
 // The show's pool and archive, one scene loaded into them.
-class ShowScene : public ::testing::TestWithParam<SceneSpec> {
+class ShowScene : public ::testing::TestWithParam<ExpectedScene> {
 protected:
     void SetUp() override
     {
@@ -66,7 +66,7 @@ protected:
     std::vector<uint16_t> view = std::vector<uint16_t>(static_cast<size_t>(kWidth) * kHeight, 0);
 };
 
-std::string NameOf(const ::testing::TestParamInfo<SceneSpec>& info)
+std::string NameOf(const ::testing::TestParamInfo<ExpectedScene>& info)
 {
     const std::string name = info.param.name;
     return name.substr(name.rfind('\\') + 1, 5);
@@ -99,9 +99,9 @@ TEST_P(ShowScene, FitsThePoolWithItsPartsPicturesAndSpare)
 
 TEST_P(ShowScene, SetsUpAndDrawsItsFirstMiddleAndLastFrameAtBothDepths)
 {
-    const SceneSpec& spec = GetParam();
-    EXPECT_GE(scene.lastFrame, spec.firstLastFrame);
-    EXPECT_LE(scene.lastFrame, spec.lastLastFrame);
+    const ExpectedScene& expected = GetParam();
+    EXPECT_GE(scene.lastFrame, expected.firstLastFrame);
+    EXPECT_LE(scene.lastFrame, expected.lastLastFrame);
     for (int32_t depth : {16, 15}) {
         ASSERT_EQ(EngineInit(kWidth, kHeight, depth), kEngineOk) << EngineErrorText(EngineInit(kWidth, kHeight, depth));
         for (float frame : {0.0f, scene.lastFrame / 2.0f, static_cast<float>(scene.lastFrame)}) {
@@ -109,7 +109,7 @@ TEST_P(ShowScene, SetsUpAndDrawsItsFirstMiddleAndLastFrameAtBothDepths)
             RenderScene(frame, View(), nullptr);
             // A drawn picture, not one flat colour.
             std::set<uint16_t> colours(view.begin(), view.end());
-            EXPECT_GT(colours.size(), 16u) << spec.name << " at frame " << frame << ", " << depth << " bits";
+            EXPECT_GT(colours.size(), 16u) << expected.name << " at frame " << frame << ", " << depth << " bits";
         }
         EngineRelease();
     }
@@ -117,8 +117,8 @@ TEST_P(ShowScene, SetsUpAndDrawsItsFirstMiddleAndLastFrameAtBothDepths)
 
 TEST_P(ShowScene, ClosedScenesLetNoClearColourThrough)
 {
-    const SceneSpec& spec = GetParam();
-    if (!spec.closed) GTEST_SKIP() << "its sky is the clear colour";
+    const ExpectedScene& expected = GetParam();
+    if (!expected.closed) GTEST_SKIP() << "its sky is the clear colour";
     // Clearing to a colour no surface has shows every gap: faces turned the wrong way,
     // missing walls, a sky that does not reach the horizon.
     for (int32_t i = 0; i < scene.eventCount; ++i) {
@@ -137,7 +137,7 @@ TEST_P(ShowScene, ClosedScenesLetNoClearColourThrough)
     // A wall facing the wrong way or a missing piece shows as thousands of pixels. A shared
     // edge that the view's side planes cut is clipped from opposite ends in its two
     // triangles, which can leave a hairline of single pixels along it; a few are let pass.
-    EXPECT_LE(worst, kHairline) << spec.name << ": " << worst << " pixels of the clear colour at frame " << worstFrame;
+    EXPECT_LE(worst, kHairline) << expected.name << ": " << worst << " pixels of the clear colour at frame " << worstFrame;
 }
 
 TEST_P(ShowScene, NoCameraGoesIntoASurface)
@@ -272,8 +272,8 @@ TEST_F(NamedScene, TheOrreryKeepsWhatIsUnderItThroughBothDrawings)
 TEST_F(NamedScene, TogetherTheScenesUseEveryWordAndFeatureOfTheEngine)
 {
     std::set<std::string> used;
-    for (const SceneSpec& spec : kScenes) {
-        Load(spec.name);
+    for (const ExpectedScene& expected : kScenes) {
+        Load(expected.name);
         for (const SceneObject* o = scene.objects; o; o = o->next) {
             std::vector<int32_t> modes{o->renderMode};
             for (int32_t k = 0; k < o->modeTrack.count; ++k) modes.push_back(TruncateToInt(StepReal(o->modeTrack.keys[k])));
