@@ -107,6 +107,10 @@ TEST_F(SceneCommand, InfoCountsModesAndMeasuresTheEngine)
     EXPECT_NE(out.find("lastFrame: 1200\n"), std::string::npos);
     EXPECT_NE(out.find("renderMode: 21 TEXTU_NOSHA_OPAQU (2 objects)\n"), std::string::npos);
     EXPECT_NE(out.find("renderMode: 22 TEXTU_NOSHA_TRANS (1 object)\n"), std::string::npos);
+    const size_t scene = out.find("sceneBytes: ");
+    ASSERT_NE(scene, std::string::npos);
+    // The two objects' vertices and faces at least.
+    EXPECT_GT(std::stoul(out.substr(scene + 12)), 8u * 12 + 4u * 16);
     const size_t at = out.find("engineBytes: ");
     ASSERT_NE(at, std::string::npos);
     // At least the depth buffer, the glow table and the one texture frame.

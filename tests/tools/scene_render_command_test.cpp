@@ -159,6 +159,15 @@ TEST_F(SceneRender, BadOptionsAreUsageErrors)
         {"render", "PLAIN.FSF", "--out", "a.png", "--frames", "0:1e9:1"},
         {"render", "PLAIN.FSF", "--out", "a.png", "--frame", "1", "--frames", "0:1:1"},
         {"render", "PLAIN.FSF", "--out", "a.png", "--bogus"},
+        {"render", "PLAIN.FSF", "--out", "a.png", "--fill", "1,2"},
+        {"render", "PLAIN.FSF", "--out", "a.png", "--fill", "1,2,256"},
+        {"render", "PLAIN.FSF", "--out", "a.png", "--overlay", "-1"},
+        {"render", "PLAIN.FSF", "--out", "a.png", "--zoom", "2"},
+        {"contact", "PLAIN.FSF"},
+        {"contact", "PLAIN.FSF", "--out", "a.png", "--columns", "0"},
+        {"contact", "PLAIN.FSF", "--out", "a.png", "--zoom", "9"},
+        {"contact", "PLAIN.FSF", "--out", "a.png", "--frames", "0:100000:1"},
+        {"contact", "PLAIN.FSF", "--out", "a.png", "--frame", "1"},
         {"bench", "PLAIN.FSF", "--frames", "0"},
         {"bench", "PLAIN.FSF", "--frames", "2.5"},
         {"bench", "PLAIN.FSF", "--camera", "0"},
@@ -185,6 +194,65 @@ TEST_F(SceneRender, BadOptionsAreUsageErrors)
     testing::internal::CaptureStdout();
     EXPECT_EQ(Scene({"bench", "--help"}), 0);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("pixels written per second"), std::string::npos);
+}
+
+// A scene that keeps the view: its background event has red -1 and it draws nothing.
+std::vector<uint8_t> KeepingScene()
+{
+    FsfScene s;
+    s.info = std::array<int32_t, 3>{0, 0, 40};
+    s.cameras = {FsfCamera{}, FsfCamera{}};
+    s.events = std::vector<FsfEvent>{MakeBackgroundEvent(0, -1, 0, 0)};
+    return WriteFsf(s);
+}
+
+TEST_F(SceneRender, ContactSheetsTileTheFramesInRows)
+{
+    ASSERT_EQ(Quiet({"contact", "PLAIN.FSF", "--out", "sheet.png", "--size", "16x8"}), 0);
+    // 0 .. 100 every 50 frames: three tiles in one row, 2-pixel grey borders round each.
+    RgbImage sheet = Read("sheet.png");
+    EXPECT_EQ(sheet.width, 3 * (16 + 2) + 2);
+    EXPECT_EQ(sheet.height, 8 + 4);
+    const uint8_t grey[3] = {64, 64, 64};
+    const uint8_t colour[3] = {206, 101, 49};
+    auto at = [&](const RgbImage& image, int x, int y) {
+        const size_t i = (static_cast<size_t>(y) * image.width + x) * 3;
+        return std::vector<uint8_t>(image.rgb.begin() + static_cast<long>(i), image.rgb.begin() + static_cast<long>(i) + 3);
+    };
+    EXPECT_EQ(at(sheet, 0, 0), std::vector<uint8_t>(grey, grey + 3));
+    EXPECT_EQ(at(sheet, 19, 5), std::vector<uint8_t>(grey, grey + 3));
+    EXPECT_EQ(at(sheet, 2, 2), std::vector<uint8_t>(colour, colour + 3));
+    EXPECT_EQ(at(sheet, 53, 9), std::vector<uint8_t>(colour, colour + 3));
+
+    // Five frames, two to a row, each pixel shown 2 x 2: three rows, the last one half empty.
+    ASSERT_EQ(Quiet({"contact", "PLAIN.FSF", "--out", "z.png", "--size", "8x4", "--frames", "0:4:1", "--columns", "2",
+                     "--zoom", "2"}),
+              0);
+    sheet = Read("z.png");
+    EXPECT_EQ(sheet.width, 2 * (16 + 2) + 2);
+    EXPECT_EQ(sheet.height, 3 * (8 + 2) + 2);
+    EXPECT_EQ(at(sheet, 20 + 15, 12 + 7), std::vector<uint8_t>(colour, colour + 3)) << "the fourth tile";
+    EXPECT_EQ(at(sheet, 20 + 5, 22 + 5), std::vector<uint8_t>(grey, grey + 3)) << "no sixth tile";
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Scene({"contact", "--help"}), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("--columns N"), std::string::npos);
+}
+
+TEST_F(SceneRender, FillAndOverlayDrawAsThePartDoes)
+{
+    WriteFileBytes(dir / "KEEP.FSF", KeepingScene());
+    // The scene keeps the view, so the fill shows; the overlay camera draws nothing either.
+    ASSERT_EQ(Quiet({"render", "KEEP.FSF", "--out", "k.png", "--size", "8x4", "--fill", "0,255,0", "--overlay", "1"}), 0);
+    const uint8_t green[3] = {0, 255, 0};
+    EXPECT_EQ(CountNotLike(Read("k.png"), green), 0);
+    // A scene that clears covers the fill.
+    ASSERT_EQ(Quiet({"render", "PLAIN.FSF", "--out", "p.png", "--size", "8x4", "--fill", "0,255,0"}), 0);
+    EXPECT_EQ(CountNotLike(Read("p.png"), green), 8 * 4);
+
+    std::string err;
+    EXPECT_EQ(Quiet({"contact", "KEEP.FSF", "--out", "x.png", "--overlay", "2"}, &err), 1);
+    EXPECT_NE(err.find("--overlay 2: KEEP.FSF has 2 cameras"), std::string::npos) << err;
 }
 
 TEST_F(SceneRender, FailuresNameTheFile)
@@ -222,7 +290,7 @@ TEST_F(SceneRender, FromAnArchive)
     EXPECT_EQ(CountNotLike(Read("p.png"), black), 32 * 18);
 }
 
-TEST_F(SceneRender, BenchPrintsItsFourFigures)
+TEST_F(SceneRender, BenchPrintsItsFiveFigures)
 {
     testing::internal::CaptureStdout();
     ASSERT_EQ(Scene({"bench", kBenchSceneName, "--frames", "3", "--size", "64x36", "--depth", "15"}), 0);
@@ -234,11 +302,13 @@ TEST_F(SceneRender, BenchPrintsItsFourFigures)
     };
     const double fps = figure("frames per second");
     const double mean = figure("mean microseconds per frame");
+    const double median = figure("median microseconds per frame");
     const double worst = figure("worst microseconds per frame");
     const double pixels = figure("pixels written per second");
     EXPECT_GT(fps, 0);
     EXPECT_GE(worst, mean);
+    EXPECT_GE(worst, median);
     EXPECT_NEAR(fps * mean, 1e6, 1e6 * 0.01);
     EXPECT_NEAR(pixels / fps, 64.0 * 36.0, 64.0 * 36.0 * 0.01);
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 5);
 }

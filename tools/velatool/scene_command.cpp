@@ -25,18 +25,27 @@ const char kUsage[] =
     "usage: velatool scene dump NAME [--pack PAK]\n"
     "       velatool scene info NAME [--pack PAK] [--depth 15|16]\n"
     "       velatool scene render NAME [--frame F | --frames A:B:STEP] --out FILE.png [--pack PAK]\n"
-    "                             [--size WxH] [--depth 15|16] [--camera N]\n"
+    "                             [--size WxH] [--depth 15|16] [--camera N] [--overlay N]\n"
+    "                             [--fill R,G,B]\n"
+    "       velatool scene contact NAME --out FILE.png [--frames A:B:STEP] [--columns N] ...\n"
     "       velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
     "\n"
     "NAME is the scene's entry name in the archive (backslashes, any case), such as\n"
     "SCENES\\PLAN1\\PLAN1.FSF; without --pack it is a file below the current folder.\n"
     "dump   prints every record of the scene as JSON; references are indexes into their list.\n"
-    "info   counts of every record kind, the last frame, the render modes in use and the pool\n"
-    "       bytes the engine set-up takes for the scene at the show's view size.\n"
-    "render draws scene frames into PNG pictures; bench measures how fast the scene draws.\n"
-    "       'velatool scene render --help' and 'velatool scene bench --help' tell more.\n";
+    "info   counts of every record kind, the last frame, the render modes in use, the pool\n"
+    "       bytes the loaded scene takes and those the engine set-up takes for it at the show's\n"
+    "       view size.\n"
+    "render draws scene frames into PNG pictures; contact tiles frames (every 5 seconds unless\n"
+    "       told) into one PNG; bench measures how fast the scene draws.\n"
+    "       'velatool scene render --help', 'velatool scene contact --help' and\n"
+    "       'velatool scene bench --help' tell more.\n";
 
 constexpr int32_t kToolPoolMegabytes = 64;
+
+// Pool bytes in use just before the last LoadSceneForTool read its scene (the archive's
+// directory included), so that info can tell what the scene itself takes.
+size_t bytesBeforeScene = 0;
 
 int UsageError(const std::string& message)
 {
@@ -531,6 +540,7 @@ int LoadSceneForTool(const char* command, const char* name, const char* pack, Sc
     } else {
         SetLooseFolder(".");
     }
+    bytesBeforeScene = PoolBytesInUse();
     const int32_t result = LoadScene(scene, name);
     if (result != kSceneOk) {
         std::fprintf(stderr, "velatool scene %s: %s: %s\n", command, name, SceneErrorText(result));
@@ -597,6 +607,7 @@ int RunInfo(int argc, char** argv)
     }
     const int32_t width = screen.screenWidth, height = screen.viewHeight;
     const size_t before = PoolBytesInUse();
+    std::printf("sceneBytes: %zu\n", before - bytesBeforeScene);
     const int32_t result = EngineInit(width, height, depth);
     if (result != kEngineOk) {
         std::fprintf(stderr, "velatool scene info: %s\n", EngineErrorText(result));
@@ -622,6 +633,7 @@ int RunSceneCommand(int argc, char** argv)
     if (!std::strcmp(sub, "dump")) return RunDump(argc, argv);
     if (!std::strcmp(sub, "info")) return RunInfo(argc, argv);
     if (!std::strcmp(sub, "render")) return RunSceneRender(argc, argv);
+    if (!std::strcmp(sub, "contact")) return RunSceneContact(argc, argv);
     if (!std::strcmp(sub, "bench")) return RunSceneBench(argc, argv);
     return UsageError(std::string("unknown subcommand '") + sub + "'");
 }

@@ -11,6 +11,7 @@ int LoadSceneForTool(const char* command, const char* name, const char* pack, Sc
 // Releases the engine, the scene, the archive and the pool.
 void FinishSceneTool(Scene* scene);
 
-// velatool scene render / scene bench (argv[0] is "scene", argv[1] the subcommand).
+// velatool scene render / contact / bench (argv[0] is "scene", argv[1] the subcommand).
 int RunSceneRender(int argc, char** argv);
+int RunSceneContact(int argc, char** argv);
 int RunSceneBench(int argc, char** argv);

@@ -1,6 +1,7 @@
-// velatool scene render and scene bench: set the engine up for a scene at a chosen view size
-// and depth, draw frames with RenderScene into a view buffer, and either write them as PNG
-// pictures or time them.
+// velatool scene render, contact and bench: set the engine up for a scene at a chosen view
+// size and depth, draw frames with RenderScene into a view buffer, and write them as PNG
+// pictures (one each, or tiled into a contact sheet) or time them.
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <ctime>
@@ -23,7 +24,8 @@ namespace {
 
 const char kRenderUsage[] =
     "usage: velatool scene render NAME [--frame F | --frames A:B:STEP] --out FILE.png [--pack PAK]\n"
-    "                             [--size WxH] [--depth 15|16] [--camera N]\n"
+    "                             [--size WxH] [--depth 15|16] [--camera N] [--overlay N]\n"
+    "                             [--fill R,G,B]\n"
     "\n"
     "Draws scene NAME (an archive entry name with --pack, else a file below the current folder)\n"
     "at scene frame F (a real number, default 0) into a view of W x H pixels (default 320x180,\n"
@@ -34,10 +36,29 @@ const char kRenderUsage[] =
     "                     The view is kept from one frame to the next, as in the show.\n"
     "  --camera N         draws through the scene's camera N (0 = first in the file) instead of\n"
     "                     the one the scene's events choose.\n"
+    "  --overlay N        draws each frame a second time through camera N, over the first (as\n"
+    "                     the show's last part draws its fourth scene).\n"
+    "  --fill R,G,B       fills the view with this colour before each frame (0..255 each), to\n"
+    "                     stand for what the show draws under a scene that keeps the view.\n"
     "Exit status: 0 done, 1 the scene, its pictures, the engine set-up or a PNG failed, 2 usage.\n";
+
+const char kContactUsage[] =
+    "usage: velatool scene contact NAME --out FILE.png [--frames A:B:STEP] [--columns N]\n"
+    "                              [--pack PAK] [--size WxH] [--depth 15|16] [--camera N]\n"
+    "                              [--overlay N] [--fill R,G,B] [--zoom Z]\n"
+    "\n"
+    "Draws scene NAME at frames A, A+STEP, ... up to B (default 0 to the scene's lastFrame every\n"
+    "50 frames, that is every 5 seconds of the show) and tiles the views into one PNG contact\n"
+    "sheet, N tiles to a row (default 4), left to right and top to bottom, with a 2-pixel grey\n"
+    "border round every tile. The view is kept from one frame to the next, as in the show.\n"
+    "  --zoom Z   shows every view pixel as Z x Z sheet pixels (1..8, default 1), to look at\n"
+    "             single frames closely (--frames F:F:1 --zoom 3).\n"
+    "--size, --depth, --camera, --overlay and --fill are as for 'velatool scene render'.\n"
+    "Exit status: 0 done, 1 the scene, its pictures, the engine set-up or the PNG failed, 2 usage.\n";
 
 const char kBenchUsage[] =
     "usage: velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
+    "                            [--slowest K] [--overlay N] [--repeat R]\n"
     "\n"
     "Draws N frames (default 200) of scene NAME spread evenly over the scene's length (frame\n"
     "lastFrame x i / N for i = 0 .. N-1) into a view of W x H pixels (default 320x180) at 15 or\n"
@@ -46,17 +67,27 @@ const char kBenchUsage[] =
     "                                    (the drawing thread's processor time, so that other\n"
     "                                    programs busy on the machine do not count)\n"
     "  mean microseconds per frame: ...\n"
+    "  median microseconds per frame: ...\n"
     "  worst microseconds per frame: ...\n"
     "  pixels written per second: ...    (view pixels + camera-texture pixels rendered) per\n"
     "                                    frame, summed, / total time. Every pixel of a view is\n"
     "                                    written at least once per frame (the clear, or the\n"
     "                                    background kept); overdraw is not counted.\n"
+    "  --slowest K   then K more lines, the slowest frames first: 'slow frame F: T microseconds'.\n"
+    "  --overlay N   each frame is drawn a second time through camera N and both count, as the\n"
+    "                show's last part draws its fourth scene.\n"
+    "  --repeat R    each frame is drawn R times (default 1) and its median time is the one\n"
+    "                counted, so that a busy machine cannot make one frame look slow.\n"
     "Exit status: 0 done, 1 the scene, its pictures or the engine set-up failed, 2 usage.\n";
 
 constexpr int32_t kDefaultWidth = 320;
 constexpr int32_t kDefaultHeight = 180;
 constexpr int32_t kDefaultBenchFrames = 200;
 constexpr int32_t kMaxSeries = 100000; // five digits in the file names
+constexpr int32_t kDefaultContactStep = 50;
+constexpr int32_t kDefaultContactColumns = 4;
+constexpr int32_t kMaxContactTiles = 4096;
+constexpr int32_t kContactBorder = 2;
 
 // A message for the user and the exit status it ends with.
 struct Failure {
@@ -74,8 +105,17 @@ struct Options {
     float frame = 0;
     float first = 0, last = 0, step = 1; // --frames A:B:STEP of render
     int32_t camera = -1;
+    int32_t overlay = -1; // a camera drawn a second time over each frame
+    bool hasFill = false;
+    uint8_t fill[3] = {0, 0, 0};
+    int32_t columns = kDefaultContactColumns;
+    int32_t zoom = 1;
     int32_t benchFrames = kDefaultBenchFrames;
+    int32_t slowest = 0;
+    int32_t repeat = 1;
 };
+
+enum class Command { Render, Contact, Bench };
 
 float ParseReal(const std::string& text, const std::string& what)
 {
@@ -108,6 +148,19 @@ void ParseSize(const std::string& text, Options* o)
     if (o->width % 2) Usage("--size " + text + ": the width must be even");
 }
 
+void ParseFill(const std::string& text, Options* o)
+{
+    size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const size_t comma = text.find(',', start);
+        if ((i < 2) != (comma != std::string::npos)) Usage("--fill is R,G,B, got '" + text + "'");
+        const std::string part = text.substr(start, i < 2 ? comma - start : std::string::npos);
+        o->fill[i] = static_cast<uint8_t>(ParseInteger(part, "--fill", 0, 255));
+        start = comma + 1;
+    }
+    o->hasFill = true;
+}
+
 void ParseSeries(const std::string& text, Options* o)
 {
     const size_t c1 = text.find(':');
@@ -124,8 +177,10 @@ void ParseSeries(const std::string& text, Options* o)
 }
 
 // argv[0] "scene", argv[1] the subcommand, then NAME and the options.
-Options ParseOptions(int argc, char** argv, bool render)
+Options ParseOptions(int argc, char** argv, Command command)
 {
+    const bool render = command == Command::Render;
+    const bool draws = command != Command::Bench; // render and contact
     Options o;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -141,18 +196,30 @@ Options ParseOptions(int argc, char** argv, bool render)
             const std::string d = value();
             if (d != "15" && d != "16") Usage("--depth must be 15 or 16, got '" + d + "'");
             o.depth = d == "15" ? 15 : 16;
-        } else if (a == "--frames" && render) {
+        } else if (a == "--frames" && draws) {
             ParseSeries(value(), &o);
             o.hasSeries = true;
         } else if (a == "--frames") {
             o.benchFrames = ParseInteger(value(), "--frames", 1, 1000000);
+        } else if (a == "--repeat" && command == Command::Bench) {
+            o.repeat = ParseInteger(value(), "--repeat", 1, 1000);
+        } else if (a == "--slowest" && command == Command::Bench) {
+            o.slowest = ParseInteger(value(), "--slowest", 0, 1000000);
         } else if (a == "--frame" && render) {
             o.frame = ParseReal(value(), "--frame");
             o.hasFrame = true;
-        } else if (a == "--out" && render) {
+        } else if (a == "--out" && draws) {
             o.out = value();
-        } else if (a == "--camera" && render) {
+        } else if (a == "--camera" && draws) {
             o.camera = ParseInteger(value(), "--camera", 0, 0x7FFFFFFF);
+        } else if (a == "--overlay") {
+            o.overlay = ParseInteger(value(), "--overlay", 0, 0x7FFFFFFF);
+        } else if (a == "--fill" && draws) {
+            ParseFill(value(), &o);
+        } else if (a == "--columns" && command == Command::Contact) {
+            o.columns = ParseInteger(value(), "--columns", 1, 256);
+        } else if (a == "--zoom" && command == Command::Contact) {
+            o.zoom = ParseInteger(value(), "--zoom", 1, 8);
         } else if (a.size() > 1 && a[0] == '-') {
             Usage("unknown option '" + a + "'");
         } else if (!o.name.empty()) {
@@ -162,7 +229,7 @@ Options ParseOptions(int argc, char** argv, bool render)
         }
     }
     if (o.name.empty()) Usage("a scene name is needed");
-    if (render && o.out.empty()) Usage("--out FILE.png is needed");
+    if (draws && o.out.empty()) Usage("--out FILE.png is needed");
     if (o.hasFrame && o.hasSeries) Usage("--frame and --frames exclude each other");
     return o;
 }
@@ -211,34 +278,123 @@ std::string SeriesName(const std::string& out, int32_t index)
     return base + number;
 }
 
-int Render(int argc, char** argv)
+// Camera `index` of the scene, or a failure naming the option that asked for it.
+SceneCamera* ChosenCamera(Scene& scene, const Options& o, const char* option, int32_t index)
 {
-    const Options o = ParseOptions(argc, argv, true);
-    SetUpScene setUp("render", o);
-    SceneCamera* camera = nullptr;
-    if (o.camera >= 0) {
-        camera = RecordAt(setUp.scene().cameras, o.camera);
-        if (!camera) {
-            Fail("--camera " + std::to_string(o.camera) + ": " + o.name + " has " +
-                 std::to_string(setUp.scene().cameraCount) + " camera" + (setUp.scene().cameraCount == 1 ? "" : "s") +
-                 " (numbered from 0)");
+    SceneCamera* camera = RecordAt(scene.cameras, index);
+    if (!camera) {
+        Fail(std::string(option) + " " + std::to_string(index) + ": " + o.name + " has " +
+             std::to_string(scene.cameraCount) + " camera" + (scene.cameraCount == 1 ? "" : "s") +
+             " (numbered from 0)");
+    }
+    return camera;
+}
+
+// Draws one frame as the options say: the fill, the view, the overlay view.
+class FrameDrawer {
+public:
+    FrameDrawer(SetUpScene& setUp, const Options& o) : setUp_(setUp), o_(o)
+    {
+        if (o.camera >= 0) camera_ = ChosenCamera(setUp.scene(), o, "--camera", o.camera);
+        if (o.overlay >= 0) overlay_ = ChosenCamera(setUp.scene(), o, "--overlay", o.overlay);
+        if (o.hasFill) {
+            const RgbImage one{1, 1, {o.fill[0], o.fill[1], o.fill[2]}};
+            fill_ = PackPixels(one, o.depth)[0];
         }
     }
-    auto draw = [&](float frame, const std::string& path) {
-        RenderScene(frame, setUp.viewBytes(), camera);
-        std::string error;
-        if (!WritePng(path, UnpackPixels(setUp.view(), o.width, o.height, o.depth), &error)) Fail(error);
-    };
+    void Draw(float frame)
+    {
+        if (o_.hasFill) std::fill(setUp_.view(), setUp_.view() + static_cast<size_t>(o_.width) * o_.height, fill_);
+        RenderScene(frame, setUp_.viewBytes(), camera_);
+        if (overlay_) RenderScene(frame, setUp_.viewBytes(), overlay_);
+    }
+    RgbImage Picture() const { return UnpackPixels(setUp_.view(), o_.width, o_.height, o_.depth); }
+
+private:
+    SetUpScene& setUp_;
+    const Options& o_;
+    SceneCamera* camera_ = nullptr;
+    SceneCamera* overlay_ = nullptr;
+    uint16_t fill_ = 0;
+};
+
+// The frames of a series, A, A + STEP, ... up to B; each computed from the start so that a
+// long series does not drift.
+std::vector<float> SeriesFrames(float first, float last, float step, int32_t limit)
+{
+    std::vector<float> frames;
+    for (int32_t i = 0; i < limit; ++i) {
+        const double frame = static_cast<double>(first) + static_cast<double>(i) * step;
+        if (frame > static_cast<double>(last) + 1e-6 * step) break;
+        frames.push_back(static_cast<float>(frame));
+    }
+    return frames;
+}
+
+void Save(const std::string& path, const RgbImage& image)
+{
+    std::string error;
+    if (!WritePng(path, image, &error)) Fail(error);
+}
+
+int Render(int argc, char** argv)
+{
+    const Options o = ParseOptions(argc, argv, Command::Render);
+    SetUpScene setUp("render", o);
+    FrameDrawer drawer(setUp, o);
     if (!o.hasSeries) {
-        draw(o.frame, o.out);
+        drawer.Draw(o.frame);
+        Save(o.out, drawer.Picture());
         return 0;
     }
-    // Frames are computed from the start each time so that a long series does not drift.
-    for (int32_t i = 0; i < kMaxSeries; ++i) {
-        const double frame = static_cast<double>(o.first) + static_cast<double>(i) * o.step;
-        if (frame > static_cast<double>(o.last) + 1e-6 * o.step) break;
-        draw(static_cast<float>(frame), SeriesName(o.out, i));
+    const std::vector<float> frames = SeriesFrames(o.first, o.last, o.step, kMaxSeries);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        drawer.Draw(frames[i]);
+        Save(SeriesName(o.out, static_cast<int32_t>(i)), drawer.Picture());
     }
+    return 0;
+}
+
+// Copies `tile` into `sheet` with its top-left corner at (x, y), each pixel as zoom x zoom.
+void PlaceTile(RgbImage& sheet, const RgbImage& tile, int x, int y, int zoom)
+{
+    for (int row = 0; row < tile.height * zoom; ++row) {
+        const uint8_t* from = tile.rgb.data() + static_cast<size_t>(row / zoom) * tile.width * 3;
+        uint8_t* to = sheet.rgb.data() + (static_cast<size_t>(y + row) * sheet.width + x) * 3;
+        for (int column = 0; column < tile.width * zoom; ++column) {
+            std::copy(from + (column / zoom) * 3, from + (column / zoom) * 3 + 3, to + static_cast<size_t>(column) * 3);
+        }
+    }
+}
+
+int Contact(int argc, char** argv)
+{
+    Options o = ParseOptions(argc, argv, Command::Contact);
+    SetUpScene setUp("contact", o);
+    if (!o.hasSeries) {
+        o.first = 0;
+        o.last = static_cast<float>(std::max(0, setUp.scene().lastFrame));
+        o.step = kDefaultContactStep;
+    }
+    FrameDrawer drawer(setUp, o);
+    const std::vector<float> frames = SeriesFrames(o.first, o.last, o.step, kMaxContactTiles + 1);
+    if (frames.size() > static_cast<size_t>(kMaxContactTiles))
+        Usage("a contact sheet holds at most " + std::to_string(kMaxContactTiles) + " frames");
+    const auto count = static_cast<int32_t>(frames.size());
+    const int32_t columns = std::min(o.columns, count);
+    const int32_t rows = (count + columns - 1) / columns;
+    const int64_t tileWidth = static_cast<int64_t>(o.width) * o.zoom, tileHeight = static_cast<int64_t>(o.height) * o.zoom;
+    const int64_t width = columns * (tileWidth + kContactBorder) + kContactBorder;
+    const int64_t height = rows * (tileHeight + kContactBorder) + kContactBorder;
+    if (width * height > (int64_t{1} << 28)) Usage("the contact sheet would be too large: fewer frames or a smaller --size");
+    RgbImage sheet{static_cast<int>(width), static_cast<int>(height),
+                   std::vector<uint8_t>(static_cast<size_t>(width * height) * 3, 64)};
+    for (int32_t i = 0; i < count; ++i) {
+        drawer.Draw(frames[static_cast<size_t>(i)]);
+        PlaceTile(sheet, drawer.Picture(), static_cast<int>(kContactBorder + (i % columns) * (tileWidth + kContactBorder)),
+                  static_cast<int>(kContactBorder + (i / columns) * (tileHeight + kContactBorder)), o.zoom);
+    }
+    Save(o.out, sheet);
     return 0;
 }
 
@@ -262,29 +418,48 @@ int64_t CameraTexturePixels(const Scene& scene)
 
 int Bench(int argc, char** argv)
 {
-    const Options o = ParseOptions(argc, argv, false);
+    const Options o = ParseOptions(argc, argv, Command::Bench);
     SetUpScene setUp("bench", o);
+    SceneCamera* overlay = o.overlay >= 0 ? ChosenCamera(setUp.scene(), o, "--overlay", o.overlay) : nullptr;
     const float length = setUp.scene().lastFrame > 0 ? static_cast<float>(setUp.scene().lastFrame) : 0.0f;
     const int64_t viewPixels = static_cast<int64_t>(o.width) * o.height;
 
     RenderScene(0, setUp.viewBytes(), nullptr); // untimed: first touches of tables and buffers
     double total = 0, worst = 0;
     int64_t pixels = 0;
+    std::vector<double> times;
+    std::vector<std::pair<double, float>> slow; // time, frame
     for (int32_t i = 0; i < o.benchFrames; ++i) {
         const float frame = static_cast<float>(static_cast<double>(length) * i / o.benchFrames);
-        const double start = ThreadSeconds();
-        RenderScene(frame, setUp.viewBytes(), nullptr);
-        const double seconds = ThreadSeconds() - start;
+        std::vector<double> tries;
+        for (int32_t r = 0; r < o.repeat; ++r) {
+            const double start = ThreadSeconds();
+            RenderScene(frame, setUp.viewBytes(), nullptr);
+            if (overlay) RenderScene(frame, setUp.viewBytes(), overlay);
+            tries.push_back(ThreadSeconds() - start);
+        }
+        if (overlay) pixels += viewPixels + CameraTexturePixels(setUp.scene());
+        std::sort(tries.begin(), tries.end());
+        const double seconds = tries[tries.size() / 2];
         total += seconds;
+        times.push_back(seconds);
+        slow.push_back({seconds, frame});
         if (seconds > worst) worst = seconds;
         pixels += viewPixels + CameraTexturePixels(setUp.scene());
     }
+    std::sort(times.begin(), times.end());
+    const size_t half = times.size() / 2;
+    const double median = times.size() % 2 ? times[half] : (times[half - 1] + times[half]) / 2;
     // A clock too coarse to see a frame still gives finite figures.
     if (total <= 0) total = 1e-9;
     std::printf("frames per second: %.1f\n", o.benchFrames / total);
     std::printf("mean microseconds per frame: %.2f\n", total * 1e6 / o.benchFrames);
+    std::printf("median microseconds per frame: %.2f\n", median * 1e6);
     std::printf("worst microseconds per frame: %.2f\n", worst * 1e6);
     std::printf("pixels written per second: %.0f\n", static_cast<double>(pixels) / total);
+    std::stable_sort(slow.begin(), slow.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (size_t i = 0; i < slow.size() && i < static_cast<size_t>(o.slowest); ++i)
+        std::printf("slow frame %.2f: %.2f microseconds\n", static_cast<double>(slow[i].second), slow[i].first * 1e6);
     return 0;
 }
 
@@ -316,3 +491,5 @@ int RunGuarded(int argc, char** argv, const char* command, const char* usage, in
 int RunSceneRender(int argc, char** argv) { return RunGuarded(argc, argv, "render", kRenderUsage, Render); }
 
 int RunSceneBench(int argc, char** argv) { return RunGuarded(argc, argv, "bench", kBenchUsage, Bench); }
+
+int RunSceneContact(int argc, char** argv) { return RunGuarded(argc, argv, "contact", kContactUsage, Contact); }
