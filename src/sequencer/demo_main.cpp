@@ -14,6 +14,7 @@
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "sequencer/frame_clock.h"
+#include "sequencer/frame_timings.h"
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
 #include "sequencer/parts.h"
@@ -128,13 +129,18 @@ PassEnd PlayOnePass()
 {
     const int32_t start = sequencer.startPart;
     ShowOperations& op = showOperations;
+    NotePassStart();
     for (int32_t part = 1; part <= 4; ++part) {
         const PassStep& step = kPassSteps[part - 1];
         if (part > 1 && sequencer.abortRequested) {
             op.musicStop();
+            SetPlayingPart(0);
+            NotePassEnd();
             return PassEnd::Aborted;
         }
+        if (start <= part) SetPlayingPart(part);
         if (start <= part && op.loadPart[part - 1]() != 0) {
+            SetPlayingPart(0);
             DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
             return PassEnd::Failed;
         }
@@ -150,6 +156,8 @@ PassEnd PlayOnePass()
         }
     }
     op.musicStop();
+    SetPlayingPart(0);
+    NotePassEnd();
     return PassEnd::Played;
 }
 

@@ -26,6 +26,7 @@ namespace {
 struct MusicState {
     bool initialised = false; // set by a successful MusicInit, never cleared
     bool forceNoSound = false;
+    int32_t offlineRate = 0; // non-zero: the caller renders the music itself at this rate
     SoundModule* module = nullptr;
     SoundPlayHandle playHandle = 0;
 };
@@ -84,6 +85,10 @@ int32_t MusicInit(MusicSyncCallback callback)
 {
     SoundStartup();
     SoundSetOption(kSoundOptionForceNoSound, music.forceNoSound ? 1 : 0);
+    if (music.offlineRate) {
+        SoundSetOption(kSoundOptionOffline, 1);
+        SoundSetOption(kSoundOptionMixRate, music.offlineRate);
+    }
     while (!SoundInit()) {
         if (AskAboutSoundError() == kMessageBoxAnsweredCancel) {
             SoundSetOption(kSoundOptionForceNoSound, 1);
@@ -170,6 +175,8 @@ void MusicClose()
 bool MusicPlaying() { return music.playHandle != 0 && SoundModuleIsPlaying(music.playHandle); }
 
 void MusicForceNoSound(bool on) { music.forceNoSound = on; }
+
+void MusicRenderOffline(int32_t sampleRate) { music.offlineRate = sampleRate; }
 
 void SetLoadingDraw(LoadingDrawFunction draw) { loadingDraw.store(draw); }
 

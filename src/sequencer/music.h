@@ -35,6 +35,9 @@ void MusicClose();
 bool MusicPlaying();
 // Asks the library to play silently in real time (the --no-sound option), before MusicInit.
 void MusicForceNoSound(bool on);
+// Asks for offline output at `sampleRate` (0: off), before MusicInit: no playback thread; the
+// caller renders the music with SoundRenderNext and the marks fire on its thread.
+void MusicRenderOffline(int32_t sampleRate);
 
 // What each sync mark does to the counters and the clock.
 void MusicSync(uint32_t syncValue);

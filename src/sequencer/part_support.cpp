@@ -10,16 +10,22 @@
 #include "engine/scene/scene_files.h"
 #include "platform/tick_source.h"
 #include "sequencer/demo_main.h"
+#include "sequencer/frame_timings.h"
 #include "sequencer/music.h"
 #include "sequencer/sequencer_state.h"
 
 uint16_t* LockView()
 {
+    BeginFrameTiming();
     auto* frame = static_cast<uint16_t*>(BeginDraw());
     return frame ? ViewOfFrame(frame) : nullptr;
 }
 
-void PresentView() { EndDraw(); }
+void PresentView()
+{
+    EndFrameTiming();
+    EndDraw();
+}
 
 // The rows from the view's first down to the frame's last: sprites made for the whole frame
 // but drawn from the view's first row would otherwise be clipped only past the frame's end.

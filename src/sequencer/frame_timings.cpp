@@ -1,0 +1,102 @@
+#include "sequencer/frame_timings.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+
+#include "resources/memory_pool.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Timings {
+    std::atomic<int32_t> part{0};
+    std::atomic<bool> on{false};
+    std::mutex mutex; // the music's thread draws loading-screen frames too
+    std::vector<float> millis[5];
+    size_t highWater[5] = {};
+    std::vector<size_t> passStarts, passEnds;
+};
+Timings timings;
+thread_local Clock::time_point frameStart;
+
+} // namespace
+
+void SetPlayingPart(int32_t part)
+{
+    const int32_t previous = timings.part.exchange(part);
+    if (previous >= 1 && previous <= 4) {
+        std::lock_guard<std::mutex> lock(timings.mutex);
+        timings.highWater[previous] = std::max(timings.highWater[previous], PoolHighWater());
+    }
+    ResetPoolHighWater();
+}
+
+int32_t PlayingPart() { return timings.part.load(); }
+
+void BeginFrameTiming()
+{
+    if (timings.on.load(std::memory_order_relaxed)) frameStart = Clock::now();
+}
+
+void EndFrameTiming()
+{
+    if (!timings.on.load(std::memory_order_relaxed)) return;
+    const float ms = std::chrono::duration<float, std::milli>(Clock::now() - frameStart).count();
+    const int32_t part = timings.part.load();
+    std::lock_guard<std::mutex> lock(timings.mutex);
+    timings.millis[part >= 0 && part <= 4 ? part : 0].push_back(ms);
+}
+
+void StartFrameTimings()
+{
+    std::lock_guard<std::mutex> lock(timings.mutex);
+    for (auto& m : timings.millis) m.clear();
+    std::fill(std::begin(timings.highWater), std::end(timings.highWater), size_t{0});
+    timings.on.store(true);
+}
+
+PartTimings TimingsOfPart(int32_t part)
+{
+    PartTimings t;
+    if (part < 0 || part > 4) return t;
+    std::lock_guard<std::mutex> lock(timings.mutex);
+    std::vector<float> sorted = timings.millis[part];
+    t.poolHighWater = timings.highWater[part];
+    if (timings.part.load() == part) t.poolHighWater = std::max(t.poolHighWater, PoolHighWater());
+    if (sorted.empty()) return t;
+    std::sort(sorted.begin(), sorted.end());
+    t.frames = static_cast<int64_t>(sorted.size());
+    t.medianMs = sorted[sorted.size() / 2];
+    t.percentile99Ms = sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
+    t.worstMs = sorted.back();
+    return t;
+}
+
+void PrintFrameTimings(std::FILE* out)
+{
+    std::fprintf(out, "part  frames  median ms  99%% ms  worst ms  pool high-water\n");
+    for (int32_t part = 1; part <= 4; ++part) {
+        const PartTimings t = TimingsOfPart(part);
+        if (t.frames == 0) continue;
+        std::fprintf(out, "%4d  %6lld  %9.3f  %6.3f  %8.3f  %.2f MiB\n", part, static_cast<long long>(t.frames),
+                     t.medianMs, t.percentile99Ms, t.worstMs, static_cast<double>(t.poolHighWater) / (1024.0 * 1024.0));
+    }
+}
+
+void NotePassStart()
+{
+    std::lock_guard<std::mutex> lock(timings.mutex);
+    timings.passStarts.push_back(PoolBytesInUse());
+}
+
+void NotePassEnd()
+{
+    std::lock_guard<std::mutex> lock(timings.mutex);
+    timings.passEnds.push_back(PoolBytesInUse());
+}
+
+const std::vector<size_t>& PoolAtPassStarts() { return timings.passStarts; }
+const std::vector<size_t>& PoolAtPassEnds() { return timings.passEnds; }

@@ -1,0 +1,36 @@
+// What the show measures about itself while it plays: which part is on, how long each frame's
+// drawing took (the scene and the effects, without presenting), the memory pool's high-water
+// mark per part, and the pool's level at the start and end of every pass. `vela --timings`
+// prints the table; the whole-show tests read the pass levels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// The part being loaded or played (1..4), or 0 (start-up, between parts). Starting a part
+// starts a fresh high-water mark of the pool for it.
+void SetPlayingPart(int32_t part);
+int32_t PlayingPart();
+
+// Around one frame's drawing, on any thread; cheap, and a no-op unless timings are on.
+void BeginFrameTiming();
+void EndFrameTiming();
+// Turns the frame timings on (off at start) and forgets what was measured.
+void StartFrameTimings();
+
+struct PartTimings {
+    int64_t frames = 0;
+    double medianMs = 0, percentile99Ms = 0, worstMs = 0;
+    size_t poolHighWater = 0; // bytes, the most in use while the part was on
+};
+PartTimings TimingsOfPart(int32_t part);
+// One line per part that drew frames: frames, median, 99th percentile, worst, pool high-water.
+void PrintFrameTimings(std::FILE* out);
+
+// The pool's bytes in use at the start and at the end of each pass, in order.
+void NotePassStart();
+void NotePassEnd();
+const std::vector<size_t>& PoolAtPassStarts();
+const std::vector<size_t>& PoolAtPassEnds();
