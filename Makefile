@@ -2,7 +2,7 @@
 JOBS ?= 2
 ARGS ?=
 
-.PHONY: all deps build run test test-release test-sanitize test-tsan bench fuzz clean
+.PHONY: all deps build run test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
 
 all: build
 
@@ -17,8 +17,9 @@ run: build
 	@scripts/run-show $(ARGS)
 
 # The whole suite: optimised build, then AddressSanitizer + UndefinedBehaviorSanitizer,
-# then ThreadSanitizer on the tests where threads meet.
-test: deps test-release test-sanitize test-tsan
+# then ThreadSanitizer on the tests where threads meet, then the fuzz targets built with clang
+# and run briefly on their corpora.
+test: deps test-release test-sanitize test-tsan test-fuzz
 
 test-release: deps
 	@cmake --preset release >/dev/null
@@ -34,6 +35,12 @@ test-tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
 	@ctest --preset tsan -j $(JOBS)
+
+FUZZ_SMOKE_SECONDS ?= 5
+test-fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@scripts/fuzz-smoke build/fuzz $(FUZZ_SMOKE_SECONDS)
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done

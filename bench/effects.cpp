@@ -8,13 +8,13 @@
 #include <random>
 #include <vector>
 
+#include "display/screen_geometry.h"
 #include "effects/fade_palettes.h"
 #include "effects/fade_ramp.h"
 #include "effects/mask_transitions.h"
 #include "effects/sprite_drawing.h"
 #include "effects/view_fills.h"
 #include "resources/picture.h"
-#include "sequencer/state/sequencer_state.h"
 
 namespace {
 
@@ -27,9 +27,9 @@ struct Scene {
 
 Scene MakeScene(int depth)
 {
-    sequencer.screenWidth = kWidth;
-    sequencer.viewHeight = kHeight;
-    sequencer.pixelDepth = depth;
+    screen.screenWidth = kWidth;
+    screen.viewHeight = kHeight;
+    screen.pixelDepth = depth;
     BuildFadeRamp();
     std::mt19937 rng(1);
     Scene s{std::vector<uint16_t>(kPixels), std::vector<uint16_t>(kPixels), std::vector<uint8_t>(kPixels),

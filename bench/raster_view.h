@@ -7,8 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 
 struct RasterView {
     static constexpr int kWidth = 320, kHeight = 180;

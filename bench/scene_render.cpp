@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "authoring/bench_scene.h"
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/frame_pipeline.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 

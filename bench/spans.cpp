@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/engine_state.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 #include "engine/render_modes.h"
 #include "idealised_pixels.h"
 #include "raster_view.h"

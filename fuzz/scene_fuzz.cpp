@@ -7,8 +7,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 

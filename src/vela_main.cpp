@@ -9,6 +9,7 @@
 
 #include "display/window.h"
 #include "platform/headless.h"
+#include "platform/stop_signals.h"
 #include "platform/video.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/launcher.h"
@@ -81,11 +82,7 @@ int main(int argc, char** argv)
             words.push_back(argv[i]);
             continue;
         }
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) return nullptr;
-            (void)name;
-            return argv[++i];
-        };
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             std::fputs(kUsage, stdout);
             return 0;
@@ -107,7 +104,7 @@ int main(int argc, char** argv)
         } else if (!std::strcmp(a, "--headless")) {
             headless = true;
         } else if (!std::strcmp(a, "--priority")) {
-            const char* p = value(a);
+            const char* p = value();
             if (!p) return UsageError("missing value for", a);
             if (!std::strcmp(p, "realtime")) launcherChoices.priority = kPriorityRealtime;
             else if (!std::strcmp(p, "high")) launcherChoices.priority = kPriorityHigh;
@@ -115,17 +112,17 @@ int main(int argc, char** argv)
             else if (!std::strcmp(p, "low")) launcherChoices.priority = kPriorityLow;
             else return UsageError("unknown priority", p);
         } else if (!std::strcmp(a, "--pack")) {
-            const char* p = value(a);
+            const char* p = value();
             if (!p) return UsageError("missing value for", a);
             packPath = p;
         } else if (!std::strcmp(a, "--depth")) {
-            const char* p = value(a);
+            const char* p = value();
             if (!p) return UsageError("missing value for", a);
             if (!std::strcmp(p, "15")) rules.forcedLayout = 15;
             else if (!std::strcmp(p, "16")) rules.forcedLayout = 16;
             else return UsageError("depth must be 15 or 16, not", p);
         } else if (!std::strcmp(a, "--no-mode")) {
-            const char* p = value(a);
+            const char* p = value();
             int w = 0, h = 0;
             char rest = 0;
             if (!p) return UsageError("missing value for", a);
@@ -145,6 +142,10 @@ int main(int argc, char** argv)
     SetHeadless(headless);
     if (packPath.empty()) packPath = DefaultPackPath(argv[0]);
     demoPackPath = packPath.c_str();
+    // Ctrl+C and SIGTERM end the show as its close button does; the status then says which
+    // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).
+    CatchStopSignals();
     if (RunApplication(static_cast<int>(words.size()), words.data(), rules, DemoMain) != 0) return 1;
+    if (const int signal = StopSignalCaught()) return 128 + signal;
     return DemoExitStatus();
 }

@@ -1,5 +1,7 @@
 #include "common/images.h"
 
+#include <algorithm>
+
 #include "authoring/bmp_writer.h"
 
 namespace content {
@@ -17,6 +19,24 @@ std::vector<uint8_t> EncodeBmp8(const Image8& image, const Palette& palette)
 }
 
 std::vector<uint8_t> EncodeBmp24(const ImageRgb& image) { return MakeBmp24(image.width, image.height, image.rgb); }
+
+void DitherForDisplay(ImageRgb* image)
+{
+    static const int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
+            uint8_t* p = &image->rgb[(static_cast<size_t>(y) * image->width + x) * 3];
+            for (int c = 0; c < 3; ++c) {
+                // The value in display levels (0 .. top), with the dither's threshold in
+                // sixteenths of a level, all in integers.
+                const int bits = c == 1 ? 6 : 5, top = (1 << bits) - 1;
+                const int level = std::min((p[c] * top * 16 + kBayer[y & 3][x & 3] * 255) / (255 * 16), top);
+                const int v = level << (8 - bits);
+                p[c] = static_cast<uint8_t>(v | v >> bits);
+            }
+        }
+    }
+}
 
 Palette GreyRampPalette()
 {

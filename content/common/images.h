@@ -63,6 +63,12 @@ struct ImageRgb {
 std::vector<uint8_t> EncodeBmp8(const Image8& image, const Palette& palette);
 std::vector<uint8_t> EncodeBmp24(const ImageRgb& image);
 
+// Moves every colour onto the display's 5-6-5 levels (red and blue in steps of 8, green in
+// steps of 4) with a 4x4 ordered dither, so that gradients show as fine patterns rather than
+// bands once the show drops the low bits. Black stays black. Each level is stored with its bits
+// repeated (248 -> 255), as the display shows it.
+void DitherForDisplay(ImageRgb* image);
+
 // Index i is the grey i (0 black .. 255 white).
 Palette GreyRampPalette();
 // Straight steps between colour stops placed at the given indices (the first stop at 0, the

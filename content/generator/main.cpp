@@ -16,12 +16,15 @@
 #include <vector>
 
 #include "authoring/pack_writer.h"
+#include "common/png_file.h"
 #include "generator/manifest.h"
+#include "pictures/icon.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: vela-content --out OUT.PAK [--dir DIR] [--only NAME]... [--jobs N]\n"
+    "       vela-content --icon OUT.png\n"
     "       vela-content --list\n"
     "\n"
     "Makes the show's pictures, scenes and modules from source and packs them.\n"
@@ -32,6 +35,7 @@ const char kUsage[] =
     "  --only NAME    make only this entry (any case; may be given again); with --out the\n"
     "                 archive then holds just those\n"
     "  --jobs N       threads making entries (default: the processor count)\n"
+    "  --icon OUT.png the desktop icon: the emblem, 256x256, on a transparent background\n"
     "  --list         print every entry name of the manifest\n"
     "  --help, --version\n";
 
@@ -58,7 +62,7 @@ int Fail(const std::string& text)
 
 int main(int argc, char** argv)
 {
-    std::string out, dir;
+    std::string out, dir, icon;
     std::set<std::string> only;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     bool list = false;
@@ -73,7 +77,7 @@ int main(int argc, char** argv)
             return 0;
         } else if (a == "--list") {
             list = true;
-        } else if (a == "--out" || a == "--dir" || a == "--only" || a == "--jobs") {
+        } else if (a == "--out" || a == "--dir" || a == "--only" || a == "--jobs" || a == "--icon") {
             const char* v = value();
             if (!v) {
                 std::fprintf(stderr, "vela-content: missing value for %s\n\n%s", a.c_str(), kUsage);
@@ -82,6 +86,7 @@ int main(int argc, char** argv)
             if (a == "--out") out = v;
             else if (a == "--dir") dir = v;
             else if (a == "--only") only.insert(Upper(v));
+            else if (a == "--icon") icon = v;
             else {
                 const int n = std::atoi(v);
                 if (n < 1 || n > 64) {
@@ -105,8 +110,14 @@ int main(int argc, char** argv)
         for (const content::ContentEntry& e : manifest) std::printf("%s\n", e.name.c_str());
         return 0;
     }
+    if (!icon.empty()) {
+        constexpr int kIconSize = 256;
+        std::string error;
+        if (!content::WritePngRgba(icon, kIconSize, kIconSize, content::DrawIcon(kIconSize), &error)) return Fail(error);
+        if (out.empty() && dir.empty()) return 0;
+    }
     if (out.empty() && dir.empty()) {
-        std::fprintf(stderr, "vela-content: nothing to write: give --out or --dir\n\n%s", kUsage);
+        std::fprintf(stderr, "vela-content: nothing to write: give --out, --dir or --icon\n\n%s", kUsage);
         return 2;
     }
     for (const std::string& name : only) {

@@ -1,13 +1,34 @@
 #include "display/display_device.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 DisplayDevice display;
 
 namespace {
+
+// The frame belongs to one thread at a time (see BeginDraw).
+std::recursive_mutex frameMutex;
+// The thread that sets video modes, and the only one that presents.
+std::atomic<std::thread::id> displayThread{};
+
+// A frame finished by another thread, waiting for the display's thread to present it.
+struct PendingFrame {
+    std::mutex mutex;
+    std::vector<uint8_t> pixels;
+    VideoSurface surface{};
+    uint32_t redMask = 0;
+    std::atomic<bool> waiting{false};
+};
+PendingFrame pendingFrame;
+
+bool OnDisplayThread() { return std::this_thread::get_id() == displayThread.load(); }
 
 const char* const kVideoErrorTexts[] = {
     "No error :)",
@@ -53,6 +74,18 @@ void CopyStagingToBack()
 void PresentBack()
 {
     VideoPresent(display.back, RedMask());
+}
+
+// From another thread: a copy of the back surface for the display's thread to present.
+void HandBackToDisplayThread()
+{
+    std::lock_guard<std::mutex> lock(pendingFrame.mutex);
+    const size_t bytes = static_cast<size_t>(display.back.pitch) * display.back.height;
+    pendingFrame.pixels.assign(display.back.pixels, display.back.pixels + bytes);
+    pendingFrame.surface = display.back;
+    pendingFrame.surface.pixels = pendingFrame.pixels.data();
+    pendingFrame.redMask = RedMask();
+    pendingFrame.waiting.store(true);
 }
 
 // Re-creates everything after the stored mode values changed; used by the mode setters.
@@ -117,7 +150,7 @@ bool CreateDisplay()
 {
     display.videoError = 0;
     if (!display.device) {
-        if (!VideoCreateDevice()) {
+        if (!VideoCreateDevice(display.emulationOnly != 0)) {
             Trace("DirectDrawCreate failed err=%d", -1);
             display.videoError = kVideoErrorDirectDraw;
             return false;
@@ -204,6 +237,7 @@ bool CreateSurfaces()
 
 void ReleaseDisplay(bool alsoDevice)
 {
+    FrameHold hold;
     VideoReleaseSurfaces();
     display.frontSurface = false;
     display.backSurface = false;
@@ -220,6 +254,8 @@ void ReleaseDisplay(bool alsoDevice)
 
 int32_t SetVideoMode(int32_t width, int32_t height, int32_t bits, int32_t systemMemory, int32_t fullScreen)
 {
+    displayThread.store(std::this_thread::get_id());
+    FrameHold hold;
     StoreMode(width, height, bits, systemMemory, fullScreen);
     RecreateFromStoredMode();
     if (display.videoError != 0) return display.bitsPerPixel;
@@ -236,11 +272,19 @@ int32_t GetVideoError()
     return code;
 }
 
+FrameHold::FrameHold() { frameMutex.lock(); }
+FrameHold::~FrameHold() { frameMutex.unlock(); }
+
 void* BeginDraw()
 {
-    if (!display.backSurface) return nullptr;
+    frameMutex.lock();
+    if (!display.backSurface) {
+        frameMutex.unlock();
+        return nullptr;
+    }
     if (display.lockDepth == 0) {
-        if (VideoFrontSurfaceLost()) VideoRestoreFrontSurface();
+        // Surfaces are restored only by the display's thread.
+        if (OnDisplayThread() && VideoFrontSurfaceLost()) VideoRestoreFrontSurface();
         display.drawPointer = display.directDrawing ? display.back.pixels : display.stagingFrame;
     }
     display.lockDepth += 1;
@@ -249,23 +293,38 @@ void* BeginDraw()
 
 void EndDraw()
 {
+    std::lock_guard<std::recursive_mutex> lock(frameMutex);
     if (display.lockDepth <= 0) return;
     display.lockDepth -= 1;
+    frameMutex.unlock(); // the BeginDraw this ends
     if (display.lockDepth != 0) return;
     if (!display.backSurface) return;
+    const bool own = OnDisplayThread();
     if (!display.directDrawing) {
-        if (VideoFrontSurfaceLost()) {
+        if (own && VideoFrontSurfaceLost()) {
             VideoRestoreFrontSurface();
         } else {
             CopyStagingToBack();
         }
     }
-    PresentBack();
+    if (own) PresentBack();
+    else HandBackToDisplayThread();
+}
+
+void PresentPendingFrame()
+{
+    if (!pendingFrame.waiting.load() || !OnDisplayThread()) return;
+    std::lock_guard<std::mutex> lock(pendingFrame.mutex);
+    if (!pendingFrame.waiting.load()) return;
+    VideoPresent(pendingFrame.surface, pendingFrame.redMask);
+    pendingFrame.waiting.store(false);
 }
 
 void RepaintFrame()
 {
-    if (display.lockDepth != 0 || !display.backSurface) return;
+    // A frame another thread is drawing is presented when it is finished.
+    std::unique_lock<std::recursive_mutex> lock(frameMutex, std::try_to_lock);
+    if (!lock.owns_lock() || display.lockDepth != 0 || !display.backSurface) return;
     if (!display.directDrawing) CopyStagingToBack();
     PresentBack();
 }
@@ -280,13 +339,10 @@ void ClearFrame()
     EndDraw();
 }
 
-void PresentFrame()
-{
-    if (display.backSurface) PresentBack();
-}
-
 void SwitchToDesktopWindow()
 {
+    displayThread.store(std::this_thread::get_id());
+    FrameHold hold;
     StoreMode(640, 480, 32, 1, 0);
     RecreateFromStoredMode();
     if (display.videoError == 0 && !display.directDrawing) {

@@ -18,7 +18,7 @@ struct DisplayDevice {
     int32_t bitsPerPixel = 16;
     int32_t systemMemory = 1;
     int32_t fullScreen = 0;
-    int32_t emulationOnly = 0;
+    int32_t emulationOnly = 0; // 1: the device is made without graphics acceleration
     int32_t frameWidth = 640, frameHeight = 480;
     bool device = false;       // the display service object exists
     bool frontSurface = false;
@@ -46,12 +46,29 @@ int32_t SetVideoMode(int32_t width, int32_t height, int32_t bitsPerPixel, int32_
 int32_t GetVideoError();
 // The frame (width x height pixels, lines without gaps). Calls nest; only the outer pair
 // locks and presents. Null when no display exists.
+//
+// Another thread may draw too (part two's loading screen is drawn by the music's thread): the
+// frame belongs to one thread at a time, from its outermost BeginDraw (which waits while
+// another thread draws) to its outermost EndDraw. Only the display's own thread (the one that
+// set the video mode) presents; a frame another thread finishes is copied whole and presented
+// by the display's thread at its next PresentPendingFrame, so it is never torn, and a newer
+// frame replaces one not yet shown.
 void* BeginDraw();
 void EndDraw();
+// On the display's thread: presents the frame another thread finished since the last call, if
+// any. The message pump calls it; so must every wait that does not pump.
+void PresentPendingFrame();
+// Holds the frame for the calling thread without drawing, as an outermost BeginDraw does:
+// display re-creation (mode switches, surface recovery) runs inside one, never mid-frame.
+class FrameHold {
+public:
+    FrameHold();
+    ~FrameHold();
+    FrameHold(const FrameHold&) = delete;
+    FrameHold& operator=(const FrameHold&) = delete;
+};
 // Blackens the whole frame and presents it.
 void ClearFrame();
-// Shows the back surface again without copying the staging frame.
-void PresentFrame();
 // Presents the current frame as the outermost EndDraw does (window repaints).
 void RepaintFrame();
 // Re-creates the display as a 640 x 480 window at the desktop's depth.

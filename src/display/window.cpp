@@ -5,8 +5,8 @@
 
 #include "display/display_device.h"
 #include "platform/message_box.h"
+#include "platform/stop_signals.h"
 #include "platform/tick_source.h"
-#include "sequencer/frame_clock.h"
 
 WindowState windowState;
 uint8_t KeyState[256];
@@ -46,7 +46,7 @@ void Pause()
     windowState.paused = 1;
     if (windowState.onPause) windowState.onPause();
     windowState.waitInterval = 10;
-    ClockPause();
+    if (windowState.onClockPause) windowState.onClockPause();
 }
 
 void Resume()
@@ -55,11 +55,12 @@ void Resume()
     windowState.paused = 0;
     windowState.waitInterval = -1;
     if (windowState.onResume) windowState.onResume();
-    ClockResume();
+    if (windowState.onClockResume) windowState.onClockResume();
 }
 
 void RecreateDisplayKeepingDevice()
 {
+    FrameHold hold;
     ReleaseDisplay(false);
     display.frameWidth = display.modeWidth;
     display.frameHeight = display.modeHeight;
@@ -70,14 +71,22 @@ void RecreateDisplayKeepingDevice()
     ClearFrame();
 }
 
+// The window's size before it went full screen (F1 or F2 may have changed it), to come back to.
+int windowedWidth = 0, windowedHeight = 0;
+
 void ToggleFullScreen()
 {
+    FrameHold hold;
+    if (!display.fullScreen) VideoGetClientSize(&windowedWidth, &windowedHeight);
     display.fullScreen = !display.fullScreen;
     ReleaseDisplay(true);
     display.frameWidth = display.modeWidth;
     display.frameHeight = display.modeHeight;
     if (CreateDisplay()) {
         if (!CreateSurfaces()) ReleaseDisplay(true);
+    }
+    if (!display.fullScreen && windowedWidth > 0 && windowedHeight > 0) {
+        VideoSetClientSize(windowedWidth, windowedHeight);
     }
     ClearFrame();
 }
@@ -178,6 +187,7 @@ void HandleWindowEvent(const VideoEvent& e)
 
 void PumpMessages()
 {
+    PresentPendingFrame();
     VideoEvent e;
     while (VideoPollEvent(&e)) HandleWindowEvent(e);
     if (windowState.waitInterval != -1) {
@@ -222,6 +232,8 @@ bool KeyDown(int32_t code)
 
 bool CloseRequested()
 {
+    // A stop signal (Ctrl+C, SIGTERM) is a close request that never goes stale.
+    if (StopSignalCaught()) return true;
     bool fresh = windowState.closeRequested && GetTickCount32() - windowState.closeTime < 1000u;
     windowState.closeRequested = 0;
     return fresh;
@@ -231,6 +243,12 @@ void SetPauseHooks(void (*onResume)(), void (*onPause)())
 {
     windowState.onResume = onResume;
     windowState.onPause = onPause;
+}
+
+void SetClockHooks(void (*onResume)(), void (*onPause)())
+{
+    windowState.onClockResume = onResume;
+    windowState.onClockPause = onPause;
 }
 
 int RunApplication(int wordCount, char** words, const VideoModeRules& rules, void (*demoMain)(int argc, char** argv))

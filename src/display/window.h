@@ -18,6 +18,8 @@ struct WindowState {
     int32_t scanPrefix = 0;
     void (*onResume)() = nullptr;
     void (*onPause)() = nullptr;
+    void (*onClockResume)() = nullptr;
+    void (*onClockPause)() = nullptr;
 };
 
 extern WindowState windowState;
@@ -32,10 +34,14 @@ bool AnyKeyDown();
 // PumpMessages, then whether the key with that scan code is down, or was pressed since the
 // last query for it (false outside 0..255).
 bool KeyDown(int32_t code);
-// A close request less than 1000 ms old; the check consumes the request either way.
+// A close request less than 1000 ms old; the check consumes the request either way. A stop
+// signal caught (SIGINT, SIGTERM) counts as a close request from then on.
 bool CloseRequested();
-// The hooks run when the show resumes and when it pauses.
+// The hooks run when the show resumes and when it pauses (the music's).
 void SetPauseHooks(void (*onResume)(), void (*onPause)());
+// The clock's hooks, run right after the pause hooks: the music stops before the clock does
+// and starts again before the clock runs on.
+void SetClockHooks(void (*onResume)(), void (*onPause)());
 
 // What the window does with one event (exposed for tests that inject events).
 void HandleWindowEvent(const VideoEvent& event);

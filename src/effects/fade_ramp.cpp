@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "effects/pixel_arithmetic.h"
-#include "sequencer/state/sequencer_state.h"
+#include "display/screen_geometry.h"
+#include "display/pixel_format.h"
 
 uint16_t FadeRamp[768];
 
@@ -28,7 +29,7 @@ const std::array<uint16_t, 768>& RampFor(int32_t depth) { return depth == 16 ? k
 
 } // namespace
 
-void BuildFadeRamp() { std::memcpy(FadeRamp, RampFor(sequencer.pixelDepth).data(), sizeof FadeRamp); }
+void BuildFadeRamp() { std::memcpy(FadeRamp, RampFor(screen.pixelDepth).data(), sizeof FadeRamp); }
 
 bool FadeRampIsBuiltFor(int32_t depth)
 {

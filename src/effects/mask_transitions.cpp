@@ -6,7 +6,8 @@
 #include "effects/fade_ramp.h"
 #include "effects/pixel_arithmetic.h"
 #include "effects/pixel_lanes.h"
-#include "effects/view_geometry.h"
+#include "display/screen_geometry.h"
+#include "display/pixel_format.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
 
@@ -54,7 +55,7 @@ template <int Depth, class T> [[gnu::always_inline]] inline T HighGreyLanes(cons
 // cleared.
 template <int Depth, class T> [[gnu::always_inline]] inline T CrossFadeLanes(const T& p, const T& g, const T& q)
 {
-    using L = PixelLayout<Depth>;
+    using L = PixelFormat<Depth>;
     constexpr uint16_t flip = (L::kRedBlueSpare | L::kGreenSpare) ^ 0x8000;
     const T highGOrLow = g | uint16_t(~L::kHigh);   // NOT (NOT g AND kHigh)
     const T notHighG = highGOrLow ^ L::kHigh;        // NOT (g AND kHigh)
@@ -137,7 +138,7 @@ template <int N, int Depth, MaskOp Op> [[gnu::always_inline]] inline void RunMas
 
 template <int N, MaskOp Op> [[gnu::always_inline]] inline void RunMask(const MaskCall& c)
 {
-    if (sequencer.pixelDepth == 16) RunMask<N, 16, Op>(c);
+    if (screen.pixelDepth == 16) RunMask<N, 16, Op>(c);
     else RunMask<N, 15, Op>(c);
 }
 
@@ -156,7 +157,7 @@ void ApplyMask(uint16_t* view, std::span<const uint8_t> mask, const uint16_t* se
     if (!view || c.count == 0 || mask.data() == nullptr || mask.size() < c.count) return;
     c.view = view, c.mask = mask.data(), c.second = second, c.grey = grey;
     c.level = std::clamp(level, 0, kMaxLevel);
-    c.computed = FadeRampIsBuiltFor(sequencer.pixelDepth);
+    c.computed = FadeRampIsBuiltFor(screen.pixelDepth);
     for (int m = 0; m < 256; ++m) {
         c.table[m] = Op == MaskOp::Reveal ? static_cast<uint16_t>(std::clamp(c.level - m, 0, 255))
                                           : FadeRamp[255 + c.level - m];

@@ -1,6 +1,6 @@
 // Full-view transitions driven by a mask: one byte per view pixel (view order, top row first)
-// saying how early that pixel takes part. They work in place on the view (sequencer.viewHeight
-// rows of sequencer.screenWidth pixels) in the layout of sequencer.pixelDepth, and read FadeRamp,
+// saying how early that pixel takes part. They work in place on the view (screen.viewHeight
+// rows of screen.screenWidth pixels) in the layout of screen.pixelDepth, and read FadeRamp,
 // which must have been built for that depth.
 //
 // For the fades, pixel p with mask byte m at level L uses g = FadeRamp[255 + L - m]: L = 0 makes

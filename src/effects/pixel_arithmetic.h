@@ -10,40 +10,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "display/pixel_format.h"
 #include "effects/pixel_lanes.h"
-
-// The masks of one pixel layout. After halving, every channel has a spare bit above it; in
-// 5-6-5 the red and blue fields below their spare bits are 4 bits wide and green 5 bits, in
-// x-5-5-5 all three are 4 bits wide.
-template <int Depth> struct PixelLayout;
-
-template <> struct PixelLayout<16> {
-    static constexpr uint16_t kHalf = 0x7BEF;      // each channel without its low bit, shifted down
-    static constexpr uint16_t kLowBits = 0x0821;   // the low bit of every channel
-    static constexpr uint16_t kSpare4 = 0x8010;    // spare bits above the 4-bit fields (red, blue)
-    static constexpr uint16_t kSpare5 = 0x0400;    // spare bit above the 5-bit field (green)
-    static constexpr int kRedShift = 11, kGreenBits = 6;
-    // For the vector forms: the channels without their low bits, in place; after halving, the
-    // red and blue fields with their spare bits (red fills the top of the high byte, blue the
-    // bottom of the low byte), green with its spare bit, the largest field values, and the
-    // spare bits themselves.
-    static constexpr uint16_t kHigh = 0xF7DE;
-    static constexpr uint16_t kRedBlue = 0xF81F, kGreen = 0x07E0;
-    static constexpr uint16_t kRedBlueFull = 0x780F, kGreenFull = 0x03E0;
-    static constexpr uint16_t kRedBlueSpare = 0x8010, kGreenSpare = 0x0400;
-};
-
-template <> struct PixelLayout<15> {
-    static constexpr uint16_t kHalf = 0x3DEF;
-    static constexpr uint16_t kLowBits = 0x0421;
-    static constexpr uint16_t kSpare4 = 0x4210;    // red, green and blue
-    static constexpr uint16_t kSpare5 = 0;
-    static constexpr int kRedShift = 10, kGreenBits = 5;
-    static constexpr uint16_t kHigh = 0x7BDE;
-    static constexpr uint16_t kRedBlue = 0x7C1F, kGreen = 0x03E0;
-    static constexpr uint16_t kRedBlueFull = 0x3C0F, kGreenFull = 0x01E0;
-    static constexpr uint16_t kRedBlueSpare = 0x4010, kGreenSpare = 0x0200;
-};
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
@@ -64,7 +32,7 @@ template <> struct PixelLayout<15> {
 // spare bits land on the low bits of the channels above, as in the stated steps.
 template <int Depth, class T> [[gnu::always_inline]] inline T SaturateHalfSum(const T& s)
 {
-    using L = PixelLayout<Depth>;
+    using L = PixelFormat<Depth>;
     const T full = MinBytes(s & L::kRedBlue, T{} + L::kRedBlueFull) | MinLanes(s & L::kGreen, T{} + L::kGreenFull);
     const T filled = s | full;
     return filled + filled;
@@ -74,7 +42,7 @@ template <int Depth, class T> [[gnu::always_inline]] inline T SaturateHalfSum(co
 // spare bit; `notHighB` is NOT (b AND kHigh). Doubling the result gives SaturatingSub(a, b).
 template <int Depth, class T> [[gnu::always_inline]] inline T HalfDifference(const T& a, const T& notHighB)
 {
-    using L = PixelLayout<Depth>;
+    using L = PixelFormat<Depth>;
     // Spare bits flipped: set where the channel did not borrow, so that taking the spare bit
     // away again with a clamped subtraction empties exactly the channels that borrowed.
     const T d = AverageLanes(T(a & L::kHigh), notHighB) ^ ((L::kRedBlueSpare | L::kGreenSpare) ^ 0x8000);
@@ -84,7 +52,7 @@ template <int Depth, class T> [[gnu::always_inline]] inline T HalfDifference(con
 
 template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingAddLanes(const T& a, const T& b)
 {
-    using L = PixelLayout<Depth>;
+    using L = PixelFormat<Depth>;
     if constexpr (!std::is_same_v<T, uint16_t>) {
         const T s = AverageLanes(T(a & L::kHigh), T(b & L::kHigh));
         return SaturateHalfSum<Depth>(s) | ((a | b) & L::kLowBits);
@@ -105,7 +73,7 @@ template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingAddLanes
 // in turn gives the same result as clearing all three at once from the first difference.
 template <int Depth, class T> [[gnu::always_inline]] inline T SaturatingSubLanes(const T& a, const T& b)
 {
-    using L = PixelLayout<Depth>;
+    using L = PixelFormat<Depth>;
     if constexpr (!std::is_same_v<T, uint16_t>) {
         const T h = HalfDifference<Depth>(a, T(~(b & L::kHigh)));
         return h + h;
@@ -144,16 +112,4 @@ inline uint16_t SaturatingAdd(uint16_t a, uint16_t b, int32_t depth)
 inline uint16_t SaturatingSub(uint16_t a, uint16_t b, int32_t depth)
 {
     return depth == 16 ? SaturatingSub<16>(a, b) : SaturatingSub<15>(a, b);
-}
-
-// The packed colour of 8-bit components in the layout of `Depth`.
-template <int Depth> constexpr uint16_t PackColour(uint32_t r, uint32_t g, uint32_t b)
-{
-    using L = PixelLayout<Depth>;
-    return static_cast<uint16_t>((r >> 3) << L::kRedShift | (g >> (8 - L::kGreenBits)) << 5 | (b >> 3));
-}
-
-inline uint16_t PackColour(uint32_t r, uint32_t g, uint32_t b, int32_t depth)
-{
-    return depth == 16 ? PackColour<16>(r, g, b) : PackColour<15>(r, g, b);
 }

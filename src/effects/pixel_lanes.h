@@ -14,6 +14,16 @@
 #include <emmintrin.h>
 #endif
 
+// GCC turns the generic forms of a few 32-byte operations into longer sequences, so its wide
+// loops state those instructions directly. Clang finds them from the generic forms, and its
+// inline assembly cannot take 32-byte operands in helpers that are not built for AVX2
+// themselves, so clang takes the generic forms.
+#if VELA_WIDE_LANES && !defined(__clang__)
+#define VELA_WIDE_ASSEMBLY 1
+#else
+#define VELA_WIDE_ASSEMBLY 0
+#endif
+
 // Vectors are only ever passed between forced-inline helpers, never across a call, so the
 // calling-convention notes about wide vectors do not apply.
 #pragma GCC diagnostic push
@@ -42,7 +52,7 @@ template <class T> [[gnu::always_inline]] inline void StoreLanes(void* p, const 
 // kLaneCount bytes widened to 16-bit lanes.
 template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> LoadByteLanes(const uint8_t* p)
 {
-#if VELA_WIDE_LANES
+#if VELA_WIDE_ASSEMBLY
     if constexpr (Bytes == 32) {
         // One widening load; the compiler would otherwise load, split and widen each half.
         Lanes<Bytes> v;
@@ -94,9 +104,13 @@ template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> GatherLanes(cons
     } else {
         // One insert of the upper half: a vector shuffle would first clear the upper half of each.
         const Lanes<16> low = GatherEight(table, index), high = GatherEight(table, index + 8);
+#if VELA_WIDE_ASSEMBLY
         Lanes<32> v;
         asm("vinserti128 $1, %2, %t1, %t0" : "=x"(v) : "x"(low), "x"(high));
         return v;
+#else
+        return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+#endif
     }
 #else
     using Words = typename LaneTypes<Bytes>::Words;
@@ -118,50 +132,50 @@ template <int Bytes> [[gnu::always_inline]] inline Lanes<Bytes> SplatLanes(uint1
 template <class T> [[gnu::always_inline]] inline T AverageLanes(const T& x, const T& y)
 {
 #if VELA_WIDE_LANES
-    if constexpr (sizeof(T) == 16) {
-        return (T)_mm_avg_epu16((__m128i)x, (__m128i)y);
-    } else {
+    if constexpr (sizeof(T) == 16) return (T)_mm_avg_epu16((__m128i)x, (__m128i)y);
+#endif
+#if VELA_WIDE_ASSEMBLY
+    if constexpr (sizeof(T) == 32) {
         T r;
         asm("vpavgw %2, %1, %0" : "=x"(r) : "x"(x), "x"(y));
         return r;
     }
-#else
-    return (x >> 1) + (y >> 1) + ((x | y) & 1);
 #endif
+    return (x >> 1) + (y >> 1) + ((x | y) & 1);
 }
 
 // Lane-wise x - y, 0 where y is larger.
 template <class T> [[gnu::always_inline]] inline T SubtractClampedLanes(const T& x, const T& y)
 {
 #if VELA_WIDE_LANES
-    if constexpr (sizeof(T) == 16) {
-        return (T)_mm_subs_epu16((__m128i)x, (__m128i)y);
-    } else {
+    if constexpr (sizeof(T) == 16) return (T)_mm_subs_epu16((__m128i)x, (__m128i)y);
+#endif
+#if VELA_WIDE_ASSEMBLY
+    if constexpr (sizeof(T) == 32) {
         T r;
         asm("vpsubusw %2, %1, %0" : "=x"(r) : "x"(x), "x"(y));
         return r;
     }
-#else
-    return x > y ? x - y : T{};
 #endif
+    return x > y ? x - y : T{};
 }
 
 // The same on each byte of the lanes.
 template <class T> [[gnu::always_inline]] inline T SubtractClampedBytes(const T& x, const T& y)
 {
 #if VELA_WIDE_LANES
-    if constexpr (sizeof(T) == 16) {
-        return (T)_mm_subs_epu8((__m128i)x, (__m128i)y);
-    } else {
+    if constexpr (sizeof(T) == 16) return (T)_mm_subs_epu8((__m128i)x, (__m128i)y);
+#endif
+#if VELA_WIDE_ASSEMBLY
+    if constexpr (sizeof(T) == 32) {
         T r;
         asm("vpsubusb %2, %1, %0" : "=x"(r) : "x"(x), "x"(y));
         return r;
     }
-#else
+#endif
     typedef uint8_t Bytes __attribute__((vector_size(sizeof(T))));
     const Bytes a = (Bytes)x, b = (Bytes)y;
     return (T)(a > b ? a - b : Bytes{});
-#endif
 }
 
 // Lane-wise x * k, kept to 16 bits, in one multiply (the compiler would turn a constant factor
@@ -169,17 +183,17 @@ template <class T> [[gnu::always_inline]] inline T SubtractClampedBytes(const T&
 template <class T> [[gnu::always_inline]] inline T MultiplyLanes(const T& x, uint16_t k)
 {
 #if VELA_WIDE_LANES
-    const T y = T{} + k;
-    if constexpr (sizeof(T) == 16) {
-        return (T)_mm_mullo_epi16((__m128i)x, (__m128i)y);
-    } else {
+    if constexpr (sizeof(T) == 16) return (T)_mm_mullo_epi16((__m128i)x, (__m128i)(T{} + k));
+#endif
+#if VELA_WIDE_ASSEMBLY
+    if constexpr (sizeof(T) == 32) {
+        const T y = T{} + k;
         T r;
         asm("vpmullw %2, %1, %0" : "=x"(r) : "x"(x), "x"(y));
         return r;
     }
-#else
-    return x * k;
 #endif
+    return x * k;
 }
 
 // Lane-wise and byte-wise unsigned minimum.

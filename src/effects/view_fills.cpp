@@ -4,7 +4,8 @@
 
 #include "effects/pixel_arithmetic.h"
 #include "effects/pixel_lanes.h"
-#include "effects/view_geometry.h"
+#include "display/screen_geometry.h"
+#include "display/pixel_format.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
 
@@ -13,7 +14,7 @@ namespace {
 uint16_t ViewColour(int32_t r, int32_t g, int32_t b)
 {
     auto limit = [](int32_t c) { return static_cast<uint32_t>(std::clamp(c, 0, 255)); };
-    return PackColour(limit(r), limit(g), limit(b), sequencer.pixelDepth);
+    return PackColour(limit(r), limit(g), limit(b), screen.pixelDepth);
 }
 
 template <int N> [[gnu::always_inline]] inline void FillPixels(uint16_t* view, size_t count, uint16_t colour)
@@ -37,7 +38,7 @@ template <int N, int Depth> [[gnu::always_inline]] inline void TintPixels(uint16
 template <int N> [[gnu::always_inline]] inline void Fill(uint16_t* view, size_t count, uint16_t colour, bool tint)
 {
     if (!tint) FillPixels<N>(view, count, colour);
-    else if (sequencer.pixelDepth == 16) TintPixels<N, 16>(view, count, colour);
+    else if (screen.pixelDepth == 16) TintPixels<N, 16>(view, count, colour);
     else TintPixels<N, 15>(view, count, colour);
 }
 

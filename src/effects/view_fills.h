@@ -1,5 +1,5 @@
-// Plain full-view colour effects, in place on the view (sequencer.viewHeight rows of
-// sequencer.screenWidth pixels, layout of sequencer.pixelDepth). Components are limited to
+// Plain full-view colour effects, in place on the view (screen.viewHeight rows of
+// screen.screenWidth pixels, layout of screen.pixelDepth). Components are limited to
 // 0..255; a null view is left alone.
 #pragma once
 

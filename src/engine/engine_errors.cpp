@@ -1,6 +1,7 @@
 // The engine error table; message 5 carries the name of the picture that failed.
 #include <cstring>
 
+#include "engine/engine_errors.h"
 #include "engine/engine_state.h"
 
 namespace {

@@ -2,8 +2,11 @@
 // scene file or in its .DAT folder.
 #include <cstring>
 
+#include "display/pixel_format.h"
+#include "engine/engine_errors.h"
 #include "engine/engine_pictures.h"
 #include "engine/engine_state.h"
+#include "platform/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 
@@ -11,12 +14,6 @@ namespace {
 
 constexpr uint32_t kBmpHeaderSize = 54;
 constexpr uint32_t kFrameBytes = 256 * 256;
-
-uint32_t HeaderU32(const uint8_t* h, int at)
-{
-    return static_cast<uint32_t>(h[at]) | static_cast<uint32_t>(h[at + 1]) << 8 |
-           static_cast<uint32_t>(h[at + 2]) << 16 | static_cast<uint32_t>(h[at + 3]) << 24;
-}
 
 // What a picture header says, once accepted.
 struct BmpLayout {
@@ -35,15 +32,15 @@ bool ReadLayout(const char* path, HeightRule rule, BmpLayout* layout)
 {
     uint8_t h[kBmpHeaderSize];
     if (ReadPackEntry(path, h, 0, kBmpHeaderSize) != 0) return false;
-    const int32_t width = static_cast<int32_t>(HeaderU32(h, 18));
-    const int32_t height = static_cast<int32_t>(HeaderU32(h, 22));
+    const int32_t width = static_cast<int32_t>(ReadLe32(h + 18));
+    const int32_t height = static_cast<int32_t>(ReadLe32(h + 22));
     const uint32_t bits = static_cast<uint32_t>(h[28]) | static_cast<uint32_t>(h[29]) << 8;
-    if (h[0] != 'B' || h[1] != 'M' || width != 256 || bits != 8 || HeaderU32(h, 30) != 0) return false;
+    if (h[0] != 'B' || h[1] != 'M' || width != 256 || bits != 8 || ReadLe32(h + 30) != 0) return false;
     if (rule == HeightRule::Frames && (height <= 0 || height % 256 != 0)) return false;
-    uint32_t colours = HeaderU32(h, 46);
+    uint32_t colours = ReadLe32(h + 46);
     if (colours == 0) colours = 256;
     if (colours > 256) return false;
-    const uint32_t dataOffset = HeaderU32(h, 10);
+    const uint32_t dataOffset = ReadLe32(h + 10);
     if (dataOffset < kBmpHeaderSize + colours * 4) return false;
     // A flare picture keeps one frame, whatever the height the header gives.
     const uint64_t pixelBytes = rule == HeightRule::Frames ? uint64_t{256} * static_cast<uint32_t>(height) : kFrameBytes;

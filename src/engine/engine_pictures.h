@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/scene_model.h"
+#include "engine/scene/scene_model.h"
 
 // Loads a material's texture (textureFrames, frameCount, texturePalette, textureColours),
 // trying the scene's folder and then its .DAT folder: 0, 1 (memory) or 5 (no acceptable

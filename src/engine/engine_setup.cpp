@@ -2,7 +2,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "display/pixel_format.h"
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
+#include "engine/flare_pictures.h"
+#include "engine/material_preparation.h"
 #include "resources/memory_pool.h"
 
 EngineState engine;

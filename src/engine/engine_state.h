@@ -1,12 +1,13 @@
-// The engine's process-wide state and its set-up: output geometry, depth buffer and row
-// tables, sine, shade-angle and glow tables, work buffers, node cache, and the per-material
-// colour tables and textures built for the display's pixel layout.
+// The engine's process-wide state: output geometry, depth buffer and row tables, sine,
+// shade-angle and glow tables, work buffers, node cache, and what the frame pipeline sets per
+// view and per object for the renderers.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/math_types.h"
-#include "engine/scene_model.h"
+#include "display/pixel_format.h"
+#include "engine/scene/math_types.h"
+#include "engine/scene/scene_model.h"
 
 constexpr int32_t kMaxViewRows = 1024;
 constexpr int32_t kMaxViewWidth = 0x7FFFFFFF / (kMaxViewRows * 4); // row offsets stay in 32 bits
@@ -92,63 +93,4 @@ inline int32_t AngleRamp(int32_t k)
     if (k < kAngleRampMin) k = kAngleRampMin;
     if (k > -kAngleRampMin) k = -kAngleRampMin;
     return engine.angleRampTable[k - kAngleRampMin];
-}
-
-enum EngineErrorCode : int32_t {
-    kEngineOk = 0,
-    kEngineMemoryError = 1,
-    kEngineNoCamera = 2,
-    kEngineBadDepth = 3,
-    kEngineBadResolution = 4,
-    kEnginePictureError = 5,
-};
-
-// The scene EngineInit prepares; LoadScene sets it and FreeScene clears it.
-void SetEngineScene(Scene* scene);
-Scene* EngineScene();
-
-// Sets the engine up for the current scene at the given output size and depth: 0 or an
-// engine error code. Fails with 4 for a height above 1024 (or a size below 1, or a width
-// beyond kMaxViewWidth) and 3 for a depth other than 15 and 16.
-int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel);
-// Builds every material table and picture the objects' render modes need, and loads the
-// flare pictures: 0, 1 (memory) or 5 (a picture, named in the error message).
-int32_t PrepareMaterials(int32_t bitsPerPixel);
-// Sets width, height, their reals, the clip bounds (x 16) and the projection centre.
-void SetViewGeometry(int32_t width, int32_t height);
-// Sets the pitches and row tables of a width x height view of 32-bit depths and 16-bit
-// colours, packed row after row; rows from height on point at row 0. Height at most 1024.
-void SetViewRows(int32_t width, int32_t height);
-// Caches field-of-view angle a (1..4095): its cosine and sine, the focal length for the view's
-// width, and the vertical half angle from the view's height.
-void SetFieldOfView(int32_t a);
-// Releases every material table and flare picture of the current scene and the engine's
-// buffers; camera and light become none. Safe when some items were never built.
-void EngineRelease();
-// Releases one material's engine tables (used by EngineRelease and FreeScene).
-void ReleaseMaterialTables(Material* material);
-
-// Message of an engine error code; code 5 carries the failing picture's name (12 characters).
-const char* EngineErrorText(int32_t code);
-// Puts a picture name into code 5's message: its first 12 characters, or the name padded
-// with blanks to 12.
-void SetEngineErrorName(const char* name);
-
-// The built-in 256x256 flare picture: four 128x128 glow sprites, one per quarter.
-const uint8_t* BuiltInFlarePicture();
-
-// A colour (components 0..255) packed into a pixel of 16 (5-6-5) or 15 (x-5-5-5) bits.
-inline uint16_t PackColour(int32_t r, int32_t g, int32_t b, int32_t bitsPerPixel)
-{
-    auto clamp = [](int32_t v) { return v < 0 ? 0 : v > 255 ? 255 : v; };
-    r = clamp(r);
-    g = clamp(g);
-    b = clamp(b);
-    if (bitsPerPixel == 16) return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
-    return static_cast<uint16_t>((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
-}
-// The half-value version of a packed pixel.
-inline uint16_t HalfPixel(uint16_t pixel, int32_t bitsPerPixel)
-{
-    return static_cast<uint16_t>((pixel >> 1) & (bitsPerPixel == 16 ? 0x7BEF : 0x3DEF));
 }

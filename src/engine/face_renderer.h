@@ -16,7 +16,7 @@
 #include "engine/engine_state.h"
 #include "engine/object_renderers.h"
 #include "engine/polygon_clipping.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 
 namespace face_renderer {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/engine_state.h"
+#include "engine/flare_pictures.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/span_routines.h"
+#include "engine/raster/span_routines.h"
+#include "engine/flare_pictures.h"
 
 namespace {
 

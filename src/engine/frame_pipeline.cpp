@@ -7,7 +7,8 @@
 #include <cstring>
 
 #include "engine/frame_pipeline_steps.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
+#include "engine/engine_setup.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engine/engine_state.h"
-#include "engine/scene_model.h"
+#include "engine/scene/scene_model.h"
 
 // Renders the current scene at scene frame `frame` into the view whose first pixel is
 // `colourBase` (rows engine.width x 2 bytes apart). cameraOverride, when not null, replaces

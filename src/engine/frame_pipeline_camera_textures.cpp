@@ -3,6 +3,7 @@
 // for, with a frame stamp of its own.
 #include <cstring>
 
+#include "engine/engine_setup.h"
 #include "engine/frame_pipeline.h"
 #include "engine/frame_pipeline_steps.h"
 

@@ -6,7 +6,7 @@
 #include "engine/frame_pipeline.h"
 #include "engine/frame_pipeline_steps.h"
 #include "engine/object_renderers.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 #include "engine/render_modes.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/flares.h"
-#include "engine/scene_model.h"
+#include "engine/scene/scene_model.h"
 
 // A real to the nearest integer (ties to even), limited to the 32-bit range; NaN gives 0.
 inline int32_t RoundToInt(float value)

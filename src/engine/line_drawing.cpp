@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <utility>
 
+#include "display/pixel_format.h"
 #include "engine/face_renderer.h"
 #include "engine/object_renderers.h"
-#include "engine/span_blend.h"
+#include "engine/raster/span_blend.h"
 
 namespace {
 
@@ -38,9 +39,9 @@ constexpr uint32_t GreyColour(uint32_t g)
 template <int Bits, bool Brighten>
 inline uint16_t LinePixel(uint16_t old, uint32_t g)
 {
-    using L = PixelLayout<Bits>;
+    using L = PixelFormat<Bits>;
     const uint32_t grey = GreyColour<Bits>(g);
-    const uint32_t half = (grey >> 1) & L::kHalfMask;
+    const uint32_t half = (grey >> 1) & L::kHalf;
     if constexpr (Brighten) {
         constexpr uint32_t kLowBits = Bits == 16 ? 0x0821 : 0x0421;
         return static_cast<uint16_t>(BlendPixel<kBlendAddit, Bits>(old, half) | ((grey | old) & kLowBits));

@@ -3,10 +3,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "display/pixel_format.h"
+#include "engine/engine_errors.h"
 #include "engine/engine_pictures.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
+#include "engine/material_preparation.h"
 #include "engine/render_modes.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "engine/render_modes.h"
-#include "engine/scene_model.h"
+#include "engine/scene/scene_model.h"
 
 constexpr uint32_t kNotProjected = 0x80000000u; // sx16 of a vertex at or behind the eye
 

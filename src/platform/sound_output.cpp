@@ -2,7 +2,11 @@
 // monotonic clock. One playback thread renders for both and calls the sync callbacks.
 #include <SDL.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/sound_state.h"
@@ -89,10 +93,38 @@ void RunPlaybackThread(SoundOutput output, uint32_t generation)
     else RunNowhereOutput(generation);
 }
 
+// Sound libraries below SDL (ALSA's above all) print their own diagnostics on standard error
+// while SDL looks for a device. The user gets one line of ours about what went wrong instead:
+// standard error points at /dev/null for as long as the search lasts.
+class QuietStandardError {
+public:
+    QuietStandardError()
+    {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+        if (null >= 0) close(null);
+    }
+    ~QuietStandardError()
+    {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
 } // namespace
 
 bool OpenSoundDevice(std::string* detail)
 {
+    const QuietStandardError quiet;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         *detail = SDL_GetError();
         return false;

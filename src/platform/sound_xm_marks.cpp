@@ -1,3 +1,4 @@
+#include "platform/byte_order.h"
 #include "platform/sound_xm_marks.h"
 
 #include <algorithm>
@@ -5,8 +6,6 @@
 
 namespace {
 
-uint32_t Read16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8; }
-uint32_t Read32(const uint8_t* p) { return Read16(p) | Read16(p + 2) << 16; }
 
 constexpr size_t kFixedHeader = 60; // signature, title, 0x1A, tracker name, version
 constexpr size_t kMinimumSongHeader = 20; // header size field and the eight 16-bit counts
@@ -57,10 +56,10 @@ bool FindAndClearSyncMarks(uint8_t* data, size_t size, std::vector<XmSyncMark>* 
         *error = "not an XM module (no \"Extended Module\" signature)";
         return false;
     }
-    const uint32_t version = Read16(data + 58);
-    const uint32_t headerSize = Read32(data + 60);
-    const uint32_t channels = Read16(data + 68);
-    const uint32_t patterns = Read16(data + 70);
+    const uint32_t version = ReadLe16(data + 58);
+    const uint32_t headerSize = ReadLe32(data + 60);
+    const uint32_t channels = ReadLe16(data + 68);
+    const uint32_t patterns = ReadLe16(data + 70);
     if (headerSize < kMinimumSongHeader) {
         *error = "XM song header too short";
         return false;
@@ -71,8 +70,8 @@ bool FindAndClearSyncMarks(uint8_t* data, size_t size, std::vector<XmSyncMark>* 
     size_t at = kFixedHeader + static_cast<size_t>(headerSize);
     for (uint32_t p = 0; p < patterns; ++p) {
         if (at > size || size - at < 9) break;
-        const uint32_t headerLength = Read32(data + at);
-        const uint32_t dataSize = Read16(data + at + 7);
+        const uint32_t headerLength = ReadLe32(data + at);
+        const uint32_t dataSize = ReadLe16(data + at + 7);
         if (headerLength < 9 || headerLength > size - at) break;
         const size_t dataStart = at + headerLength;
         const size_t available = std::min<size_t>(dataSize, size - dataStart);

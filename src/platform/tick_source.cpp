@@ -42,8 +42,23 @@ void SetTickSource(TickSourceFunction source, void* context)
     currentSource.store(&customSource, std::memory_order_release);
 }
 
+namespace {
+SleepFunction sleepFunction = nullptr;
+void* sleepContext = nullptr;
+} // namespace
+
+void SetSleepFunction(SleepFunction sleep, void* context)
+{
+    sleepFunction = sleep;
+    sleepContext = context;
+}
+
 void SleepMilliseconds(uint32_t milliseconds)
 {
+    if (sleepFunction) {
+        sleepFunction(milliseconds, sleepContext);
+        return;
+    }
     timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
     nanosleep(&ts, nullptr);
 }

@@ -14,3 +14,8 @@ void SetTickSource(TickSourceFunction source, void* context);
 
 // Gives the processor away for about `milliseconds` (loops that only poll call this).
 void SleepMilliseconds(uint32_t milliseconds);
+
+// Replaces what SleepMilliseconds does (in virtual time a sleep moves the clock on instead of
+// waiting); null restores the real sleep. Set before other threads sleep.
+using SleepFunction = void (*)(uint32_t milliseconds, void* context);
+void SetSleepFunction(SleepFunction sleep, void* context);

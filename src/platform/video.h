@@ -70,8 +70,9 @@ bool VideoOpenWindow(const char* title, const VideoModeRules& rules);
 // Closes the window and everything the service holds.
 void VideoCloseWindow();
 
-// The display device: created before modes are set, released with the surfaces.
-bool VideoCreateDevice();
+// The display device: created before modes are set, released with the surfaces. With
+// `softwareOnly` the window is drawn without graphics acceleration.
+bool VideoCreateDevice(bool softwareOnly);
 void VideoReleaseDevice();
 bool VideoDeviceExists();
 

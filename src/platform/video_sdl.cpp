@@ -1,50 +1,31 @@
-// The video service on SDL2: a window with a renderer and one streaming texture, or nothing
-// at all when headless (the back surface still exists and presents are only counted).
-#include "platform/video.h"
-
+// The SDL2 video back end: one window with a renderer and a streaming texture the frame is
+// copied into and stretched from.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <vector>
 
-#include "platform/headless.h"
 #include "platform/key_codes.h"
+#include "platform/video_back_end.h"
 
 namespace {
 
-struct VideoService {
-    VideoModeRules rules;
-    bool open = false;
-    bool device = false;
-    bool fullScreen = false;
-    bool frontSurface = false;
-    bool frontLost = false;
-    int clientWidth = 640, clientHeight = 480;
-    int modeWidth = 640, modeHeight = 480;
+struct SdlWindow {
     SDL_Window* window = nullptr;
+    // Full screen made by hand: a borderless window over the whole display, where no window
+    // manager carries out a full-screen request (a bare X server).
+    bool borderlessFullScreen = false;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     uint32_t textureFormat = 0;
     int textureWidth = 0, textureHeight = 0;
-    std::vector<uint8_t> backPixels;
     std::vector<uint32_t> convertedPixels; // 8-bit frames shown as grey
-    std::deque<VideoEvent> injected;
-    VideoPresentHook presentHook = nullptr;
-    void* presentContext = nullptr;
 };
 
-VideoService video;
-
-bool ModeIsMissing(int width, int height)
-{
-    for (int i = 0; i < video.rules.missingCount && i < 8; ++i) {
-        if (video.rules.missingWidth[i] == width && video.rules.missingHeight[i] == height) return true;
-    }
-    return false;
-}
+SdlWindow sdl;
 
 int BytesPerPixel(int bits)
 {
@@ -54,46 +35,200 @@ int BytesPerPixel(int bits)
     return 4;
 }
 
-void DestroyTexture()
+void DropTexture()
 {
-    if (video.texture) SDL_DestroyTexture(video.texture);
-    video.texture = nullptr;
-    video.textureFormat = 0;
+    if (sdl.texture) SDL_DestroyTexture(sdl.texture);
+    sdl.texture = nullptr;
+    sdl.textureFormat = 0;
 }
 
 void DestroyRenderer()
 {
-    DestroyTexture();
-    if (video.renderer) SDL_DestroyRenderer(video.renderer);
-    video.renderer = nullptr;
+    DropTexture();
+    if (sdl.renderer) SDL_DestroyRenderer(sdl.renderer);
+    sdl.renderer = nullptr;
 }
 
-bool CreateRenderer()
+bool CreateRenderer(bool softwareOnly)
 {
-    if (video.renderer) return true;
-    video.renderer = SDL_CreateRenderer(video.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!video.renderer) video.renderer = SDL_CreateRenderer(video.window, -1, SDL_RENDERER_SOFTWARE);
-    return video.renderer != nullptr;
+    if (sdl.renderer) return true;
+    if (!softwareOnly) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!sdl.renderer) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
+    return sdl.renderer != nullptr;
 }
 
-void CentreWindow()
+// SDL falls back to its offscreen driver when no display can be reached, which would play the
+// show where nobody can see it. That driver counts only when it was asked for by name.
+bool HasVisibleDriver()
 {
-    SDL_SetWindowPosition(video.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return asked && std::strstr(asked, driver) != nullptr;
+}
+
+bool OpenWindow(const char* title, int width, int height)
+{
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    // The program catches the stop signals itself (platform/stop_signals.h).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "vela: no video: %s\n", SDL_GetError());
+        return false;
+    }
+    if (!HasVisibleDriver()) {
+        std::fprintf(stderr, "vela: no display to open a window on (DISPLAY is '%s'); --headless plays without one\n",
+                     std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    sdl.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                  SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+    if (!sdl.window) {
+        std::fprintf(stderr, "vela: no window: %s\n", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+void CloseWindow()
+{
+    DestroyRenderer();
+    if (!sdl.window) return;
+    SDL_DestroyWindow(sdl.window);
+    sdl.window = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void SetWindowSize(int width, int height)
+{
+    SDL_SetWindowSize(sdl.window, width, height);
+    SDL_SetWindowPosition(sdl.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+// The window's size as the X server has it. SDL takes a full-screen request as done at once,
+// but on an X server it is a request to the window manager: with none running, the window
+// keeps its size while SDL reports the display's. False when the window is not an X window.
+bool ServerWindowSize(int* width, int* height)
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(sdl.window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    XWindowAttributes attributes;
+    XSync(info.info.x11.display, False);
+    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes)) return false;
+    *width = attributes.width;
+    *height = attributes.height;
+    return true;
+#else
+    (void)width;
+    (void)height;
+    return false;
+#endif
+}
+
+// Whether the X server's window has grown to the display's size within a short wait.
+bool ServerWindowFillsDisplay(const SDL_Rect& bounds)
+{
+    for (int tries = 0; tries < 25; ++tries) {
+        int w = 0, h = 0;
+        if (!ServerWindowSize(&w, &h)) return true; // not X: SDL's own sizes are right
+        if (w >= bounds.w && h >= bounds.h) return true;
+        SDL_PumpEvents();
+        SDL_Delay(8);
+    }
+    return false;
+}
+
+bool EnterFullScreen()
+{
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdl.window), &bounds) != 0) return false;
+    if (SDL_SetWindowFullscreen(sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 && ServerWindowFillsDisplay(bounds)) {
+        sdl.borderlessFullScreen = false;
+        return true;
+    }
+    // Nobody carried the request out: cover the display with a borderless window instead.
+    SDL_SetWindowFullscreen(sdl.window, 0);
+    SDL_SetWindowBordered(sdl.window, SDL_FALSE);
+    SDL_SetWindowPosition(sdl.window, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdl.window, bounds.w, bounds.h);
+    sdl.borderlessFullScreen = true;
+    return true;
+}
+
+void LeaveFullScreen(int width, int height)
+{
+    if (sdl.borderlessFullScreen) SDL_SetWindowBordered(sdl.window, SDL_TRUE);
+    else SDL_SetWindowFullscreen(sdl.window, 0);
+    sdl.borderlessFullScreen = false;
+    SetWindowSize(width, height);
+}
+
+bool GetWindowSize(int* width, int* height)
+{
+    if (!sdl.window) return false;
+    if (!ServerWindowSize(width, height)) SDL_GetWindowSize(sdl.window, width, height);
+    return true;
 }
 
 // Where the frame goes in the window's drawable: all of it in a window, the largest 4:3
-// rectangle centred in full screen.
-SDL_Rect DestinationRectangle()
+// rectangle centred in full screen. The drawable is the window as it really is, whatever the
+// window manager did with the last request.
+SDL_Rect DestinationRectangle(bool fullScreen)
 {
     int w = 0, h = 0;
-    SDL_GetRendererOutputSize(video.renderer, &w, &h);
-    if (!video.fullScreen) return SDL_Rect{0, 0, w, h};
+    SDL_GetRendererOutputSize(sdl.renderer, &w, &h);
+    if (!fullScreen) return SDL_Rect{0, 0, w, h};
     int dw = w, dh = w * 3 / 4;
     if (dh > h) {
         dh = h;
         dw = h * 4 / 3;
     }
     return SDL_Rect{(w - dw) / 2, (h - dh) / 2, dw, dh};
+}
+
+void Present(const VideoSurface& surface, uint32_t redMask, bool fullScreen)
+{
+    if (!sdl.renderer) return;
+    uint32_t format;
+    const void* pixels = surface.pixels;
+    int pitch = surface.pitch;
+    switch (BytesPerPixel(surface.bitsPerPixel)) {
+    case 2: format = redMask == 0xF800 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555; break;
+    case 3: format = SDL_PIXELFORMAT_BGR24; break;
+    case 4: format = SDL_PIXELFORMAT_RGB888; break;
+    default: {
+        format = SDL_PIXELFORMAT_RGB888;
+        sdl.convertedPixels.resize(static_cast<size_t>(surface.width) * surface.height);
+        for (int y = 0; y < surface.height; ++y) {
+            for (int x = 0; x < surface.width; ++x) {
+                uint32_t v = surface.pixels[static_cast<size_t>(y) * surface.pitch + x];
+                sdl.convertedPixels[static_cast<size_t>(y) * surface.width + x] = v << 16 | v << 8 | v;
+            }
+        }
+        pixels = sdl.convertedPixels.data();
+        pitch = surface.width * 4;
+    }
+    }
+    if (!sdl.texture || sdl.textureFormat != format || sdl.textureWidth != surface.width ||
+        sdl.textureHeight != surface.height) {
+        DropTexture();
+        sdl.texture = SDL_CreateTexture(sdl.renderer, format, SDL_TEXTUREACCESS_STREAMING, surface.width, surface.height);
+        sdl.textureFormat = format;
+        sdl.textureWidth = surface.width;
+        sdl.textureHeight = surface.height;
+    }
+    if (!sdl.texture) return;
+    SDL_UpdateTexture(sdl.texture, nullptr, pixels, pitch);
+    SDL_Rect destination = DestinationRectangle(fullScreen);
+    SDL_SetRenderDrawColor(sdl.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(sdl.renderer);
+    SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, &destination);
+    SDL_RenderPresent(sdl.renderer);
 }
 
 bool TranslateEvent(const SDL_Event& e, VideoEvent* out)
@@ -127,7 +262,6 @@ bool TranslateEvent(const SDL_Event& e, VideoEvent* out)
         }
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
-        video.frontLost = true;
         out->kind = kVideoEventSurfaceLost;
         return true;
     default:
@@ -135,252 +269,9 @@ bool TranslateEvent(const SDL_Event& e, VideoEvent* out)
     }
 }
 
-// SDL falls back to its offscreen driver when no display can be reached, which would play the
-// show where nobody can see it. That driver counts only when it was asked for by name.
-bool HasVisibleDriver()
+bool PollEvent(VideoEvent* event)
 {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver) return false;
-    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
-    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    return asked && std::strstr(asked, driver) != nullptr;
-}
-
-} // namespace
-
-bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
-{
-    video.rules = rules;
-    video.open = true;
-    if (IsHeadless()) return true;
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "vela: no video: %s\n", SDL_GetError());
-        video.open = false;
-        return false;
-    }
-    if (!HasVisibleDriver()) {
-        std::fprintf(stderr, "vela: no display to open a window on (DISPLAY is '%s'); --headless plays without one\n",
-                     std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        video.open = false;
-        return false;
-    }
-    video.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, video.clientWidth,
-                                    video.clientHeight, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
-    if (!video.window) {
-        std::fprintf(stderr, "vela: no window: %s\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        video.open = false;
-        return false;
-    }
-    return true;
-}
-
-void VideoCloseWindow()
-{
-    VideoReleaseSurfaces();
-    VideoReleaseDevice();
-    if (video.window) {
-        SDL_DestroyWindow(video.window);
-        video.window = nullptr;
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    }
-    video.injected.clear();
-    video.open = false;
-}
-
-bool VideoCreateDevice()
-{
-    if (!video.open) return false;
-    if (video.window && !CreateRenderer()) return false;
-    video.device = true;
-    return true;
-}
-
-void VideoReleaseDevice()
-{
-    DestroyRenderer();
-    video.device = false;
-}
-
-bool VideoDeviceExists() { return video.device; }
-
-bool VideoSetFullScreenMode(int width, int height, int bitsPerPixel)
-{
-    if (!video.device || ModeIsMissing(width, height) || bitsPerPixel > 32) return false;
-    if (video.window && SDL_SetWindowFullscreen(video.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
-    video.fullScreen = true;
-    video.modeWidth = width;
-    video.modeHeight = height;
-    if (video.window) {
-        SDL_GetWindowSize(video.window, &video.clientWidth, &video.clientHeight);
-    } else {
-        video.clientWidth = 1280;
-        video.clientHeight = 960;
-    }
-    return true;
-}
-
-bool VideoSetWindowMode(int width, int height)
-{
-    if (!video.device || ModeIsMissing(width, height)) return false;
-    if (video.window) {
-        if (video.fullScreen) SDL_SetWindowFullscreen(video.window, 0);
-        SDL_SetWindowSize(video.window, width, height);
-        CentreWindow();
-    }
-    video.fullScreen = false;
-    video.modeWidth = width;
-    video.modeHeight = height;
-    video.clientWidth = width;
-    video.clientHeight = height;
-    return true;
-}
-
-void VideoSetClientSize(int width, int height)
-{
-    if (video.fullScreen) return;
-    video.clientWidth = width;
-    video.clientHeight = height;
-    if (video.window) {
-        SDL_SetWindowSize(video.window, width, height);
-        CentreWindow();
-    }
-}
-
-void VideoGetClientSize(int* width, int* height)
-{
-    if (video.window) {
-        SDL_GetWindowSize(video.window, width, height);
-        return;
-    }
-    *width = video.clientWidth;
-    *height = video.clientHeight;
-}
-
-bool VideoIsFullScreen() { return video.fullScreen; }
-
-int VideoWindowDepth(int requestedBits)
-{
-    return requestedBits == 15 || requestedBits == 16 ? requestedBits : 32;
-}
-
-bool VideoGetDisplayMode(int bitsPerPixel, VideoModeDescription* d)
-{
-    if (!video.device) return false;
-    d->width = video.modeWidth;
-    d->height = video.modeHeight;
-    d->pitch = video.modeWidth * BytesPerPixel(bitsPerPixel);
-    d->bitCount = bitsPerPixel;
-    int layout = bitsPerPixel;
-    if ((bitsPerPixel == 15 || bitsPerPixel == 16) && video.rules.forcedLayout) layout = video.rules.forcedLayout;
-    if (layout == 16) {
-        *d = VideoModeDescription{d->width, d->height, d->pitch, 16, 0xF800, 0x07E0, 0x001F};
-    } else if (layout == 15) {
-        *d = VideoModeDescription{d->width, d->height, d->pitch, 16, 0x7C00, 0x03E0, 0x001F};
-    } else {
-        d->redMask = 0xFF0000;
-        d->greenMask = 0x00FF00;
-        d->blueMask = 0x0000FF;
-    }
-    return true;
-}
-
-bool VideoCreateFrontSurface()
-{
-    if (!video.device) return false;
-    video.frontSurface = true;
-    video.frontLost = false;
-    return true;
-}
-
-bool VideoCreateBackSurface(int width, int height, int bitsPerPixel, VideoSurface* surface)
-{
-    if (!video.device || width <= 0 || height <= 0 || bitsPerPixel > 32) return false;
-    int pitch = width * BytesPerPixel(bitsPerPixel);
-    video.backPixels.assign(static_cast<size_t>(pitch) * height, 0);
-    *surface = VideoSurface{video.backPixels.data(), width, height, pitch, bitsPerPixel};
-    return true;
-}
-
-void VideoReleaseSurfaces()
-{
-    DestroyTexture();
-    video.frontSurface = false;
-    video.backPixels.clear();
-    video.backPixels.shrink_to_fit();
-}
-
-bool VideoFrontSurfaceLost() { return video.frontSurface && video.frontLost; }
-
-bool VideoRestoreFrontSurface()
-{
-    if (!video.frontSurface) return false;
-    DestroyTexture();
-    video.frontLost = false;
-    return true;
-}
-
-void VideoPresent(const VideoSurface& surface, uint32_t redMask)
-{
-    if (video.renderer && video.frontSurface && surface.pixels) {
-        uint32_t format;
-        const void* pixels = surface.pixels;
-        int pitch = surface.pitch;
-        switch (BytesPerPixel(surface.bitsPerPixel)) {
-        case 2: format = redMask == 0xF800 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555; break;
-        case 3: format = SDL_PIXELFORMAT_BGR24; break;
-        case 4: format = SDL_PIXELFORMAT_RGB888; break;
-        default: {
-            format = SDL_PIXELFORMAT_RGB888;
-            video.convertedPixels.resize(static_cast<size_t>(surface.width) * surface.height);
-            for (int y = 0; y < surface.height; ++y) {
-                for (int x = 0; x < surface.width; ++x) {
-                    uint32_t v = surface.pixels[static_cast<size_t>(y) * surface.pitch + x];
-                    video.convertedPixels[static_cast<size_t>(y) * surface.width + x] = v << 16 | v << 8 | v;
-                }
-            }
-            pixels = video.convertedPixels.data();
-            pitch = surface.width * 4;
-        }
-        }
-        if (!video.texture || video.textureFormat != format || video.textureWidth != surface.width ||
-            video.textureHeight != surface.height) {
-            DestroyTexture();
-            video.texture = SDL_CreateTexture(video.renderer, format, SDL_TEXTUREACCESS_STREAMING, surface.width,
-                                              surface.height);
-            video.textureFormat = format;
-            video.textureWidth = surface.width;
-            video.textureHeight = surface.height;
-        }
-        if (video.texture) {
-            SDL_UpdateTexture(video.texture, nullptr, pixels, pitch);
-            SDL_Rect destination = DestinationRectangle();
-            SDL_SetRenderDrawColor(video.renderer, 0, 0, 0, 255);
-            SDL_RenderClear(video.renderer);
-            SDL_RenderCopy(video.renderer, video.texture, nullptr, &destination);
-            SDL_RenderPresent(video.renderer);
-        }
-    }
-    if (video.presentHook) video.presentHook(surface, video.presentContext);
-}
-
-void VideoSetPresentHook(VideoPresentHook hook, void* context)
-{
-    video.presentHook = hook;
-    video.presentContext = context;
-}
-
-bool VideoPollEvent(VideoEvent* event)
-{
-    if (!video.injected.empty()) {
-        *event = video.injected.front();
-        video.injected.pop_front();
-        return true;
-    }
-    if (!video.window) return false;
+    if (!sdl.window) return false;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (TranslateEvent(e, event)) return true;
@@ -388,14 +279,18 @@ bool VideoPollEvent(VideoEvent* event)
     return false;
 }
 
-bool VideoWaitEvent(VideoEvent* event)
+bool WaitEvent(VideoEvent* event)
 {
-    if (VideoPollEvent(event)) return true;
-    if (!video.window) return false;
+    if (!sdl.window) return false;
     SDL_Event e;
     if (!SDL_WaitEvent(&e)) return false;
     if (!TranslateEvent(e, event)) *event = VideoEvent{};
     return true;
 }
 
-void VideoInjectEvent(const VideoEvent& event) { video.injected.push_back(event); }
+} // namespace
+
+const VideoBackEnd kSdlVideoBackEnd = {
+    OpenWindow,    CloseWindow,   CreateRenderer, DestroyRenderer, EnterFullScreen, LeaveFullScreen,
+    SetWindowSize, GetWindowSize, Present,        DropTexture,     PollEvent,       WaitEvent,
+};

@@ -2,6 +2,7 @@
 // bottom-up in the file and turned top-down in memory.
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
@@ -11,15 +12,9 @@ namespace {
 constexpr uint32_t kHeaderBytes = 54;
 constexpr int32_t kMaxWidth = 65535; // a sprite run count is 16 bits
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-int32_t Width(const uint8_t* header) { return static_cast<int32_t>(Get32(header + 18)); }
-int32_t Height(const uint8_t* header) { return static_cast<int32_t>(Get32(header + 22)); }
-uint32_t Bits(const uint8_t* header) { return Get16(header + 28); }
+int32_t Width(const uint8_t* header) { return static_cast<int32_t>(ReadLe32(header + 18)); }
+int32_t Height(const uint8_t* header) { return static_cast<int32_t>(ReadLe32(header + 22)); }
+uint32_t Bits(const uint8_t* header) { return ReadLe16(header + 28); }
 
 // Swaps line i with line height - 1 - i for every line above the middle.
 void FlipLines(uint8_t* pixels, size_t lineBytes, uint32_t height)
@@ -40,11 +35,11 @@ void FlipLines(uint8_t* pixels, size_t lineBytes, uint32_t height)
 int32_t PictureWidth(const Picture& picture) { return Width(picture.header); }
 int32_t PictureHeight(const Picture& picture) { return Height(picture.header); }
 int32_t PictureBitsPerPixel(const Picture& picture) { return static_cast<int32_t>(Bits(picture.header)); }
-uint32_t PicturePixelOffset(const Picture& picture) { return Get32(picture.header + 10); }
+uint32_t PicturePixelOffset(const Picture& picture) { return ReadLe32(picture.header + 10); }
 
 uint32_t PicturePaletteEntries(const Picture& picture)
 {
-    uint32_t n = Get32(picture.header + 46);
+    uint32_t n = ReadLe32(picture.header + 46);
     return n == 0 ? 256 : n;
 }
 
@@ -56,10 +51,10 @@ int32_t LoadPicture(const char* name, Picture* picture)
     if (entrySize < kHeaderBytes) return 0;
     if (ReadPackEntry(name, picture->header, 0, kHeaderBytes) != 0) return 0;
     const uint8_t* h = picture->header;
-    if (Get16(h) != 0x4D42) return 0;
+    if (ReadLe16(h) != 0x4D42) return 0;
     const uint32_t bits = Bits(h);
     if (bits != 8 && bits != 24) return 0;
-    if (Get32(h + 30) != 0) return 0;
+    if (ReadLe32(h + 30) != 0) return 0;
 
     // The pixel block must be non-empty and lie wholly inside the entry.
     const int32_t width = Width(h), height = Height(h);

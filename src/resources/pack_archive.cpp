@@ -12,8 +12,11 @@
 #include "resources/loose_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_member.h"
+#include "platform/byte_order.h"
 
 namespace {
+
+void (*packFailureHook)() = nullptr;
 
 struct PackEntry {
     char* name; // inside the directory block
@@ -31,11 +34,6 @@ struct PackArchive {
 };
 
 PackArchive archive;
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
@@ -70,7 +68,7 @@ bool ReadDirectory(FILE* file, uint64_t fileSize)
         RejectDirectory("no room for the trailer");
         return false;
     }
-    const uint32_t count = Get32(trailer), directoryOffset = Get32(trailer + 4);
+    const uint32_t count = ReadLe32(trailer), directoryOffset = ReadLe32(trailer + 4);
     if (directoryOffset > fileSize - 8) {
         RejectDirectory("directory offset beyond the file");
         return false;
@@ -111,8 +109,8 @@ bool ReadDirectory(FILE* file, uint64_t fileSize)
         const uint8_t* fields = reinterpret_cast<const uint8_t*>(terminator + 1);
         PackEntry& entry = archive.entries[i];
         entry.name = record;
-        entry.offset = Get32(fields);
-        entry.size = Get32(fields + 4);
+        entry.offset = ReadLe32(fields);
+        entry.size = ReadLe32(fields + 4);
         if (entry.offset >= directoryOffset) {
             RejectDirectory("entry offset outside the member area");
             return false;
@@ -137,26 +135,47 @@ const PackEntry* FindEntry(const char* name)
 
 std::string LooseFolder() { return archive.folder.empty() ? std::string(".") : archive.folder; }
 
-MemberResult DecodeEntry(const PackEntry& entry, uint8_t* destination, uint32_t offset, uint32_t length, bool* opened)
+// Decodes the entry's member into the range given, or with `sink` into the sink.
+MemberResult DecodeEntry(const PackEntry& entry, uint8_t* destination, uint32_t offset, uint32_t length, bool* opened,
+                         MemberSink sink = nullptr, void* context = nullptr)
 {
     FILE* file = std::fopen(archive.fileName.c_str(), "rb");
     *opened = file != nullptr;
     if (!file) return MemberResult{};
     MemberResult result{};
     if (fseeko(file, entry.offset, SEEK_SET) != 0)
-        result = MemberResult{3, "input not a zip or gzip file", false, 0, 0};
+        result = MemberResult{3, "input not a zip or gzip file", false, 0, 0, 0};
+    else if (sink)
+        result = DecodeMemberTo(file, sink, context);
     else
         result = DecodeMember(file, destination, offset, length);
     std::fclose(file);
     return result;
 }
 
+// A damaged member ends the process; stored data whose sizes differ names them first.
+void FailOnDamage(const MemberResult& result)
+{
+    if (!result.exitCode) return;
+    if (result.lengthMismatch)
+        std::fprintf(stderr, "len %ld, siz %ld\n", static_cast<long>(result.storedUncompressed),
+                     static_cast<long>(result.storedCompressed));
+    FailPackMember(result.exitCode, result.text);
+}
+
 } // namespace
+
+void SetPackFailureHook(void (*beforeExit)()) { packFailureHook = beforeExit; }
 
 void FailPackMember(int32_t exitCode, const char* text)
 {
     std::fflush(stdout);
     std::fprintf(stderr, "funzip error: %s\n", text);
+    // The hook may read nothing more from the archive; a second failure inside it exits at once.
+    if (void (*hook)() = packFailureHook) {
+        packFailureHook = nullptr;
+        hook();
+    }
     std::exit(exitCode);
 }
 
@@ -194,12 +213,7 @@ int32_t ReadPackEntry(const char* name, void* destination, uint32_t offset, uint
         bool opened = false;
         MemberResult result = DecodeEntry(*entry, static_cast<uint8_t*>(destination), offset, length, &opened);
         if (!opened) return 1;
-        if (result.exitCode) {
-            if (result.lengthMismatch)
-                std::fprintf(stderr, "len %ld, siz %ld\n", static_cast<long>(result.storedUncompressed),
-                             static_cast<long>(result.storedCompressed));
-            FailPackMember(result.exitCode, result.text);
-        }
+        FailOnDamage(result);
         return 0;
     }
     std::string path = ResolveLooseFile(LooseFolder(), name);
@@ -252,11 +266,47 @@ int32_t CheckPackEntry(uint32_t index, const char** message)
     *message = nullptr;
     if (index >= archive.count) return 0;
     bool opened = false;
-    MemberResult result = DecodeEntry(archive.entries[index], nullptr, 0, 0, &opened);
+    const PackEntry& entry = archive.entries[index];
+    MemberResult result = DecodeEntry(entry, nullptr, 0, 0, &opened);
     if (!opened) {
         *message = "cannot open the archive file";
         return 1;
     }
     *message = result.text;
+    if (result.exitCode == 0 && result.size != entry.size) {
+        // A sound member the directory describes wrongly: readers would size it by the record.
+        static char text[96];
+        std::snprintf(text, sizeof text, "the directory gives %u bytes, the member holds %llu", entry.size,
+                      static_cast<unsigned long long>(result.size));
+        *message = text;
+        return 1;
+    }
     return result.exitCode;
+}
+
+bool PackHasEntry(const char* name) { return FindEntry(name) != nullptr; }
+
+int32_t StreamPackEntry(const char* name, PackSink sink, void* context, uint64_t* size)
+{
+    *size = 0;
+    if (const PackEntry* entry = FindEntry(name)) {
+        bool opened = false;
+        MemberResult result = DecodeEntry(*entry, nullptr, 0, 0, &opened, sink, context);
+        if (!opened) return 1;
+        FailOnDamage(result);
+        *size = result.size;
+        return 0;
+    }
+    std::string path = ResolveLooseFile(LooseFolder(), name);
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 1;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return 1;
+    uint8_t buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        sink(buffer, got, context);
+        *size += got;
+    }
+    std::fclose(file);
+    return 0;
 }

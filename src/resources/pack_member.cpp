@@ -1,5 +1,6 @@
 // Member framing (zip local header with optional data descriptor, gzip header and trailer)
 // and the windowed output: every byte is checked, only the asked range is copied out.
+#include "platform/byte_order.h"
 #include "resources/pack_member.h"
 
 #include <algorithm>
@@ -49,6 +50,8 @@ struct Input {
 struct Output {
     uint8_t* destination;
     uint64_t offset, end; // the asked range [offset, end)
+    MemberSink sink = nullptr; // when set, everything goes to it instead
+    void* sinkContext = nullptr;
     uint64_t produced = 0;
     uint32_t crc = 0;
 
@@ -56,20 +59,18 @@ struct Output {
     void Flush(size_t n)
     {
         crc = static_cast<uint32_t>(crc32(crc, window, static_cast<uInt>(n)));
-        uint64_t lo = std::max(produced, offset), hi = std::min(produced + n, end);
-        if (lo < hi) std::memcpy(destination + (lo - offset), window + (lo - produced), hi - lo);
+        if (sink) {
+            sink(window, n, sinkContext);
+        } else {
+            uint64_t lo = std::max(produced, offset), hi = std::min(produced + n, end);
+            if (lo < hi) std::memcpy(destination + (lo - offset), window + (lo - produced), hi - lo);
+        }
         produced += n;
     }
 };
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-MemberResult Fail(int32_t code, const char* text) { return MemberResult{code, text, false, 0, 0}; }
-MemberResult Success() { return MemberResult{0, nullptr, false, 0, 0}; }
+MemberResult Fail(int32_t code, const char* text) { return MemberResult{code, text, false, 0, 0, 0}; }
+MemberResult Success() { return MemberResult{0, nullptr, false, 0, 0, 0}; }
 
 const char* const kFormatViolated = "invalid compressed data--format violated";
 const char* const kCannotDecrypt = "cannot decrypt entry (need to recompile with full crypt.c)";
@@ -129,20 +130,57 @@ MemberResult Verify(const Output& out, uint32_t crc, uint32_t size)
 {
     if (out.crc != crc) return Fail(4, "invalid compressed data--crc error");
     if (out.produced != size) return Fail(4, "invalid compressed data--length error");
-    return Success();
+    MemberResult result = Success();
+    result.size = out.produced;
+    return result;
+}
+
+// What a local header's extra field says: whether it carries Zip64 sizes (and then a data
+// descriptor holds 8-byte sizes), and the uncompressed size it gives.
+struct ExtraField {
+    bool zip64 = false;
+    uint64_t uncompressed = 0;
+};
+
+ExtraField ReadExtraField(Input& in, size_t length)
+{
+    ExtraField extra;
+    while (length >= 4) {
+        uint8_t h[4];
+        if (in.Read(h, 4) < 4) return extra;
+        length -= 4;
+        const size_t size = std::min<size_t>(ReadLe16(h + 2), length);
+        uint8_t block[16] = {};
+        const size_t kept = std::min<size_t>(size, sizeof block);
+        in.Read(block, kept);
+        in.Read(nullptr, size - kept);
+        length -= size;
+        if (ReadLe16(h) == 0x0001) { // Zip64: uncompressed size first (when the header lacks it)
+            extra.zip64 = true;
+            if (kept >= 8) extra.uncompressed = uint64_t{ReadLe32(block)} | uint64_t{ReadLe32(block + 4)} << 32;
+        }
+    }
+    in.Read(nullptr, length);
+    return extra;
 }
 
 MemberResult DecodeZip(Input& in, Output& out)
 {
     uint8_t h[30];
     if (in.Read(h + 2, 28) < 28 || h[2] != 3 || h[3] != 4) return Fail(3, "invalid zipfile");
-    const uint16_t flags = Get16(h + 6), method = Get16(h + 8);
+    const uint16_t flags = ReadLe16(h + 6), method = ReadLe16(h + 8);
     if (method != 0 && method != 8) return Fail(3, "first entry not deflated or stored--cannot unpack");
     if (flags & 1) return Fail(3, kCannotDecrypt);
-    uint32_t crc = Get32(h + 14);
-    const uint32_t compressed = Get32(h + 18);
-    uint32_t uncompressed = Get32(h + 22);
-    in.Read(nullptr, size_t{Get16(h + 26)} + Get16(h + 28)); // name and extra field
+    uint32_t crc = ReadLe32(h + 14);
+    const uint32_t compressed = ReadLe32(h + 18);
+    uint32_t uncompressed = ReadLe32(h + 22);
+    in.Read(nullptr, ReadLe16(h + 26)); // the name
+    const ExtraField extra = ReadExtraField(in, ReadLe16(h + 28));
+    // Sizes past 32 bits stand in the Zip64 extra field; such members are beyond this format.
+    if (extra.zip64 && uncompressed == 0xFFFFFFFFu) {
+        if (extra.uncompressed > 0xFFFFFFFFu) return Fail(4, "invalid compressed data--length error");
+        uncompressed = static_cast<uint32_t>(extra.uncompressed);
+    }
 
     if (method == 0) {
         if (compressed != uncompressed) {
@@ -159,10 +197,18 @@ MemberResult DecodeZip(Input& in, Output& out)
         if (r.exitCode) return r;
     }
     if (flags & 8) {
-        uint8_t d[16];
-        if (in.Read(d, 16) < 16) return Fail(3, "zipfile ended prematurely");
-        crc = Get32(d + 4);
-        uncompressed = Get32(d + 12);
+        // The descriptor: an optional signature, the CRC-32, then the compressed and
+        // uncompressed sizes, 4 bytes each, or 8 each when the header carried Zip64 sizes (as
+        // Info-ZIP writes when it zips from a pipe).
+        uint8_t d[24];
+        const size_t sizeBytes = extra.zip64 ? 8 : 4;
+        if (in.Read(d, 4) < 4) return Fail(3, "zipfile ended prematurely");
+        if (ReadLe32(d) == 0x08074B50u && in.Read(d, 4) < 4) return Fail(3, "zipfile ended prematurely");
+        crc = ReadLe32(d);
+        if (in.Read(d + 4, 2 * sizeBytes) < 2 * sizeBytes) return Fail(3, "zipfile ended prematurely");
+        const uint8_t* u = d + 4 + sizeBytes;
+        if (sizeBytes == 8 && ReadLe32(u + 4) != 0) return Fail(4, "invalid compressed data--length error");
+        uncompressed = ReadLe32(u);
     }
     return Verify(out, crc, uncompressed);
 }
@@ -190,29 +236,44 @@ MemberResult DecodeGzip(Input& in, Output& out)
     if (r.exitCode) return r;
     uint8_t t[8];
     if (in.Read(t, 8) < 8) return Fail(3, "gzip file ended prematurely");
-    return Verify(out, Get32(t), Get32(t + 4));
+    return Verify(out, ReadLe32(t), ReadLe32(t + 4));
 }
 
 } // namespace
 
-MemberResult DecodeMember(FILE* file, uint8_t* destination, uint32_t offset, uint32_t length)
+namespace {
+
+MemberResult Decode(FILE* file, Output& out)
 {
     Input in{file};
-    Output out{destination, offset, uint64_t{offset} + length};
     uint8_t magic[2];
     if (in.Read(magic, 2) == 2) {
-        uint16_t kind = Get16(magic);
+        uint16_t kind = ReadLe16(magic);
         if (kind == 0x4B50) return DecodeZip(in, out);
         if (kind == 0x8B1F) return DecodeGzip(in, out);
     }
     return Fail(3, "input not a zip or gzip file");
 }
 
+} // namespace
+
+MemberResult DecodeMember(FILE* file, uint8_t* destination, uint32_t offset, uint32_t length)
+{
+    Output out{destination, offset, uint64_t{offset} + length};
+    return Decode(file, out);
+}
+
+MemberResult DecodeMemberTo(FILE* file, MemberSink sink, void* context)
+{
+    Output out{nullptr, 0, 0, sink, context};
+    return Decode(file, out);
+}
+
 MemberKind PeekMember(FILE* file)
 {
     uint8_t h[10] = {};
     size_t got = std::fread(h, 1, sizeof h, file);
-    if (got >= 10 && Get16(h) == 0x4B50 && h[2] == 3 && h[3] == 4) return MemberKind{true, false, Get16(h + 8) == 8};
-    if (got >= 3 && Get16(h) == 0x8B1F) return MemberKind{true, true, h[2] == 8};
+    if (got >= 10 && ReadLe16(h) == 0x4B50 && h[2] == 3 && h[3] == 4) return MemberKind{true, false, ReadLe16(h + 8) == 8};
+    if (got >= 3 && ReadLe16(h) == 0x8B1F) return MemberKind{true, true, h[2] == 8};
     return MemberKind{false, false, false};
 }

@@ -28,9 +28,6 @@ int32_t PictureBitsPerPixel(const Picture& picture);
 uint32_t PicturePaletteEntries(const Picture& picture);
 uint32_t PicturePixelOffset(const Picture& picture);
 
-// One colour in the display layout: 16 gives 5-6-5, any other depth x-5-5-5.
-uint16_t ConvertColour(uint8_t blue, uint8_t green, uint8_t red, int32_t bitsPerPixel);
-
 // 1 success, 0 failure (any reason). Reads through the pack archive.
 int32_t LoadPicture(const char* name, Picture* picture);
 void FreePicture(Picture* picture);

@@ -2,18 +2,14 @@
 // (u16 tag, u16 count, then the opaque pixels), black being transparent.
 #include <cstring>
 
+#include "display/pixel_format.h"
+#include "platform/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/picture.h"
 
 namespace {
 
 constexpr int32_t kMaxRun = 65535;
-
-void Put16(uint8_t* p, uint16_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 // How one source format reads: pixel size, transparency, and the colour written for it.
 struct Indexed8 {
@@ -43,26 +39,26 @@ uint64_t EncodeRuns(const uint8_t* pixels, int32_t width, int32_t height, size_t
             const int32_t count = end - x;
             if (transparent) {
                 if constexpr (kWrite) {
-                    Put16(out + size, 0);
-                    Put16(out + size + 2, static_cast<uint16_t>(count));
+                    StoreLe16(out + size, 0);
+                    StoreLe16(out + size + 2, static_cast<uint16_t>(count));
                 }
                 size += 4;
             } else {
                 if constexpr (kWrite) {
                     uint8_t* run = out + size;
-                    Put16(run, 1);
+                    StoreLe16(run, 1);
                     uint8_t* o = run + 4;
                     for (int32_t i = x; i < end; ++i) {
                         const uint8_t* s = p + i * Source::kBytes;
                         if (outputBytes == 1) {
                             *o++ = s[0];
                         } else {
-                            uint16_t c = Source::kBytes == 1 ? colours[s[0]] : ConvertColour(s[0], s[1], s[2], bits);
-                            Put16(o, c);
+                            uint16_t c = Source::kBytes == 1 ? colours[s[0]] : PackColour(s[2], s[1], s[0], bits);
+                            StoreLe16(o, c);
                             o += 2;
                         }
                     }
-                    Put16(run + 2, static_cast<uint16_t>(count));
+                    StoreLe16(run + 2, static_cast<uint16_t>(count));
                 }
                 size += 4 + uint64_t(count) * outputBytes;
             }
@@ -83,12 +79,6 @@ uint64_t Encode(bool write, const uint8_t* pixels, int32_t width, int32_t height
 
 } // namespace
 
-uint16_t ConvertColour(uint8_t blue, uint8_t green, uint8_t red, int32_t bitsPerPixel)
-{
-    if (bitsPerPixel == 16) return static_cast<uint16_t>((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
-    return static_cast<uint16_t>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
-}
-
 int32_t MakeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, int32_t frameHeight,
                    int32_t bitsPerPixel, int32_t indexed)
 {
@@ -108,7 +98,7 @@ int32_t MakeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, i
     uint16_t colours[256];
     for (int i = 0; i < 256; ++i) {
         const uint8_t* e = picture->palette + i * 4;
-        colours[i] = ConvertColour(e[0], e[1], e[2], bitsPerPixel);
+        colours[i] = PackColour(e[2], e[1], e[0], bitsPerPixel);
     }
     if (indexed) {
         sprite->palette = static_cast<uint16_t*>(PoolAlloc(sizeof colours, 4));

@@ -17,9 +17,11 @@
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
 #include "sequencer/parts.h"
-#include "sequencer/state/sequencer_state.h"
+#include "sequencer/sequencer_state.h"
+#include "display/screen_geometry.h"
 
 const char* demoPackPath = "VELA.PAK";
+const char* const kCalibrationModule = "ZIK\\VELA2.XM";
 
 ShowOperations DefaultShowOperations()
 {
@@ -30,6 +32,7 @@ ShowOperations DefaultShowOperations()
         PlayModuleFromPack,
         MusicVolume,
         MusicStop,
+        MusicPlaying,
     };
 }
 
@@ -55,25 +58,33 @@ void PrintBanner()
     ConsolePrint("%s", line);
 }
 
-// Steps 12-14: plays the calibration module silently until its third calibration mark and
-// derives the music speed from the first two. When no module plays, or the marks do not come
-// within the time limit, the speed is taken as nominal.
-void CalibrateMusicSpeed()
+// Plays the calibration module silently until its third calibration mark and derives the
+// music speed from the first two. When no module plays, or the marks do not come within the
+// time limit, the speed is taken as nominal. The window is pumped all the while; false when
+// Escape or a close request ends the show during the wait.
+bool CalibrateMusicSpeed()
 {
     ClockReset(0);
     int32_t dots = 0;
-    showOperations.playModule("ZIK\\VELA2.XM");
+    showOperations.playModule(kCalibrationModule);
     showOperations.musicVolume(0);
     bool complete = true;
+    bool aborted = false;
     while (syncCounters.calibrationCount.load() != 3) {
-        if (!MusicPlaying()) {
+        if (!showOperations.musicPlaying()) {
             complete = false;
+            break;
+        }
+        if (CheckAbort()) {
+            aborted = true;
             break;
         }
         int32_t now = ClockNow();
         if (now > kCalibrationTimeLimit) {
             complete = false;
-            ConsolePrint("\nno calibration marks: music speed taken as nominal\n");
+            ConsolePrint("\n%s gave no calibration marks: music speed taken as nominal\n", kCalibrationModule);
+            std::fprintf(stderr, "vela: %s gave no calibration marks within %d s; the music speed is taken as nominal\n",
+                         kCalibrationModule, kCalibrationTimeLimit / 100);
             break;
         }
         if (now / 100 > dots) {
@@ -84,12 +95,10 @@ void CalibrateMusicSpeed()
     }
     syncCounters.calibrationCount.store(0);
     showOperations.musicStop();
-    float factor = 1.0f;
-    if (complete) {
-        int32_t span = syncCounters.calibrationTimes[1].load() - syncCounters.calibrationTimes[0].load();
-        if (span > 0) factor = 1106.0f / static_cast<float>(span);
-    }
-    speedFactor.store(factor);
+    speedFactor.store(complete ? SpeedFactorFromCalibration(syncCounters.calibrationTimes[0].load(),
+                                                            syncCounters.calibrationTimes[1].load())
+                               : 1.0f);
+    return !aborted;
 }
 
 void ResetModuleCounters()
@@ -98,75 +107,50 @@ void ResetModuleCounters()
     syncCounters.cueCount.store(0);
 }
 
-// One pass over the parts from startPart. False when the show must end (a load failed and
-// DemoExit has run already).
-bool PlayOnePass(bool* ended)
+// The steps of a pass, part by part: the part's load runs before its module starts (while the
+// previous module still plays), its run and release after. Part four keeps the third module.
+struct PassStep {
+    const char* module;  // started after the part's load; null: the module playing goes on
+    int32_t volume;      // set right after the start; -1 leaves the library's default
+    bool stopFirst;      // the previous module is stopped before this one starts
+};
+constexpr PassStep kPassSteps[4] = {
+    {"ZIK\\VELA1.XM", 64, false},
+    {"ZIK\\VELA2.XM", -1, true},
+    {"ZIK\\VELA3.XM", -1, true},
+    {nullptr, -1, false},
+};
+
+enum class PassEnd { Played, Aborted, Failed };
+
+// One pass over the parts from startPart. Failed when a load failed (DemoExit has run already).
+PassEnd PlayOnePass()
 {
     const int32_t start = sequencer.startPart;
     ShowOperations& op = showOperations;
-    *ended = false;
-
-    if (start <= 1 && op.loadPart[0]() != 0) {
-        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-        return false;
-    }
-    ResetModuleCounters();
-    op.playModule("ZIK\\VELA1.XM");
-    op.musicVolume(64);
-    if (start <= 1) {
-        op.runPart[0]();
-        op.freePart[0]();
-    }
-    if (sequencer.abortRequested) {
-        op.musicStop();
-        *ended = true;
-        return true;
-    }
-
-    if (start <= 2 && op.loadPart[1]() != 0) {
-        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-        return false;
-    }
-    op.musicStop();
-    ResetModuleCounters();
-    op.playModule("ZIK\\VELA2.XM");
-    if (start <= 2) {
-        op.runPart[1]();
-        op.freePart[1]();
-    }
-    if (sequencer.abortRequested) {
-        op.musicStop();
-        *ended = true;
-        return true;
-    }
-
-    if (start <= 3 && op.loadPart[2]() != 0) {
-        DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-        return false;
-    }
-    op.musicStop();
-    ResetModuleCounters();
-    op.playModule("ZIK\\VELA3.XM");
-    if (start <= 3) {
-        op.runPart[2]();
-        op.freePart[2]();
-    }
-    if (sequencer.abortRequested) {
-        op.musicStop();
-        *ended = true;
-        return true;
-    }
-
-    if (start <= 4) {
-        if (op.loadPart[3]() != 0) {
-            DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
-            return false;
+    for (int32_t part = 1; part <= 4; ++part) {
+        const PassStep& step = kPassSteps[part - 1];
+        if (part > 1 && sequencer.abortRequested) {
+            op.musicStop();
+            return PassEnd::Aborted;
         }
-        op.runPart[3]();
-        op.freePart[3]();
+        if (start <= part && op.loadPart[part - 1]() != 0) {
+            DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
+            return PassEnd::Failed;
+        }
+        if (step.module) {
+            if (step.stopFirst) op.musicStop();
+            ResetModuleCounters();
+            op.playModule(step.module);
+            if (step.volume >= 0) op.musicVolume(step.volume);
+        }
+        if (start <= part) {
+            op.runPart[part - 1]();
+            op.freePart[part - 1]();
+        }
     }
     op.musicStop();
-    return true;
+    return PassEnd::Played;
 }
 
 // The four modes tried in order: 320x240 at 16 then 15 bits, then 320x200 likewise.
@@ -178,11 +162,11 @@ bool ChooseVideoMode()
     static const Attempt kAttempts[] = {{240, 30, 16}, {240, 30, 15}, {200, 10, 16}, {200, 10, 15}};
     int32_t error = 0;
     for (const Attempt& a : kAttempts) {
-        sequencer.screenWidth = 320;
-        sequencer.screenHeight = a.height;
-        sequencer.viewHeight = 180;
-        sequencer.viewTop = a.viewTop;
-        sequencer.pixelDepth = SetVideoMode(320, a.height, a.depth, 1, sequencer.fullScreen);
+        screen.screenWidth = 320;
+        screen.screenHeight = a.height;
+        screen.viewHeight = 180;
+        screen.viewTop = a.viewTop;
+        screen.pixelDepth = SetVideoMode(320, a.height, a.depth, 1, sequencer.fullScreen);
         error = GetVideoError();
         if (error == 0) return true;
     }
@@ -209,6 +193,8 @@ int32_t CheckAbort()
 }
 
 int DemoExitStatus() { return exitStatus; }
+
+void StopThreadsBeforeExit() { MusicClose(); }
 
 void DemoExit(int32_t restoreDisplay, const char* format, ...)
 {
@@ -245,9 +231,13 @@ void DemoMain(int argc, char** argv)
     int32_t loop = 0;
     if (RunLauncher(&sequencer.fullScreen, &loop) == 0) return;
     if (MusicInit(MusicSync) != 0) return;
+    // A damaged archive member ends the process from wherever it is read: the music's thread
+    // must be stopped before the process goes.
+    SetPackFailureHook(StopThreadsBeforeExit);
     ConsolePrint("Initializing system...\n");
     if (InitMemoryPool(11) != 0) return;
     ClockInit(100);
+    SetClockHooks(ClockResume, ClockPause);
     ClearKeys();
     OpenPack(demoPackPath);
     sequencer.loopCount = loop ? -1 : 1;
@@ -255,12 +245,15 @@ void DemoMain(int argc, char** argv)
     ConsolePrint("Initializing\n.");
     BuildFadeRamp();
 
-    CalibrateMusicSpeed();
+    if (!CalibrateMusicSpeed()) {
+        DemoExit(1, "%s", "");
+        return;
+    }
 
     for (;;) {
-        bool ended = false;
-        if (!PlayOnePass(&ended)) return;
-        if (ended || sequencer.abortRequested) break;
+        const PassEnd end = PlayOnePass();
+        if (end == PassEnd::Failed) return;
+        if (end == PassEnd::Aborted || sequencer.abortRequested) break;
         // Passes that play no part would loop without ever looking at the keys: play one.
         if (sequencer.startPart > 4) break;
         sequencer.loopCount -= 1;

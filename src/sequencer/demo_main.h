@@ -12,6 +12,7 @@ struct ShowOperations {
     void (*playModule)(const char* name);
     int32_t (*musicVolume)(int32_t volume);
     int32_t (*musicStop)();
+    bool (*musicPlaying)();
 };
 
 extern ShowOperations showOperations;
@@ -21,6 +22,8 @@ ShowOperations DefaultShowOperations();
 // Where the archive is read from ("VELA.PAK" in the working directory by default).
 extern const char* demoPackPath;
 
+// The module the music speed is measured on, silently, at start-up.
+extern const char* const kCalibrationModule;
 // How long the calibration waits for its marks before taking the nominal speed, in clock units.
 constexpr int32_t kCalibrationTimeLimit = 3000;
 
@@ -35,3 +38,6 @@ void DemoExit(int32_t restoreDisplay, const char* format, ...) __attribute__((fo
 int32_t CheckAbort();
 // 0 when the show ended normally or by Escape, 1 when it ended with a message.
 int DemoExitStatus();
+// Stops the music's playback thread so that the process can end from anywhere (a damaged
+// archive member, a signal).
+void StopThreadsBeforeExit();

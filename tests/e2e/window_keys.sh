@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The real window path under Xvfb, driven by a real X client: the show opens a window titled
-# "Vela" at 320x240, F2 doubles it, F1 brings it back, Escape ends the program with status 0.
+# "Vela" at 320x240, F2 doubles it, F4 covers the screen with the picture shown (there is no
+# window manager to carry out a full-screen request) and brings back the doubled window, F1
+# brings back 320x240, Escape ends the program with status 0.
 set -euo pipefail
 vela=$1
 work=$(mktemp -d)
@@ -96,6 +98,15 @@ reaches_size 320x240 150 || {
   exit 1
 }
 press_for_size F2 640x480
+press_for_size F4 1024x768
+# Something of the show is on the screen, not a black full-screen window.
+shown=0
+for _ in $(seq 30); do
+  if [ "$(import -window root -format '%[fx:maxima]' info: 2>/dev/null || echo 0)" != "0" ]; then shown=1; break; fi
+  sleep 0.1
+done
+[ "$shown" -eq 1 ] || { echo "the full screen stays black"; cat "$work/vela.out"; exit 1; }
+press_for_size F4 640x480
 press_for_size F1 320x240
 
 # Escape ends the show; a press that was lost is repeated.

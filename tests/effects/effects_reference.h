@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "resources/picture.h"
 
 inline uint16_t RefAdd(uint16_t a, uint16_t b, int depth)
@@ -77,10 +78,7 @@ struct TestSprite {
                int bits, bool indexed)
         : grid(std::move(pixels)), palette(256)
     {
-        auto put16 = [&](uint16_t v) {
-            stream.push_back(static_cast<uint8_t>(v));
-            stream.push_back(static_cast<uint8_t>(v >> 8));
-        };
+        auto put16 = [&](uint16_t v) { AppendLe16(stream, v); };
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width;) {
                 const bool clear = grid[y * width + x] == 0;

@@ -6,7 +6,7 @@
 #include "effects/lane_width.h"
 #include "effects/view_fills.h"
 #include "effects_reference.h"
-#include "sequencer/state/sequencer_state.h"
+#include "display/screen_geometry.h"
 
 namespace {
 
@@ -16,10 +16,10 @@ class FullViewEffects : public ::testing::TestWithParam<std::tuple<int, bool>> {
 protected:
     void SetUp() override
     {
-        saved = sequencer;
-        sequencer.screenWidth = 37;
-        sequencer.viewHeight = 5;
-        sequencer.pixelDepth = Depth();
+        saved = screen;
+        screen.screenWidth = 37;
+        screen.viewHeight = 5;
+        screen.pixelDepth = Depth();
         AllowWideLanes(std::get<1>(GetParam()));
         BuildFadeRamp();
         view = RandomPixels(rng, kCount);
@@ -28,7 +28,7 @@ protected:
     }
     void TearDown() override
     {
-        sequencer = saved;
+        screen = saved;
         AllowWideLanes(true);
     }
 
@@ -36,7 +36,7 @@ protected:
     uint16_t Ramp(int offset) const { return FadeRamp[offset]; }
 
     static constexpr size_t kCount = 37 * 5;
-    SequencerState saved;
+    ScreenGeometry saved;
     std::mt19937 rng{1234};
     std::vector<uint16_t> view;
     std::vector<uint8_t> mask;
@@ -87,9 +87,9 @@ TEST_P(FullViewEffects, MaskEffectsEqualThePerPixelFormulas)
 // over) is still read entry by entry.
 TEST_P(FullViewEffects, MaskEffectsReadAnyRampContents)
 {
-    sequencer.pixelDepth = Depth() == 16 ? 15 : 16;
+    screen.pixelDepth = Depth() == 16 ? 15 : 16;
     BuildFadeRamp();
-    sequencer.pixelDepth = Depth();
+    screen.pixelDepth = Depth();
     ExpectMaskEffectsFollowTheRamp(view, mask, rng, Depth());
     for (auto& entry : FadeRamp) entry = static_cast<uint16_t>(rng());
     ExpectMaskEffectsFollowTheRamp(view, mask, rng, Depth());

@@ -7,6 +7,10 @@
 
 #include "authoring/bmp_writer.h"
 #include "engine/render_modes.h"
+#include "display/pixel_format.h"
+#include "engine/flare_pictures.h"
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 
 namespace {
 

@@ -10,8 +10,9 @@
 
 #include "authoring/bmp_writer.h"
 #include "engine/frame_pipeline.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 #include "engine/render_modes.h"
+#include "engine/engine_setup.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "engine/key_tracks.h"
-#include "engine/math_types.h"
+#include "engine/scene/key_tracks.h"
+#include "engine/scene/math_types.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "engine/polygon_clipping.h"
+#include "display/pixel_format.h"
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "display/pixel_format.h"
+#include "engine/raster/span_blend.h"
 #include "engine/render_modes.h"
-#include "engine/span_blend.h"
 #include "rasteriser_test_view.h"
 
 namespace {

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
 
 class TestView {
 public:

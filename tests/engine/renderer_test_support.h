@@ -10,7 +10,8 @@
 
 #include "authoring/bmp_writer.h"
 #include "engine/object_renderers.h"
-#include "engine/rasteriser.h"
+#include "engine/raster/rasteriser.h"
+#include "engine/engine_setup.h"
 
 class RendererTest : public SceneFileTest {
 protected:

@@ -1,6 +1,7 @@
 // Malformed scene files are refused whole (code 1) without reading outside the file and
 // with everything they built released; ids outside the format are skipped.
 #include "engine/scene_test_support.h"
+#include "platform/byte_order.h"
 
 #include <functional>
 
@@ -35,9 +36,9 @@ const MalformedCase kCases[] = {
     {"chunk size below 8", [] {
          return Rooted([](FsfChunkWriter& w) {
              std::vector<uint8_t> raw;
-             PutU32(raw, 0x100);
-             PutU32(raw, 4);
-             PutU32(raw, 0);
+             AppendLe32(raw, 0x100);
+             AppendLe32(raw, 4);
+             AppendLe32(raw, 0);
              w.Raw(raw);
          });
      }},
@@ -45,9 +46,9 @@ const MalformedCase kCases[] = {
          return Rooted([](FsfChunkWriter& w) {
              w.Open(0x200);
              std::vector<uint8_t> raw;
-             PutU32(raw, 0x205);
-             PutU32(raw, 64);
-             PutU32(raw, 5);
+             AppendLe32(raw, 0x205);
+             AppendLe32(raw, 64);
+             AppendLe32(raw, 5);
              w.Raw(raw);
              w.Close();
              w.FieldI32s(0x100, std::vector<int32_t>(20, 0));

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "authoring/scene_writer.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "support/test_support.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "authoring/pack_writer.h"
+#include "platform/byte_order.h"
 #include "resources/pack_archive.h"
 #include "resources/pack_member.h"
 #include "support/test_support.h"
@@ -183,7 +184,7 @@ TEST_F(PackArchiveTest, DamagedDirectoriesAreRefusedWithLooseFilesAsFallback)
     const size_t directory = pack.bytes.size();
 
     auto set32 = [](std::vector<uint8_t> v, size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(value >> (8 * i));
+        StoreLe32(v.data() + at, value);
         return v;
     };
     std::vector<std::vector<uint8_t>> damaged = {
@@ -195,8 +196,7 @@ TEST_F(PackArchiveTest, DamagedDirectoriesAreRefusedWithLooseFilesAsFallback)
     };
     std::vector<uint8_t> unterminated = good;
     unterminated.resize(directory + 5); // the name without its 0 byte, then a fresh trailer
-    for (uint32_t v : {1u, static_cast<uint32_t>(directory)})
-        for (int i = 0; i < 4; ++i) unterminated.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (uint32_t v : {1u, static_cast<uint32_t>(directory)}) AppendLe32(unterminated, v);
     damaged.push_back(unterminated);
 
     for (size_t i = 0; i < damaged.size(); ++i) {

@@ -7,6 +7,8 @@
 
 #include "authoring/bmp_writer.h"
 #include "authoring/pack_writer.h"
+#include "display/pixel_format.h"
+#include "platform/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
@@ -15,11 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-void Set32(std::vector<uint8_t>& v, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 // One decoded run of a sprite stream.
 struct Run {
@@ -34,7 +31,7 @@ std::vector<std::vector<Run>> ReadRuns(const Sprite& s)
     std::vector<std::vector<Run>> lines;
     const uint8_t* p = s.data;
     auto get16 = [&p] {
-        uint16_t v = static_cast<uint16_t>(p[0] | p[1] << 8);
+        const uint16_t v = ReadLe16(p);
         p += 2;
         return v;
     };
@@ -129,7 +126,7 @@ TEST_F(PictureTest, ThePaletteIsTheEntriesJustBeforeThePixels)
     std::vector<uint8_t> moved(bmp.begin(), bmp.begin() + 54);
     moved.insert(moved.end(), 40, 0xDD);
     moved.insert(moved.end(), bmp.begin() + 54, bmp.end());
-    Set32(moved, 10, 54 + 40 + 64);
+    StoreLe32(moved.data() + 10, 54 + 40 + 64);
     Put("PAL.BMP", moved);
 
     Picture pic;
@@ -168,7 +165,7 @@ TEST_F(PictureTest, UnsupportedOrInconsistentHeadersAreRefused)
     const std::vector<uint8_t> good = MakeBmp8(8, 4, std::vector<uint8_t>(32, 1), std::vector<uint8_t>(16 * 3, 9));
     auto with32 = [&](size_t at, uint32_t v) {
         std::vector<uint8_t> b = good;
-        Set32(b, at, v);
+        StoreLe32(b.data() + at, v);
         return b;
     };
     std::vector<uint8_t> fourBit = good;
@@ -220,7 +217,7 @@ TEST_F(PictureTest, SpritesSplitLinesIntoTransparentAndOpaqueRuns)
     EXPECT_EQ(s.frameHeight, 240);
     EXPECT_EQ(s.extra, nullptr);
     ASSERT_NE(s.palette, nullptr);
-    EXPECT_EQ(s.palette[5], ConvertColour(palette[17], palette[16], palette[15], 16));
+    EXPECT_EQ(s.palette[5], PackColour(palette[15], palette[16], palette[17], 16));
     auto lines = ReadRuns(s);
     ASSERT_EQ(lines.size(), 3u);
     ASSERT_EQ(lines[0].size(), 1u);
@@ -239,7 +236,7 @@ TEST_F(PictureTest, SpritesSplitLinesIntoTransparentAndOpaqueRuns)
     ASSERT_EQ(MakeSprite(&pic, &s, 320, 200, 15, 0), 1);
     EXPECT_EQ(s.palette, nullptr);
     lines = ReadRuns(s);
-    EXPECT_EQ(lines[2][3].pixels[0], ConvertColour(palette[23], palette[22], palette[21], 15));
+    EXPECT_EQ(lines[2][3].pixels[0], PackColour(palette[21], palette[22], palette[23], 15));
     s.extra = PoolAlloc(65536, 4); // the effects hang fade palettes here; freed with the sprite
     FreeSprite(&s);
     EXPECT_EQ(s.extra, nullptr);
@@ -272,13 +269,13 @@ TEST_F(PictureTest, TwentyFourBitSpritesConvertEachPixel)
 
 TEST(ColourConversion, PacksTheTopBitsOfEachChannel)
 {
-    EXPECT_EQ(ConvertColour(0xFF, 0, 0, 16), 0x001F);
-    EXPECT_EQ(ConvertColour(0, 0xFF, 0, 16), 0x07E0);
-    EXPECT_EQ(ConvertColour(0, 0, 0xFF, 16), 0xF800);
-    EXPECT_EQ(ConvertColour(0, 0xFF, 0, 15), 0x03E0);
-    EXPECT_EQ(ConvertColour(0, 0, 0xFF, 15), 0x7C00);
-    EXPECT_EQ(ConvertColour(0x07, 0x04, 0x07, 16), 0x0020); // green keeps its sixth bit
-    EXPECT_EQ(ConvertColour(0x07, 0x04, 0x07, 15), 0x0000);
+    EXPECT_EQ(PackColour(0, 0, 0xFF, 16), 0x001F);
+    EXPECT_EQ(PackColour(0, 0xFF, 0, 16), 0x07E0);
+    EXPECT_EQ(PackColour(0xFF, 0, 0, 16), 0xF800);
+    EXPECT_EQ(PackColour(0, 0xFF, 0, 15), 0x03E0);
+    EXPECT_EQ(PackColour(0xFF, 0, 0, 15), 0x7C00);
+    EXPECT_EQ(PackColour(0x07, 0x04, 0x07, 16), 0x0020); // green keeps its sixth bit
+    EXPECT_EQ(PackColour(0x07, 0x04, 0x07, 15), 0x0000);
 }
 
 } // namespace

@@ -45,17 +45,19 @@ TEST_F(RealTools, ZipAndGzipMembersReadBackExactly)
     ASSERT_TRUE(Shell(Cd() + "zip -q -X -9 -fz- deflated.zip data.txt"));
     // From standard input into a pipe: sizes and CRC follow the data in a descriptor.
     ASSERT_TRUE(Shell(Cd() + "zip -q -fz- - - < data.txt | cat > streamed.zip"));
+    // zip's default from a pipe: a Zip64 extra field, and 8-byte sizes in the descriptor.
+    ASSERT_TRUE(Shell(Cd() + "zip -q - - < data.txt | cat > streamed64.zip"));
     ASSERT_TRUE(Shell(Cd() + "gzip -9 -c data.txt > named.gz && gzip -n -c data.txt > plain.gz"));
     ASSERT_EQ(ReadFileBytes(dir / "streamed.zip")[6] & 8, 8) << "expected a data descriptor";
 
     PackBuilder pack;
     const uint32_t size = static_cast<uint32_t>(contents.size());
-    for (const char* file : {"stored.zip", "deflated.zip", "streamed.zip", "named.gz", "plain.gz"})
+    for (const char* file : {"stored.zip", "deflated.zip", "streamed.zip", "streamed64.zip", "named.gz", "plain.gz"})
         AddRawPackMember(&pack, std::string("M\\") + file, ReadFileBytes(dir / file), size);
     WriteFileBytes(dir / "VELA.PAK", FinishPack(pack));
     OpenPack((dir / "VELA.PAK").c_str());
 
-    for (const char* name : {"m\\stored.zip", "m\\deflated.zip", "m\\streamed.zip", "m\\named.gz", "m\\plain.gz"}) {
+    for (const char* name : {"m\\stored.zip", "m\\deflated.zip", "m\\streamed.zip", "m\\streamed64.zip", "m\\named.gz", "m\\plain.gz"}) {
         ASSERT_EQ(PackEntrySize(name), size) << name;
         std::vector<uint8_t> out(size);
         ASSERT_EQ(ReadPackEntry(name, out.data(), 0, size), 0) << name;

@@ -4,13 +4,15 @@
 #include <vector>
 
 #include "display/display_device.h"
+#include "display/screen_geometry.h"
 #include "display/window.h"
 #include "platform/headless.h"
+#include "platform/tick_source.h"
 #include "platform/video.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
-#include "sequencer/state/sequencer_state.h"
+#include "sequencer/sequencer_state.h"
 #include "support/test_support.h"
 
 namespace {
@@ -61,6 +63,17 @@ int32_t RecordStop()
     return 0;
 }
 
+// Whether the calibration module plays: by default it does not, so the wait ends at once.
+bool moduleSounds = false;
+bool RecordPlaying() { return moduleSounds; }
+
+// A clock that runs 20 ms further at every look, so that long waits pass at once.
+uint32_t FastTicks(void* context)
+{
+    auto* t = static_cast<uint32_t*>(context);
+    return *t += 20;
+}
+
 std::string Joined()
 {
     std::string s;
@@ -76,6 +89,7 @@ protected:
         calls.clear();
         escapeAtRun = runsSeen = failLoad = 0;
         escapeFromRun = 1;
+        moduleSounds = false;
         sequencer = SequencerState{};
         display = DisplayDevice{};
         windowState = WindowState{};
@@ -85,7 +99,7 @@ protected:
             {RecordLoad<1>, RecordLoad<2>, RecordLoad<3>, RecordLoad<4>},
             {RecordRun<1>, RecordRun<2>, RecordRun<3>, RecordRun<4>},
             {RecordFree<1>, RecordFree<2>, RecordFree<3>, RecordFree<4>},
-            RecordPlay, RecordVolume, RecordStop};
+            RecordPlay, RecordVolume, RecordStop, RecordPlaying};
     }
     void TearDown() override { showOperations = DefaultShowOperations(); }
 
@@ -150,6 +164,31 @@ TEST_F(ShowSequenceTest, EscapeInPartOneEndsTheShowWithoutAMessage)
     EXPECT_EQ(DemoExitStatus(), 0);
 }
 
+TEST_F(ShowSequenceTest, EscapeDuringTheCalibrationEndsTheShowAndASilentModuleIsNamed)
+{
+    // A module that plays without calibration marks: Escape ends the wait and the show.
+    moduleSounds = true;
+    VideoInjectEvent(VideoEvent{kVideoEventKeyDown, 1, 0, 0, 0});
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_EQ(Joined(), kCalibration);
+    EXPECT_EQ(DemoExitStatus(), 0);
+
+    // Left alone, the wait ends after its time limit with a line naming the module, and the
+    // show goes on at the nominal speed.
+    calls.clear();
+    sequencer = SequencerState{};
+    windowState = WindowState{};
+    uint32_t ticks = 0;
+    SetTickSource(FastTicks, &ticks);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(Run({"b4"}), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    SetTickSource(nullptr, nullptr);
+    EXPECT_NE(err.find("ZIK\\VELA2.XM gave no calibration marks"), std::string::npos) << err;
+    EXPECT_NE(Joined().find("load4, run4, free4"), std::string::npos) << Joined();
+    EXPECT_EQ(speedFactor.load(), 1.0f);
+}
+
 TEST_F(ShowSequenceTest, AFailedLoadEndsWithItsMessageAndAFailureStatus)
 {
     failLoad = 2;
@@ -168,9 +207,9 @@ TEST_F(ShowSequenceTest, VideoModesFallBackTo15BitsThenTo320x200)
     VideoModeRules only555;
     only555.forcedLayout = 15;
     ASSERT_EQ(Run({"b5"}, only555), 0);
-    EXPECT_EQ(sequencer.pixelDepth, 15);
-    EXPECT_EQ(sequencer.viewTop, 30);
-    EXPECT_EQ(sequencer.screenHeight, 240);
+    EXPECT_EQ(screen.pixelDepth, 15);
+    EXPECT_EQ(screen.viewTop, 30);
+    EXPECT_EQ(screen.screenHeight, 240);
 
     SetUp();
     VideoModeRules no240;
@@ -178,9 +217,9 @@ TEST_F(ShowSequenceTest, VideoModesFallBackTo15BitsThenTo320x200)
     no240.missingHeight[0] = 240;
     no240.missingCount = 1;
     ASSERT_EQ(Run({"b5"}, no240), 0);
-    EXPECT_EQ(sequencer.pixelDepth, 16);
-    EXPECT_EQ(sequencer.viewTop, 10);
-    EXPECT_EQ(sequencer.screenHeight, 200);
+    EXPECT_EQ(screen.pixelDepth, 16);
+    EXPECT_EQ(screen.viewTop, 10);
+    EXPECT_EQ(screen.screenHeight, 200);
 }
 
 TEST_F(ShowSequenceTest, NoVideoModeEndsWithTheUnivbeMessageAndPlaysNothing)

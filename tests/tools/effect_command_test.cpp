@@ -10,7 +10,7 @@
 #include "effects/fade_ramp.h"
 #include "effects/mask_transitions.h"
 #include "effects/sprite_drawing.h"
-#include "sequencer/state/sequencer_state.h"
+#include "display/screen_geometry.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
 #include "velatool/png_io.h"
@@ -77,12 +77,12 @@ TEST_F(EffectCommand, RevealAndSpritesGiveWhatTheEffectsGive)
     WriteFileBytes(dir / "grey.bmp", MakeBmp8(kW, kH, grey, palette));
     WriteFileBytes(dir / "pic.bmp", MakeBmp8(5, 3, pic, palette));
 
-    const SequencerState saved = sequencer;
-    sequencer.screenWidth = kW, sequencer.viewHeight = kH, sequencer.pixelDepth = 15;
+    const ScreenGeometry saved = screen;
+    screen.screenWidth = kW, screen.viewHeight = kH, screen.pixelDepth = 15;
     BuildFadeRamp();
     std::vector<uint16_t> expected = PackPixels(view, 15);
     MaskReveal(expected.data(), mask, grey, 300);
-    sequencer = saved;
+    screen = saved;
     for (auto& p : expected) p &= 0x7FFF; // the PNG keeps only the colour bits
     ASSERT_EQ(Effect({"mask-reveal", "--view", P("view.png"), "--out", P("out.png"), "--mask", P("mask.bmp"),
                       "--grey", P("grey.bmp"), "--level", "300", "--depth", "15"}),

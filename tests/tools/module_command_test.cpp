@@ -11,6 +11,7 @@
 
 #include "authoring/pack_writer.h"
 #include "authoring/xm_writer.h"
+#include "platform/byte_order.h"
 #include "platform/xm_test_modules.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
@@ -32,11 +33,6 @@ XmModule SongWithMarks()
     PutMark(m, 1, 4, 3, 1);
     PutMark(m, 1, 10, 2, 3);
     return m;
-}
-
-uint32_t Read32(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
 class ModuleCommand : public ::testing::Test {
@@ -84,8 +80,8 @@ TEST_F(ModuleCommand, RenderWritesTheWavAndPrintsEachMark)
     std::vector<uint8_t> wav = ReadFileBytes(dir / "song.wav");
     ASSERT_EQ(wav.size(), 44u + 3 * 48000 * 4);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(Read32(wav, 24), 48000u);
-    EXPECT_EQ(Read32(wav, 40), 3u * 48000 * 4);
+    EXPECT_EQ(ReadLe32(wav.data() + 24), 48000u);
+    EXPECT_EQ(ReadLe32(wav.data() + 40), 3u * 48000 * 4);
     bool sound = false;
     for (size_t i = 44; i < wav.size(); ++i) sound |= wav[i] != 0;
     EXPECT_TRUE(sound);

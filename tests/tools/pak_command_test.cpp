@@ -121,6 +121,42 @@ TEST_F(PakCommand, DamagedMembersAreReportedByVerifyAndEndExtract)
                 "funzip error: invalid compressed data--crc error");
 }
 
+TEST_F(PakCommand, ADirectoryThatMisstatesASizeIsAnErrorForExtractAndVerify)
+{
+    PackBuilder pack;
+    AddPackEntry(&pack, "TRUE", {1, 2, 3}, PackMethod::Deflate);
+    AddPackEntry(&pack, "LIAR", {4, 5, 6, 7}, PackMethod::Deflate);
+    pack.records[1].size = 5000; // the member holds 4 bytes
+    WriteFileBytes(dir / "S.PAK", FinishPack(pack));
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Pak({"extract", P("S.PAK"), "LIAR", "-o", P("liar.bin")}), 1);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("LIAR: the directory gives 5000 bytes, the member holds 4"), std::string::npos) << errors;
+    EXPECT_FALSE(fs::exists(dir / "liar.bin")) << "a failed extract leaves no file behind";
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Pak({"verify", P("S.PAK")}), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "TRUE: OK\nLIAR: the directory gives 5000 bytes, the member holds 4\n");
+
+    // Ranges of a sound entry still come out exactly.
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Pak({"extract", P("S.PAK"), "TRUE", "--offset", "1", "--length", "5"}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string("\x02\x03"));
+}
+
+TEST_F(PakCommand, AnArchiveWrittenIntoItsOwnFolderIsNotPackedIntoItself)
+{
+    fs::create_directories(dir / "tree");
+    WriteFileBytes(dir / "tree" / "a.bin", {1});
+    const std::string out = (dir / "tree" / "OUT.PAK").string();
+    ASSERT_EQ(Pak({"create", out, "--dir", P("tree")}), 0);
+    ASSERT_EQ(Pak({"create", out, "--dir", P("tree")}), 0);
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Pak({"list", out}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "A.BIN 0 1 zip deflated\n");
+}
+
 TEST_F(PakCommand, BadInvocationsAndFilesFailClearly)
 {
     WriteFileBytes(dir / "junk.pak", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
@@ -128,6 +164,9 @@ TEST_F(PakCommand, BadInvocationsAndFilesFailClearly)
     EXPECT_EQ(Pak({"list", P("missing.pak")}), 1);
     EXPECT_EQ(Pak({"list", P("junk.pak")}), 1);
     EXPECT_EQ(Pak({"verify", P("junk.pak")}), 1);
+    WriteFileBytes(dir / "empty.pak", {});
+    EXPECT_EQ(Pak({"list", P("empty.pak")}), 1);
+    EXPECT_EQ(Pak({"verify", dir.string()}), 1);
     EXPECT_EQ(Pak({"create", P("X.PAK"), "NOEQUALS"}), 2);
     EXPECT_EQ(Pak({"create", P("X.PAK"), "--method", "lzma", "A=" + P("small.bin")}), 2);
     EXPECT_EQ(Pak({"create", P("X.PAK"), "A=" + P("absent.bin")}), 1);
@@ -136,6 +175,8 @@ TEST_F(PakCommand, BadInvocationsAndFilesFailClearly)
     std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("missing.pak: cannot open"), std::string::npos) << errors;
     EXPECT_NE(errors.find("junk.pak: damaged archive directory"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("empty.pak: empty file, not a pack archive"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(": is a directory, not a pack archive"), std::string::npos) << errors;
     EXPECT_NE(errors.find("absent.bin: cannot open"), std::string::npos) << errors;
     EXPECT_FALSE(fs::exists(dir / "X.PAK"));
     ::testing::internal::CaptureStdout();

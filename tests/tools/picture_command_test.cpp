@@ -82,4 +82,56 @@ TEST_F(PictureCommand, RefusalsFailWithAMessage)
     EXPECT_FALSE(fs::exists(dir / "c.png"));
 }
 
+TEST_F(PictureCommand, ContactSheetTilesPicturesTwiceTheirSizeWithNames)
+{
+    // A 24-bit 4x2 picture (red, with one black pixel) and an 8-bit 8x3 picture (all index 1, green).
+    std::vector<uint8_t> rgb(4 * 2 * 3, 0);
+    for (size_t i = 0; i < rgb.size(); i += 3) rgb[i] = 255;
+    rgb[0] = 0; // top-left pixel black: transparent, shown as black
+    PackBuilder pack;
+    AddPackEntry(&pack, "PICS\\RED.BMP", MakeBmp24(4, 2, rgb), PackMethod::Deflate);
+    AddPackEntry(&pack, "PICS\\GREEN.BMP", MakeBmp8(8, 3, std::vector<uint8_t>(24, 1), {0, 0, 0, 0, 255, 0}),
+                 PackMethod::Deflate);
+    AddPackEntry(&pack, "ZIK\\NOT.XM", std::vector<uint8_t>(10, 1), PackMethod::Store);
+    WriteFileBytes(dir / "V.PAK", FinishPack(pack));
+
+    auto check = [&](const std::string& png) {
+        RgbImage sheet;
+        std::string error;
+        ASSERT_TRUE(ReadPng(png, &sheet, &error)) << error;
+        // Two cells as wide as the widest picture doubled (16), gaps of 12; one row as tall as the
+        // tallest doubled (6) plus a label line of 20.
+        ASSERT_EQ(sheet.width, 12 + 2 * (16 + 12));
+        ASSERT_EQ(sheet.height, 12 + 6 + 20 + 12);
+        auto at = [&](int x, int y) {
+            const uint8_t* p = &sheet.rgb[(static_cast<size_t>(y) * sheet.width + x) * 3];
+            return std::vector<int>{p[0], p[1], p[2]};
+        };
+        EXPECT_EQ(at(12, 12), (std::vector<int>{0, 0, 0}));    // the black pixel, doubled
+        EXPECT_EQ(at(13, 13), (std::vector<int>{0, 0, 0}));
+        EXPECT_EQ(at(14, 12), (std::vector<int>{255, 0, 0}));  // its red neighbour
+        EXPECT_EQ(at(19, 15), (std::vector<int>{255, 0, 0}));  // bottom-right of the doubled picture
+        EXPECT_EQ(at(20, 12), (std::vector<int>{56, 56, 56})); // the ground beside it
+        EXPECT_EQ(at(40, 12), (std::vector<int>{0, 255, 0}));  // second cell: the 8-bit picture
+        EXPECT_EQ(at(55, 17), (std::vector<int>{0, 255, 0}));
+        bool labelInk = false; // some pixel of the name line is lettering
+        for (int x = 12; x < 28; ++x)
+            for (int y = 20; y < 36; ++y) labelInk = labelInk || at(x, y)[0] > 150;
+        EXPECT_TRUE(labelInk);
+    };
+    ASSERT_EQ(Picture({"contact", P("named.png"), "PICS\\RED.BMP", "PICS\\GREEN.BMP", "--pack", P("V.PAK")}), 0);
+    check(P("named.png"));
+    // --all takes the BMP entries in pack order and leaves the module out.
+    ASSERT_EQ(Picture({"contact", P("all.png"), "--all", "--pack", P("V.PAK")}), 0);
+    EXPECT_EQ(ReadFileBytes(dir / "all.png"), ReadFileBytes(dir / "named.png"));
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Picture({"contact", P("x.png"), "PICS\\NONE.BMP", "--pack", P("V.PAK")}), 1);
+    EXPECT_EQ(Picture({"contact", P("x.png"), "--pack", P("V.PAK")}), 2);
+    EXPECT_EQ(Picture({"contact", P("x.png"), "--all", "--columns", "0", "--pack", P("V.PAK")}), 2);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("PICS\\NONE.BMP: cannot load"), std::string::npos) << errors;
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
+}
+
 } // namespace

@@ -20,9 +20,12 @@
 
 #include "authoring/bmp_writer.h"
 #include "authoring/scene_writer.h"
+#include "support/reference_pictures.h"
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/frame_pipeline.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "support/test_support.h"
@@ -322,41 +325,7 @@ TEST_P(SceneReference, MatchesTheStoredPicture)
     const Reference& ref = References()[GetParam()];
     RgbImage actual;
     ASSERT_TRUE(Draw(ref, &actual));
-    const std::string file = std::string(ref.name) + ".png";
-    const fs::path stored = fs::path(VELA_SOURCE_DIR) / "tests" / "reference" / "scenes" / file;
-    std::string error;
-    const char* update = std::getenv("VELA_UPDATE_REFERENCES");
-    if (update && std::string(update) == "1") {
-        fs::create_directories(stored.parent_path());
-        ASSERT_TRUE(WritePng(stored.string(), actual, &error)) << error;
-        return;
-    }
-    RgbImage expected;
-    const bool have = ReadPng(stored.string(), &expected, &error);
-    int32_t differing = 0;
-    if (have && expected.width == actual.width && expected.height == actual.height) {
-        for (size_t i = 0; i < actual.rgb.size(); i += 3) {
-            if (actual.rgb[i] != expected.rgb[i] || actual.rgb[i + 1] != expected.rgb[i + 1] ||
-                actual.rgb[i + 2] != expected.rgb[i + 2])
-                ++differing;
-        }
-    }
-    const bool same = have && expected.width == actual.width && expected.height == actual.height && differing == 0;
-    if (same) return;
-    const fs::path review = fs::path(VELA_BINARY_DIR) / "test-output" / "reference-actual" / file;
-    fs::create_directories(review.parent_path());
-    std::string writeError;
-    WritePng(review.string(), actual, &writeError);
-    if (!have) {
-        ADD_FAILURE() << file << ": no stored picture (" << error << "); the drawing is in " << review
-                      << "; VELA_UPDATE_REFERENCES=1 stores it";
-    } else if (expected.width != actual.width || expected.height != actual.height) {
-        ADD_FAILURE() << file << ": stored picture is " << expected.width << "x" << expected.height << ", drawn "
-                      << actual.width << "x" << actual.height << "; the drawing is in " << review;
-    } else {
-        ADD_FAILURE() << file << ": " << differing << " of " << kWidth * kHeight
-                      << " pixels differ from the stored picture; the drawing is in " << review;
-    }
+    ExpectMatchesReference("scenes", ref.name, actual);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, SceneReference, ::testing::Range<size_t>(0, References().size()),

@@ -1,19 +1,9 @@
 #include "authoring/bmp_writer.h"
+#include "platform/byte_order.h"
 
 #include <cstddef>
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, std::size_t at, uint32_t v)
-{
-    out[at] = static_cast<uint8_t>(v);
-    out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(std::vector<uint8_t>& out, std::size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 std::vector<uint8_t> Header(int width, int height, int bits, uint32_t paletteEntries, uint32_t rowBytes)
 {
@@ -22,15 +12,15 @@ std::vector<uint8_t> Header(int width, int height, int bits, uint32_t paletteEnt
     std::vector<uint8_t> out(pixelOffset, 0);
     out[0] = 'B';
     out[1] = 'M';
-    Put32(out, 2, fileSize);
-    Put32(out, 10, pixelOffset);
-    Put32(out, 14, 40);
-    Put32(out, 18, static_cast<uint32_t>(width));
-    Put32(out, 22, static_cast<uint32_t>(height));
-    Put16(out, 26, 1);
-    Put16(out, 28, static_cast<uint32_t>(bits));
-    Put32(out, 34, rowBytes * static_cast<uint32_t>(height));
-    Put32(out, 46, paletteEntries == 256 ? 0 : paletteEntries);
+    StoreLe32(out.data() + 2, fileSize);
+    StoreLe32(out.data() + 10, pixelOffset);
+    StoreLe32(out.data() + 14, 40);
+    StoreLe32(out.data() + 18, static_cast<uint32_t>(width));
+    StoreLe32(out.data() + 22, static_cast<uint32_t>(height));
+    StoreLe16(out.data() + 26, 1);
+    StoreLe16(out.data() + 28, static_cast<uint32_t>(bits));
+    StoreLe32(out.data() + 34, rowBytes * static_cast<uint32_t>(height));
+    StoreLe32(out.data() + 46, paletteEntries == 256 ? 0 : paletteEntries);
     return out;
 }
 
@@ -61,8 +51,8 @@ std::vector<uint8_t> MakeBmp24(int width, int height, const std::vector<uint8_t>
     uint32_t rowBytes = (static_cast<uint32_t>(width) * 3u + 3u) & ~3u;
     std::vector<uint8_t> out = Header(width, height, 24, 0, rowBytes);
     out.resize(54);
-    Put32(out, 10, 54);
-    Put32(out, 46, 0);
+    StoreLe32(out.data() + 10, 54);
+    StoreLe32(out.data() + 46, 0);
     for (int y = height - 1; y >= 0; --y) {
         std::size_t start = out.size();
         out.resize(start + rowBytes, 0);
@@ -73,6 +63,6 @@ std::vector<uint8_t> MakeBmp24(int width, int height, const std::vector<uint8_t>
             out[start + x * 3 + 2] = p[0];
         }
     }
-    Put32(out, 2, static_cast<uint32_t>(out.size()));
+    StoreLe32(out.data() + 2, static_cast<uint32_t>(out.size()));
     return out;
 }

@@ -1,20 +1,10 @@
 #include "authoring/pack_writer.h"
+#include "platform/byte_order.h"
 
 #include <stdexcept>
 #include <zlib.h>
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 uint32_t Crc(const std::vector<uint8_t>& bytes)
 {
@@ -51,23 +41,23 @@ std::vector<uint8_t> MakeZipMember(const std::string& name, const std::vector<ui
     const bool sizesInHeader = !descriptor || !deflate;
 
     std::vector<uint8_t> out;
-    Put32(out, 0x04034B50);
-    Put16(out, 20);
-    Put16(out, descriptor ? 8 : 0);
-    Put16(out, deflate ? 8 : 0);
-    Put32(out, 0); // time and date
-    Put32(out, sizesInHeader ? crc : 0);
-    Put32(out, sizesInHeader ? compressed : 0);
-    Put32(out, sizesInHeader ? size : 0);
-    Put16(out, static_cast<uint32_t>(name.size()));
-    Put16(out, 0);
+    AppendLe32(out, 0x04034B50);
+    AppendLe16(out, 20);
+    AppendLe16(out, descriptor ? 8 : 0);
+    AppendLe16(out, deflate ? 8 : 0);
+    AppendLe32(out, 0); // time and date
+    AppendLe32(out, sizesInHeader ? crc : 0);
+    AppendLe32(out, sizesInHeader ? compressed : 0);
+    AppendLe32(out, sizesInHeader ? size : 0);
+    AppendLe16(out, static_cast<uint32_t>(name.size()));
+    AppendLe16(out, 0);
     out.insert(out.end(), name.begin(), name.end());
     out.insert(out.end(), data.begin(), data.end());
     if (descriptor) {
-        Put32(out, 0x08074B50);
-        Put32(out, crc);
-        Put32(out, compressed);
-        Put32(out, size);
+        AppendLe32(out, 0x08074B50);
+        AppendLe32(out, crc);
+        AppendLe32(out, compressed);
+        AppendLe32(out, size);
     }
     return out;
 }
@@ -81,8 +71,8 @@ std::vector<uint8_t> MakeGzipMember(const std::vector<uint8_t>& contents, const 
     }
     std::vector<uint8_t> data = DeflateRaw(contents);
     out.insert(out.end(), data.begin(), data.end());
-    Put32(out, Crc(contents));
-    Put32(out, static_cast<uint32_t>(contents.size()));
+    AppendLe32(out, Crc(contents));
+    AppendLe32(out, static_cast<uint32_t>(contents.size()));
     return out;
 }
 
@@ -109,10 +99,10 @@ std::vector<uint8_t> FinishPack(const PackBuilder& pack)
     for (const PackBuilder::Record& r : pack.records) {
         out.insert(out.end(), r.name.begin(), r.name.end());
         out.push_back(0);
-        Put32(out, r.offset);
-        Put32(out, r.size);
+        AppendLe32(out, r.offset);
+        AppendLe32(out, r.size);
     }
-    Put32(out, static_cast<uint32_t>(pack.records.size()));
-    Put32(out, directoryOffset);
+    AppendLe32(out, static_cast<uint32_t>(pack.records.size()));
+    AppendLe32(out, directoryOffset);
     return out;
 }

@@ -1,25 +1,17 @@
 // The FSF scene writer.
 #include "authoring/scene_writer.h"
+#include "platform/byte_order.h"
 
 #include <bit>
 #include <cstring>
 #include <stdexcept>
 
-void PutU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v >> 16));
-    out.push_back(static_cast<uint8_t>(v >> 24));
-}
-
-void PutF32(std::vector<uint8_t>& out, float v) { PutU32(out, std::bit_cast<uint32_t>(v)); }
 
 void FsfChunkWriter::Open(uint32_t id)
 {
     open_.push_back(bytes_.size());
-    PutU32(bytes_, id);
-    PutU32(bytes_, 0);
+    AppendLe32(bytes_, id);
+    AppendLe32(bytes_, 0);
 }
 
 void FsfChunkWriter::Close()
@@ -33,29 +25,29 @@ void FsfChunkWriter::Close()
 
 void FsfChunkWriter::Field(uint32_t id, const std::vector<uint8_t>& payload)
 {
-    PutU32(bytes_, id);
-    PutU32(bytes_, static_cast<uint32_t>(payload.size() + 8));
+    AppendLe32(bytes_, id);
+    AppendLe32(bytes_, static_cast<uint32_t>(payload.size() + 8));
     bytes_.insert(bytes_.end(), payload.begin(), payload.end());
 }
 
 void FsfChunkWriter::FieldU32(uint32_t id, uint32_t value)
 {
     std::vector<uint8_t> p;
-    PutU32(p, value);
+    AppendLe32(p, value);
     Field(id, p);
 }
 
 void FsfChunkWriter::FieldI32s(uint32_t id, const std::vector<int32_t>& values)
 {
     std::vector<uint8_t> p;
-    for (int32_t v : values) PutU32(p, static_cast<uint32_t>(v));
+    for (int32_t v : values) AppendLe32(p, static_cast<uint32_t>(v));
     Field(id, p);
 }
 
 void FsfChunkWriter::FieldF32s(uint32_t id, const std::vector<float>& values)
 {
     std::vector<uint8_t> p;
-    for (float v : values) PutF32(p, v);
+    for (float v : values) AppendLeF32(p, v);
     Field(id, p);
 }
 
@@ -98,18 +90,18 @@ uint32_t MakeObjectReference(int32_t number, int32_t occurrence)
     return (static_cast<uint32_t>(occurrence) << 24) | (static_cast<uint32_t>(number) & 0xFFFFFFu);
 }
 
-FsfEvent MakeCameraEvent(float frame, uint32_t cameraIndex) { return {0x701, frame, 0, cameraIndex}; }
-FsfEvent MakeLightEvent(float frame, uint32_t lightIndex) { return {0x702, frame, 1, lightIndex}; }
-FsfEvent MakeFarEvent(float frame, float distance) { return {0x703, frame, 2, std::bit_cast<uint32_t>(distance)}; }
+FsfEvent MakeCameraEvent(float frame, uint32_t cameraIndex) { return {kFsfCameraEvent, frame, 0, cameraIndex}; }
+FsfEvent MakeLightEvent(float frame, uint32_t lightIndex) { return {kFsfLightEvent, frame, 1, lightIndex}; }
+FsfEvent MakeFarEvent(float frame, float distance) { return {kFsfFarEvent, frame, 2, std::bit_cast<uint32_t>(distance)}; }
 
 FsfEvent MakeFogEvent(float frame, float nearDistance, float farDistance)
 {
-    return {0x705, frame, 3, std::bit_cast<uint32_t>(nearDistance), std::bit_cast<uint32_t>(farDistance)};
+    return {kFsfFogEvent, frame, 3, std::bit_cast<uint32_t>(nearDistance), std::bit_cast<uint32_t>(farDistance)};
 }
 
 FsfEvent MakeBackgroundEvent(float frame, int32_t r, int32_t g, int32_t b)
 {
-    return {0x704, frame, 4, static_cast<uint32_t>(r), static_cast<uint32_t>(g), static_cast<uint32_t>(b)};
+    return {kFsfBackgroundEvent, frame, 4, static_cast<uint32_t>(r), static_cast<uint32_t>(g), static_cast<uint32_t>(b)};
 }
 
 namespace {
@@ -119,8 +111,8 @@ void PutTrack(FsfChunkWriter& w, uint32_t id, const std::optional<FsfTrack<Key>>
 {
     if (!track) return;
     std::vector<uint8_t> p;
-    PutU32(p, static_cast<uint32_t>(track->keys.size()));
-    PutU32(p, static_cast<uint32_t>(track->loop));
+    AppendLe32(p, static_cast<uint32_t>(track->keys.size()));
+    AppendLe32(p, static_cast<uint32_t>(track->loop));
     for (const Key& key : track->keys) {
         const auto* bytes = reinterpret_cast<const uint8_t*>(&key);
         p.insert(p.end(), bytes, bytes + sizeof(Key));
@@ -132,10 +124,10 @@ void PutSteps(FsfChunkWriter& w, uint32_t id, const std::optional<std::vector<St
 {
     if (!steps) return;
     std::vector<uint8_t> p;
-    PutU32(p, static_cast<uint32_t>(steps->size()));
+    AppendLe32(p, static_cast<uint32_t>(steps->size()));
     for (const StepKey& k : *steps) {
-        PutF32(p, k.frame);
-        PutU32(p, k.value);
+        AppendLeF32(p, k.frame);
+        AppendLe32(p, k.value);
     }
     w.Field(id, p);
 }
@@ -144,8 +136,8 @@ void PutFrames(FsfChunkWriter& w, uint32_t id, const std::optional<std::vector<f
 {
     if (!frames) return;
     std::vector<uint8_t> p;
-    PutU32(p, static_cast<uint32_t>(frames->size()));
-    for (float f : *frames) PutF32(p, f);
+    AppendLe32(p, static_cast<uint32_t>(frames->size()));
+    for (float f : *frames) AppendLeF32(p, f);
     w.Field(id, p);
 }
 
@@ -176,142 +168,142 @@ void PutReference(FsfChunkWriter& w, uint32_t id, const std::optional<uint32_t>&
 
 void PutVec(std::vector<uint8_t>& p, Vec3 v)
 {
-    PutF32(p, v.x);
-    PutF32(p, v.y);
-    PutF32(p, v.z);
+    AppendLeF32(p, v.x);
+    AppendLeF32(p, v.y);
+    AppendLeF32(p, v.z);
 }
 
 void PutMaterial(FsfChunkWriter& w, const FsfMaterial& m)
 {
-    w.Open(0x200);
-    PutText(w, 0x201, m.name);
-    PutColour(w, 0x202, m.ambient);
-    PutColour(w, 0x203, m.diffuse);
-    PutColour(w, 0x204, m.specular);
-    PutInt(w, 0x205, m.shininess);
-    PutReal(w, 0x206, m.highlight);
-    PutReal(w, 0x207, m.textureBase);
-    PutReal(w, 0x208, m.textureLightGain);
-    PutReal(w, 0x209, m.textureColourMix);
-    PutText(w, 0x20a, m.textureName);
-    PutText(w, 0x20b, m.secondMapName);
-    PutSteps(w, 0x20c, m.frameTrack);
-    PutTrack(w, 0x20d, m.opacityTrack);
+    w.Open(kFsfMaterial);
+    PutText(w, kFsfMaterialName, m.name);
+    PutColour(w, kFsfMaterialAmbient, m.ambient);
+    PutColour(w, kFsfMaterialDiffuse, m.diffuse);
+    PutColour(w, kFsfMaterialSpecular, m.specular);
+    PutInt(w, kFsfMaterialShininess, m.shininess);
+    PutReal(w, kFsfMaterialHighlight, m.highlight);
+    PutReal(w, kFsfMaterialTextureBase, m.textureBase);
+    PutReal(w, kFsfMaterialTextureLightGain, m.textureLightGain);
+    PutReal(w, kFsfMaterialTextureColourMix, m.textureColourMix);
+    PutText(w, kFsfMaterialTextureName, m.textureName);
+    PutText(w, kFsfMaterialSecondMapName, m.secondMapName);
+    PutSteps(w, kFsfMaterialFrameTrack, m.frameTrack);
+    PutTrack(w, kFsfMaterialOpacityTrack, m.opacityTrack);
     w.Close();
 }
 
 void PutLight(FsfChunkWriter& w, const FsfLight& l)
 {
-    w.Open(0x300);
-    PutText(w, 0x301, l.name);
-    PutInt(w, 0x302, l.tag);
-    PutTrack(w, 0x303, l.positionTrack);
-    PutTrack(w, 0x304, l.extraTrack);
-    PutTrack(w, 0x305, l.targetTrack);
-    PutTrack(w, 0x306, l.intensityTrack);
-    PutReference(w, 0x307, l.parent);
+    w.Open(kFsfLight);
+    PutText(w, kFsfLightName, l.name);
+    PutInt(w, kFsfLightTag, l.tag);
+    PutTrack(w, kFsfLightPositionTrack, l.positionTrack);
+    PutTrack(w, kFsfLightExtraTrack, l.extraTrack);
+    PutTrack(w, kFsfLightTargetTrack, l.targetTrack);
+    PutTrack(w, kFsfLightIntensityTrack, l.intensityTrack);
+    PutReference(w, kFsfLightParent, l.parent);
     w.Close();
 }
 
 void PutFlare(FsfChunkWriter& w, const FsfFlare& f)
 {
-    w.Open(0x400);
-    PutText(w, 0x401, f.name);
-    PutInt(w, 0x402, f.tag);
-    PutReal(w, 0x403, f.size);
-    PutInt(w, 0x404, f.flag);
-    PutTrack(w, 0x405, f.positionTrack);
-    PutTrack(w, 0x406, f.colourTrack);
-    PutFrames(w, 0x407, f.visibilityToggles);
-    PutText(w, 0x408, f.pictureName);
-    PutTrack(w, 0x409, f.sizeTrack);
-    PutReference(w, 0x40a, f.parent);
+    w.Open(kFsfFlare);
+    PutText(w, kFsfFlareName, f.name);
+    PutInt(w, kFsfFlareTag, f.tag);
+    PutReal(w, kFsfFlareSize, f.size);
+    PutInt(w, kFsfFlareFlag, f.flag);
+    PutTrack(w, kFsfFlarePositionTrack, f.positionTrack);
+    PutTrack(w, kFsfFlareColourTrack, f.colourTrack);
+    PutFrames(w, kFsfFlareVisibilityToggles, f.visibilityToggles);
+    PutText(w, kFsfFlarePictureName, f.pictureName);
+    PutTrack(w, kFsfFlareSizeTrack, f.sizeTrack);
+    PutReference(w, kFsfFlareParent, f.parent);
     w.Close();
 }
 
 void PutCamera(FsfChunkWriter& w, const FsfCamera& c)
 {
-    w.Open(0x500);
-    PutText(w, 0x501, c.name);
-    PutInt(w, 0x502, c.tag);
-    PutTrack(w, 0x503, c.positionTrack);
-    PutTrack(w, 0x504, c.fovTrack);
-    PutTrack(w, 0x505, c.rollTrack);
-    PutTrack(w, 0x506, c.targetTrack);
-    PutReference(w, 0x507, c.parent);
+    w.Open(kFsfCamera);
+    PutText(w, kFsfCameraName, c.name);
+    PutInt(w, kFsfCameraTag, c.tag);
+    PutTrack(w, kFsfCameraPositionTrack, c.positionTrack);
+    PutTrack(w, kFsfCameraFovTrack, c.fovTrack);
+    PutTrack(w, kFsfCameraRollTrack, c.rollTrack);
+    PutTrack(w, kFsfCameraTargetTrack, c.targetTrack);
+    PutReference(w, kFsfCameraParent, c.parent);
     w.Close();
 }
 
 void PutObject(FsfChunkWriter& w, const FsfObject& o)
 {
-    w.Open(0x600);
-    PutText(w, 0x601, o.name);
-    PutInt(w, 0x602, o.tag);
-    PutInt(w, 0x603, o.renderMode);
+    w.Open(kFsfObject);
+    PutText(w, kFsfObjectName, o.name);
+    PutInt(w, kFsfObjectTag, o.tag);
+    PutInt(w, kFsfObjectRenderMode, o.renderMode);
     if (o.vertices) {
         std::vector<uint8_t> p;
-        PutU32(p, static_cast<uint32_t>(o.vertices->size()));
+        AppendLe32(p, static_cast<uint32_t>(o.vertices->size()));
         for (const Vec3& v : *o.vertices) PutVec(p, v);
-        w.Field(0x604, p);
+        w.Field(kFsfObjectVertices, p);
     }
     if (o.mapping) {
         std::vector<uint8_t> p;
         for (const auto& uv : *o.mapping) {
-            PutF32(p, uv[0]);
-            PutF32(p, uv[1]);
+            AppendLeF32(p, uv[0]);
+            AppendLeF32(p, uv[1]);
         }
-        w.Field(0x605, p);
+        w.Field(kFsfObjectMapping, p);
     }
     if (o.faces) {
         std::vector<uint8_t> p;
-        PutU32(p, static_cast<uint32_t>(o.faces->size()));
+        AppendLe32(p, static_cast<uint32_t>(o.faces->size()));
         for (const FsfFace& f : *o.faces) {
-            PutU32(p, f.material);
-            PutU32(p, f.a);
-            PutU32(p, f.b);
-            PutU32(p, f.c);
+            AppendLe32(p, f.material);
+            AppendLe32(p, f.a);
+            AppendLe32(p, f.b);
+            AppendLe32(p, f.c);
         }
-        w.Field(0x606, p);
+        w.Field(kFsfObjectFaces, p);
     }
     if (o.boundCentre) {
         std::vector<uint8_t> p;
         PutVec(p, *o.boundCentre);
-        PutF32(p, o.boundRadius);
-        w.Field(0x607, p);
+        AppendLeF32(p, o.boundRadius);
+        w.Field(kFsfObjectBounds, p);
     }
-    if (o.number) w.FieldI32s(0x608, {*o.number, o.parentNumber});
+    if (o.number) w.FieldI32s(kFsfObjectNumber, {*o.number, o.parentNumber});
     if (o.pivot) {
         std::vector<uint8_t> p;
         PutVec(p, *o.pivot);
-        w.Field(0x609, p);
+        w.Field(kFsfObjectPivot, p);
     }
-    PutTrack(w, 0x60a, o.positionTrack);
-    PutTrack(w, 0x60b, o.rotationTrack);
-    PutTrack(w, 0x60c, o.scaleTrack);
-    PutFrames(w, 0x60d, o.hideToggles);
-    PutTrack(w, 0x60e, o.morphTrack);
-    PutSteps(w, 0x60f, o.switchTrack);
-    PutSteps(w, 0x610, o.modeTrack);
-    PutFrames(w, 0x611, o.cullToggles);
+    PutTrack(w, kFsfObjectPositionTrack, o.positionTrack);
+    PutTrack(w, kFsfObjectRotationTrack, o.rotationTrack);
+    PutTrack(w, kFsfObjectScaleTrack, o.scaleTrack);
+    PutFrames(w, kFsfObjectHideToggles, o.hideToggles);
+    PutTrack(w, kFsfObjectMorphTrack, o.morphTrack);
+    PutSteps(w, kFsfObjectSwitchTrack, o.switchTrack);
+    PutSteps(w, kFsfObjectModeTrack, o.modeTrack);
+    PutFrames(w, kFsfObjectCullToggles, o.cullToggles);
     if (o.edges) {
         std::vector<uint8_t> p;
-        PutU32(p, static_cast<uint32_t>(o.edges->size()));
-        PutU32(p, static_cast<uint32_t>(o.flagTrack.size()));
+        AppendLe32(p, static_cast<uint32_t>(o.edges->size()));
+        AppendLe32(p, static_cast<uint32_t>(o.flagTrack.size()));
         for (const FsfEdge& e : *o.edges) {
-            PutU32(p, static_cast<uint32_t>(e.vertexA));
-            PutU32(p, static_cast<uint32_t>(e.vertexB));
-            PutU32(p, static_cast<uint32_t>(e.faceA));
-            PutU32(p, static_cast<uint32_t>(e.faceB));
-            PutF32(p, e.crease);
+            AppendLe32(p, static_cast<uint32_t>(e.vertexA));
+            AppendLe32(p, static_cast<uint32_t>(e.vertexB));
+            AppendLe32(p, static_cast<uint32_t>(e.faceA));
+            AppendLe32(p, static_cast<uint32_t>(e.faceB));
+            AppendLeF32(p, e.crease);
         }
         for (const StepKey& k : o.flagTrack) {
-            PutF32(p, k.frame);
-            PutU32(p, k.value);
+            AppendLeF32(p, k.frame);
+            AppendLe32(p, k.value);
         }
-        w.Field(0x612, p);
+        w.Field(kFsfObjectEdges, p);
     }
-    PutTrack(w, 0x613, o.uvTrack);
-    PutSteps(w, 0x614, o.targetTrack);
+    PutTrack(w, kFsfObjectUvTrack, o.uvTrack);
+    PutSteps(w, kFsfObjectTargetTrack, o.targetTrack);
     w.Close();
 }
 
@@ -319,17 +311,17 @@ void PutEvents(FsfChunkWriter& w, const FsfScene& s)
 {
     if (!s.events) return;
     const std::vector<FsfEvent>& events = *s.events;
-    w.Open(0x700);
+    w.Open(kFsfEvents);
     std::vector<uint8_t> count;
-    PutU32(count, s.declaredEventCount ? *s.declaredEventCount : static_cast<uint32_t>(events.size()));
+    AppendLe32(count, s.declaredEventCount ? *s.declaredEventCount : static_cast<uint32_t>(events.size()));
     w.Raw(count);
     for (const FsfEvent& e : events) {
         std::vector<uint8_t> p;
-        PutF32(p, e.frame);
-        PutU32(p, static_cast<uint32_t>(e.kind));
-        PutU32(p, e.a);
-        if (e.chunkId == 0x704 || e.chunkId == 0x705) PutU32(p, e.b);
-        if (e.chunkId == 0x704) PutU32(p, e.c);
+        AppendLeF32(p, e.frame);
+        AppendLe32(p, static_cast<uint32_t>(e.kind));
+        AppendLe32(p, e.a);
+        if (e.chunkId == kFsfBackgroundEvent || e.chunkId == kFsfFogEvent) AppendLe32(p, e.b);
+        if (e.chunkId == kFsfBackgroundEvent) AppendLe32(p, e.c);
         w.Field(e.chunkId, p);
     }
     w.Close();
@@ -340,9 +332,9 @@ void PutEvents(FsfChunkWriter& w, const FsfScene& s)
 std::vector<uint8_t> WriteFsf(const FsfScene& s)
 {
     FsfChunkWriter w;
-    w.Open(0x0001);
-    if (s.version) w.FieldU32(0x00ff, *s.version);
-    if (s.info) w.FieldI32s(0x0100, {(*s.info)[0], (*s.info)[1], (*s.info)[2]});
+    w.Open(kFsfRoot);
+    if (s.version) w.FieldU32(kFsfVersion, *s.version);
+    if (s.info) w.FieldI32s(kFsfSceneInfo, {(*s.info)[0], (*s.info)[1], (*s.info)[2]});
     for (const FsfMaterial& m : s.materials) PutMaterial(w, m);
     for (const FsfLight& l : s.lights) PutLight(w, l);
     for (const FsfFlare& f : s.flares) PutFlare(w, f);

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/key_tracks.h"
-#include "engine/math_types.h"
+#include "engine/scene/key_tracks.h"
+#include "engine/scene/scene_chunks.h"
+#include "engine/scene/math_types.h"
 
 // Builds chunks: 32-bit id, 32-bit size including the 8-byte header, payload.
 class FsfChunkWriter {
@@ -34,10 +35,6 @@ private:
     std::vector<uint8_t> bytes_;
     std::vector<size_t> open_;
 };
-
-// Little-endian payload building.
-void PutU32(std::vector<uint8_t>& out, uint32_t value);
-void PutF32(std::vector<uint8_t>& out, float value);
 
 template <class Key>
 struct FsfTrack {
@@ -150,7 +147,6 @@ FsfEvent MakeFarEvent(float frame, float distance);
 FsfEvent MakeFogEvent(float frame, float nearDistance, float farDistance);
 FsfEvent MakeBackgroundEvent(float frame, int32_t r, int32_t g, int32_t b);
 
-constexpr uint32_t kFsfNewestVersion = 0x7f0;
 
 struct FsfScene {
     std::optional<uint32_t> version = kFsfNewestVersion;

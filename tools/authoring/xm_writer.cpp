@@ -1,4 +1,5 @@
 #include "authoring/xm_writer.h"
+#include "platform/byte_order.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,17 +7,6 @@
 namespace {
 
 void Put8(std::vector<uint8_t>& out, uint32_t v) { out.push_back(static_cast<uint8_t>(v)); }
-
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 void PutText(std::vector<uint8_t>& out, const std::string& text, size_t width, char pad)
 {
@@ -66,16 +56,16 @@ void PutPattern(std::vector<uint8_t>& out, const XmPattern& pattern, uint16_t ch
     }
     // An empty pattern needs no data at all.
     if (empty) data.clear();
-    Put32(out, 9);
+    AppendLe32(out, 9);
     Put8(out, 0);
-    Put16(out, pattern.rows);
-    Put16(out, static_cast<uint32_t>(std::min<size_t>(data.size(), 0xFFFF)));
+    AppendLe16(out, pattern.rows);
+    AppendLe16(out, static_cast<uint32_t>(std::min<size_t>(data.size(), 0xFFFF)));
     out.insert(out.end(), data.begin(), data.begin() + static_cast<long>(std::min<size_t>(data.size(), 0xFFFF)));
 }
 
 void PutEnvelopePoints(std::vector<uint8_t>& out, const XmEnvelope& env)
 {
-    for (size_t i = 0; i < 24; ++i) Put16(out, i < env.points.size() ? env.points[i] : 0);
+    for (size_t i = 0; i < 24; ++i) AppendLe16(out, i < env.points.size() ? env.points[i] : 0);
 }
 
 uint8_t EnvelopeType(const XmEnvelope& env)
@@ -89,18 +79,18 @@ void PutInstrument(std::vector<uint8_t>& out, const XmInstrument& ins)
 {
     const uint32_t sampleCount = static_cast<uint32_t>(std::min<size_t>(ins.samples.size(), 16));
     if (sampleCount == 0) {
-        Put32(out, 29);
+        AppendLe32(out, 29);
         PutText(out, ins.name, 22, '\0');
         Put8(out, 0);
-        Put16(out, 0);
+        AppendLe16(out, 0);
         return;
     }
     const size_t start = out.size();
-    Put32(out, 263);
+    AppendLe32(out, 263);
     PutText(out, ins.name, 22, '\0');
     Put8(out, 0);
-    Put16(out, sampleCount);
-    Put32(out, 40);
+    AppendLe16(out, sampleCount);
+    AppendLe32(out, 40);
     for (int n = 0; n < 96; ++n) Put8(out, std::min<uint32_t>(ins.sampleForNote[n], sampleCount - 1));
     PutEnvelopePoints(out, ins.volumeEnvelope);
     PutEnvelopePoints(out, ins.panningEnvelope);
@@ -114,8 +104,11 @@ void PutInstrument(std::vector<uint8_t>& out, const XmInstrument& ins)
     Put8(out, ins.panningEnvelope.loopEnd);
     Put8(out, EnvelopeType(ins.volumeEnvelope));
     Put8(out, EnvelopeType(ins.panningEnvelope));
-    Put32(out, 0); // vibrato type, sweep, depth, rate
-    Put16(out, ins.fadeout);
+    Put8(out, ins.vibratoType);
+    Put8(out, ins.vibratoSweep);
+    Put8(out, ins.vibratoDepth);
+    Put8(out, ins.vibratoRate);
+    AppendLe16(out, ins.fadeout);
     out.resize(start + 263, 0); // reserved bytes up to the stated header size
 
     for (uint32_t i = 0; i < sampleCount; ++i) {
@@ -126,9 +119,9 @@ void PutInstrument(std::vector<uint8_t>& out, const XmInstrument& ins)
         uint32_t loopLength = std::min(s.loopLength, frames - loopStart);
         uint8_t type = s.loopType == kXmNoLoop || loopLength == 0 ? 0 : static_cast<uint8_t>(s.loopType);
         if (s.sixteenBit) type |= 0x10;
-        Put32(out, frames * bytesPerFrame);
-        Put32(out, loopStart * bytesPerFrame);
-        Put32(out, loopLength * bytesPerFrame);
+        AppendLe32(out, frames * bytesPerFrame);
+        AppendLe32(out, loopStart * bytesPerFrame);
+        AppendLe32(out, loopLength * bytesPerFrame);
         Put8(out, std::min<uint32_t>(s.volume, 64));
         Put8(out, static_cast<uint8_t>(s.finetune));
         Put8(out, type);
@@ -143,7 +136,7 @@ void PutInstrument(std::vector<uint8_t>& out, const XmInstrument& ins)
         if (s.sixteenBit) {
             int16_t previous = 0;
             for (int16_t v : s.data16) {
-                Put16(out, static_cast<uint16_t>(static_cast<uint16_t>(v) - static_cast<uint16_t>(previous)));
+                AppendLe16(out, static_cast<uint16_t>(static_cast<uint16_t>(v) - static_cast<uint16_t>(previous)));
                 previous = v;
             }
         } else {
@@ -176,16 +169,16 @@ std::vector<uint8_t> WriteXm(const XmModule& module)
     PutText(out, module.title, 20, '\0');
     Put8(out, 0x1A);
     PutText(out, module.tracker, 20, ' ');
-    Put16(out, 0x0104);
-    Put32(out, 276);
-    Put16(out, static_cast<uint32_t>(orderCount));
-    Put16(out, module.restartPosition);
-    Put16(out, channels);
-    Put16(out, static_cast<uint32_t>(std::min<size_t>(module.patterns.size(), 256)));
-    Put16(out, static_cast<uint32_t>(std::min<size_t>(module.instruments.size(), 128)));
-    Put16(out, module.linearFrequencies ? 1 : 0);
-    Put16(out, module.speed);
-    Put16(out, module.bpm);
+    AppendLe16(out, 0x0104);
+    AppendLe32(out, 276);
+    AppendLe16(out, static_cast<uint32_t>(orderCount));
+    AppendLe16(out, module.restartPosition);
+    AppendLe16(out, channels);
+    AppendLe16(out, static_cast<uint32_t>(std::min<size_t>(module.patterns.size(), 256)));
+    AppendLe16(out, static_cast<uint32_t>(std::min<size_t>(module.instruments.size(), 128)));
+    AppendLe16(out, module.linearFrequencies ? 1 : 0);
+    AppendLe16(out, module.speed);
+    AppendLe16(out, module.bpm);
     for (size_t i = 0; i < 256; ++i) Put8(out, i < module.orders.size() ? module.orders[i] : 0);
     for (size_t i = 0; i < module.patterns.size() && i < 256; ++i) PutPattern(out, module.patterns[i], channels);
     for (size_t i = 0; i < module.instruments.size() && i < 128; ++i) PutInstrument(out, module.instruments[i]);

@@ -59,6 +59,12 @@ struct XmInstrument {
     XmEnvelope volumeEnvelope;
     XmEnvelope panningEnvelope;
     uint16_t fadeout = 0;
+    // Automatic vibrato on every note: waveform (0 sine, 1 square, 2 ramp down, 3 ramp up),
+    // ticks until it reaches full depth, depth and speed.
+    uint8_t vibratoType = 0;
+    uint8_t vibratoSweep = 0;
+    uint8_t vibratoDepth = 0;
+    uint8_t vibratoRate = 0;
 };
 
 struct XmModule {

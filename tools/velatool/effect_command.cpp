@@ -16,7 +16,7 @@
 #include "effects/view_fills.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
-#include "sequencer/state/sequencer_state.h"
+#include "display/screen_geometry.h"
 #include "velatool/commands.h"
 #include "velatool/png_io.h"
 
@@ -290,18 +290,18 @@ int Run(int argc, char** argv)
     const RgbImage input = ReadView(o.view);
     std::vector<uint16_t> view = PackPixels(input, o.depth);
 
-    const SequencerState saved = sequencer;
-    sequencer.screenWidth = input.width;
-    sequencer.viewHeight = input.height;
-    sequencer.pixelDepth = o.depth;
+    const ScreenGeometry saved = screen;
+    screen.screenWidth = input.width;
+    screen.viewHeight = input.height;
+    screen.pixelDepth = o.depth;
     BuildFadeRamp();
     try {
         RunOperation(o, view, input.width, input.height);
     } catch (...) {
-        sequencer = saved;
+        screen = saved;
         throw;
     }
-    sequencer = saved;
+    screen = saved;
 
     std::string error;
     if (!WritePng(o.out, UnpackPixels(view.data(), input.width, input.height, o.depth), &error)) Fail(error);

@@ -14,7 +14,7 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"pak", RunPakCommand, "build, list, verify and unpack pack archives"},
-    {"picture", RunPictureCommand, "inspect BMP pictures and convert them to PNG"},
+    {"picture", RunPictureCommand, "inspect BMP pictures, convert them to PNG, make contact sheets"},
     {"scene", RunSceneCommand, "dump, render and measure FSF scene files"},
     {"effect", RunEffectCommand, "preview the 2D picture effects on PNG views"},
     {"module", RunModuleCommand, "inspect XM modules, list their sync marks, render them to WAV"},

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/sound_library.h"
 #include "resources/pack_archive.h"
 #include "velatool/commands.h"
@@ -171,34 +172,22 @@ int Syncs(const std::string& name, const std::string& pack)
     return 0;
 }
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 std::vector<uint8_t> WavHeader(uint32_t rate, uint64_t frames)
 {
     const uint32_t dataBytes = static_cast<uint32_t>(std::min<uint64_t>(frames * 4, 0xFFFFFFFFu - 36));
     std::vector<uint8_t> h;
     for (char c : std::string("RIFF")) h.push_back(static_cast<uint8_t>(c));
-    Put32(h, 36 + dataBytes);
+    AppendLe32(h, 36 + dataBytes);
     for (char c : std::string("WAVEfmt ")) h.push_back(static_cast<uint8_t>(c));
-    Put32(h, 16);
-    Put16(h, 1); // PCM
-    Put16(h, 2);
-    Put32(h, rate);
-    Put32(h, rate * 4);
-    Put16(h, 4);
-    Put16(h, 16);
+    AppendLe32(h, 16);
+    AppendLe16(h, 1); // PCM
+    AppendLe16(h, 2);
+    AppendLe32(h, rate);
+    AppendLe32(h, rate * 4);
+    AppendLe16(h, 4);
+    AppendLe16(h, 16);
     for (char c : std::string("data")) h.push_back(static_cast<uint8_t>(c));
-    Put32(h, dataBytes);
+    AppendLe32(h, dataBytes);
     return h;
 }
 
@@ -217,7 +206,7 @@ int Render(const std::string& name, const std::string& pack, const std::string& 
     std::vector<uint8_t> bytes;
     const bool ok = RenderModule(name, module, plan, PrintEvent, nullptr, [&](const int16_t* samples, uint32_t count) {
         bytes.clear();
-        for (uint32_t i = 0; i < count * 2; ++i) Put16(bytes, static_cast<uint16_t>(samples[i]));
+        for (uint32_t i = 0; i < count * 2; ++i) AppendLe16(bytes, static_cast<uint16_t>(samples[i]));
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         frames += count;
     });

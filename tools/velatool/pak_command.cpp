@@ -124,6 +124,9 @@ int Create(int argc, char** argv)
         std::vector<std::pair<std::string, std::string>> found;
         for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             if (!it->is_regular_file(ec)) continue;
+            // The archive being written may lie in the folder (from an earlier run): never pack it.
+            std::error_code same;
+            if (fs::equivalent(it->path(), out, same)) continue;
             std::string name = fs::relative(it->path(), dir, ec).generic_string();
             std::replace(name.begin(), name.end(), '/', '\\');
             found.emplace_back(name, it->path().string());
@@ -151,6 +154,17 @@ int Create(int argc, char** argv)
 // Opens the archive for list and verify, which need a sound directory.
 bool OpenExisting(const char* command, const std::string& path, int* status)
 {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        *status = Fail(command, path + ": is a directory, not a pack archive");
+        return false;
+    }
+    // The smallest archive is its 8-byte trailer.
+    const uintmax_t size = fs::file_size(path, ec);
+    if (!ec && size < 8) {
+        *status = Fail(command, path + (size == 0 ? ": empty file, not a pack archive" : ": too short for a pack archive"));
+        return false;
+    }
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         *status = Fail(command, path + ": cannot open: " + std::strerror(errno));
@@ -205,6 +219,22 @@ int Verify(int argc, char** argv)
     return damaged ? 1 : 0;
 }
 
+// Where extracted bytes go: the part of the contents in [offset, end) is written to the file.
+struct ExtractRange {
+    FILE* file;
+    uint64_t offset, end;
+    uint64_t position = 0;
+    bool failed = false;
+};
+
+void WriteRange(const uint8_t* bytes, size_t count, void* context)
+{
+    auto* r = static_cast<ExtractRange*>(context);
+    const uint64_t lo = std::max(r->position, r->offset), hi = std::min(r->position + count, r->end);
+    if (lo < hi && !r->failed && std::fwrite(bytes + (lo - r->position), 1, hi - lo, r->file) != hi - lo) r->failed = true;
+    r->position += count;
+}
+
 int Extract(int argc, char** argv)
 {
     std::string pak, name, out;
@@ -231,24 +261,29 @@ int Extract(int argc, char** argv)
     }
     if (name.empty()) return UsageError("extract needs an archive and a name");
 
+    // The contents are streamed to the output as they are decoded: nothing of the size the
+    // directory claims is ever held in memory or trusted.
+    const bool toStandardOutput = out.empty() || out == "-";
+    FILE* file = toStandardOutput ? stdout : std::fopen(out.c_str(), "wb");
+    if (!file) return Fail("extract", out + ": cannot write: " + std::strerror(errno));
+    ExtractRange range{file, offset, haveLength ? uint64_t{offset} + length : UINT64_MAX};
     OpenPack(pak.c_str());
-    const uint32_t size = PackEntrySize(name.c_str());
-    const uint32_t available = offset < size ? size - offset : 0;
-    if (!haveLength || length > available) length = available;
-    std::vector<uint8_t> bytes(length);
-    if (ReadPackEntry(name.c_str(), bytes.data(), offset, length) != 0) {
-        ClosePack();
-        return Fail("extract", name + ": not in " + pak + " and no loose file of that name");
-    }
+    const uint32_t recorded = PackEntrySize(name.c_str());
+    const bool inArchive = PackHasEntry(name.c_str());
+    uint64_t size = 0;
+    const int32_t status = StreamPackEntry(name.c_str(), WriteRange, &range, &size);
     ClosePack();
-    std::string error;
-    if (out.empty()) {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
-            return Fail("extract", "cannot write to standard output");
-        return 0;
-    }
-    if (!WriteWholeFile(out, bytes, &error)) return Fail("extract", error);
-    return 0;
+    const bool written = std::fflush(file) == 0 && !range.failed;
+    if (!toStandardOutput) std::fclose(file);
+    std::string problem;
+    if (status != 0) problem = name + ": not in " + pak + " and no loose file of that name";
+    else if (!written) problem = (toStandardOutput ? std::string("standard output") : out) + ": write error";
+    else if (inArchive && size != recorded)
+        problem = name + ": the directory gives " + std::to_string(recorded) + " bytes, the member holds " +
+                  std::to_string(size);
+    if (problem.empty()) return 0;
+    if (!toStandardOutput) std::remove(out.c_str());
+    return Fail("extract", problem);
 }
 
 } // namespace

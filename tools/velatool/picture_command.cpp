@@ -1,11 +1,15 @@
 // velatool picture: what a BMP picture's header says, and the picture as the show draws it
 // (loaded, turned into a sprite, drawn over black) written out as a PNG.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "display/console_font.h"
+#include "platform/byte_order.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
 #include "velatool/commands.h"
@@ -16,12 +20,16 @@ namespace {
 const char kUsage[] =
     "usage: velatool picture info NAME [--pack PAK]\n"
     "       velatool picture topng NAME OUT.png [--pack PAK] [--depth 15|16] [--indexed]\n"
+    "       velatool picture contact OUT.png (NAME... | --all) [--pack PAK] [--columns N]\n"
     "\n"
     "NAME is an entry of PAK when --pack is given (or a file beside it), otherwise a BMP file.\n"
     "info   width, height, bits per pixel, palette entries used and pixel offset.\n"
     "topng  draws the picture's sprite (black transparent) into a black frame of the picture's\n"
     "       size, in 16-bit 5-6-5 (default) or 15-bit pixels, and writes the frame as a PNG.\n"
-    "       --indexed makes an indexed sprite (8-bit pictures only).\n";
+    "       --indexed makes an indexed sprite (8-bit pictures only).\n"
+    "contact a contact sheet: each picture drawn as the show draws it (16-bit pixels, black\n"
+    "       transparent over black), scaled 2x, with its name beneath, in rows of N (default 3)\n"
+    "       on a grey ground. --all takes every .BMP entry of the pack, in pack order.\n";
 
 int UsageError(const std::string& message)
 {
@@ -29,7 +37,6 @@ int UsageError(const std::string& message)
     return 2;
 }
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 // Draws the run stream at the frame's top left; the frame is the sprite's own size.
 void DrawRuns(const Sprite& sprite, std::vector<uint16_t>* frame)
@@ -39,14 +46,14 @@ void DrawRuns(const Sprite& sprite, std::vector<uint16_t>* frame)
         uint16_t* line = frame->data() + static_cast<size_t>(y) * sprite.width;
         int32_t x = 0;
         while (x < sprite.width) {
-            const uint16_t tag = Get16(p), count = Get16(p + 2);
+            const uint16_t tag = ReadLe16(p), count = ReadLe16(p + 2);
             p += 4;
             if (tag == 1) {
                 for (uint16_t i = 0; i < count; ++i) {
                     if (sprite.indexed) {
                         line[x + i] = sprite.palette[*p++];
                     } else {
-                        line[x + i] = Get16(p);
+                        line[x + i] = ReadLe16(p);
                         p += 2;
                     }
                 }
@@ -123,14 +130,123 @@ int ToPng(const std::string& name, const std::string& out, const std::string& pa
     return 0;
 }
 
+// One picture as the show draws it: a direct-colour sprite over black, unpacked to RGB.
+bool RenderEntry(const std::string& name, RgbImage* image)
+{
+    Picture picture;
+    if (!LoadPicture(name.c_str(), &picture)) return false;
+    const int32_t width = PictureWidth(picture), height = PictureHeight(picture);
+    Sprite sprite;
+    const bool made = MakeSprite(&picture, &sprite, width, height, 16, 0) != 0;
+    FreePicture(&picture);
+    std::vector<uint16_t> frame(static_cast<size_t>(width) * height, 0);
+    if (made) {
+        DrawRuns(sprite, &frame);
+        FreeSprite(&sprite);
+    }
+    *image = UnpackPixels(frame.data(), width, height, 16);
+    return true;
+}
+
+void PutPixel(RgbImage* sheet, int x, int y, const uint8_t* rgb)
+{
+    if (x < 0 || y < 0 || x >= sheet->width || y >= sheet->height) return;
+    uint8_t* p = &sheet->rgb[(static_cast<size_t>(y) * sheet->width + x) * 3];
+    p[0] = rgb[0];
+    p[1] = rgb[1];
+    p[2] = rgb[2];
+}
+
+// Text in the console's 8x16 font.
+void PutLabel(RgbImage* sheet, int x, int y, const std::string& text)
+{
+    static const uint8_t kInk[3] = {220, 220, 210};
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned code = static_cast<unsigned char>(text[i]);
+        for (int r = 0; r < 16; ++r) {
+            const uint8_t bits = ConsoleFont[code * 16 + r];
+            for (int b = 0; b < 8; ++b)
+                if (bits >> (7 - b) & 1) PutPixel(sheet, x + static_cast<int>(i) * 8 + b, y + r, kInk);
+        }
+    }
+}
+
+bool EndsWithBmp(const std::string& name)
+{
+    if (name.size() < 4) return false;
+    std::string tail = name.substr(name.size() - 4);
+    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tail == ".BMP";
+}
+
+int Contact(const std::string& out, std::vector<std::string> names, bool all, const std::string& pack, int columns)
+{
+    if (!pack.empty()) OpenPack(pack.c_str());
+    else ClosePack();
+    if (all) {
+        for (uint32_t i = 0; i < PackEntryCount(); ++i) {
+            PackEntryInfo entry;
+            if (PackEntryAt(i, &entry) && EndsWithBmp(entry.name)) names.push_back(entry.name);
+        }
+    }
+    if (names.empty()) {
+        ClosePack();
+        std::fprintf(stderr, "velatool picture: contact: no pictures to show\n");
+        return 1;
+    }
+    std::vector<RgbImage> pictures(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!RenderEntry(names[i], &pictures[i])) {
+            ClosePack();
+            std::fprintf(stderr, "velatool picture: %s: cannot load (missing, or not an uncompressed 8- or 24-bit BMP)\n",
+                         names[i].c_str());
+            return 1;
+        }
+    }
+    ClosePack();
+
+    // Every column as wide as the widest picture; each row as tall as its tallest, plus a label.
+    constexpr int kGap = 12, kLabel = 20;
+    int cell = 0;
+    for (const RgbImage& p : pictures) cell = std::max(cell, p.width * 2);
+    const int count = static_cast<int>(pictures.size());
+    const int cols = std::min(columns, count), rows = (count + cols - 1) / cols;
+    std::vector<int> rowTop(static_cast<size_t>(rows) + 1, kGap);
+    for (int r = 0; r < rows; ++r) {
+        int tallest = 0;
+        for (int c = 0; c < cols && r * cols + c < count; ++c)
+            tallest = std::max(tallest, pictures[static_cast<size_t>(r * cols + c)].height * 2);
+        rowTop[static_cast<size_t>(r) + 1] = rowTop[static_cast<size_t>(r)] + tallest + kLabel + kGap;
+    }
+    RgbImage sheet;
+    sheet.width = kGap + cols * (cell + kGap);
+    sheet.height = rowTop[static_cast<size_t>(rows)];
+    sheet.rgb.assign(static_cast<size_t>(sheet.width) * sheet.height * 3, 56);
+    for (int i = 0; i < count; ++i) {
+        const RgbImage& p = pictures[static_cast<size_t>(i)];
+        const int left = kGap + (i % cols) * (cell + kGap), top = rowTop[static_cast<size_t>(i / cols)];
+        for (int y = 0; y < p.height * 2; ++y)
+            for (int x = 0; x < p.width * 2; ++x)
+                PutPixel(&sheet, left + x, top + y, &p.rgb[(static_cast<size_t>(y / 2) * p.width + x / 2) * 3]);
+        const std::string label = names[static_cast<size_t>(i)] + "  " + std::to_string(p.width) + "x" + std::to_string(p.height);
+        PutLabel(&sheet, left, top + p.height * 2 + 2, label.substr(0, static_cast<size_t>(cell / 8)));
+    }
+    std::string error;
+    if (!WritePng(out, sheet, &error)) {
+        std::fprintf(stderr, "velatool picture: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int RunPictureCommand(int argc, char** argv)
 {
     std::vector<std::string> words;
     std::string pack;
-    int depth = 16;
-    bool indexed = false;
+    int depth = 16, columns = 3;
+    bool indexed = false, all = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -144,6 +260,13 @@ int RunPictureCommand(int argc, char** argv)
             depth = d == "15" ? 15 : 16;
         } else if (a == "--indexed") {
             indexed = true;
+        } else if (a == "--all") {
+            all = true;
+        } else if (a == "--columns" && i + 1 < argc) {
+            const std::string n = argv[++i];
+            if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos || std::stoi(n) < 1)
+                return UsageError("--columns takes a number from 1 to 99");
+            columns = std::stoi(n);
         } else if (a.size() > 1 && a[0] == '-') {
             return UsageError("unknown option '" + a + "'");
         } else {
@@ -158,6 +281,11 @@ int RunPictureCommand(int argc, char** argv)
     if (words[0] == "topng") {
         if (words.size() != 3) return UsageError("topng takes a picture name and the PNG to write");
         return ToPng(words[1], words[2], pack, depth, indexed);
+    }
+    if (words[0] == "contact") {
+        if (words.size() < 2) return UsageError("contact takes the PNG to write, then picture names or --all");
+        if (words.size() == 2 && !all) return UsageError("contact needs picture names or --all");
+        return Contact(words[1], std::vector<std::string>(words.begin() + 2, words.end()), all, pack, columns);
     }
     return UsageError("unknown subcommand '" + words[0] + "'");
 }

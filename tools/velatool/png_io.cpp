@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "effects/pixel_arithmetic.h"
+#include "display/pixel_format.h"
 
 namespace {
 

@@ -8,12 +8,14 @@
 #include <map>
 #include <string>
 
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/render_modes.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
-#include "sequencer/state/sequencer_state.h"
+#include "display/screen_geometry.h"
 #include "velatool/commands.h"
 #include "velatool/scene_command.h"
 
@@ -578,7 +580,7 @@ int RunInfo(int argc, char** argv)
     Options o;
     int status = ParseOptions(argc, argv, true, &o);
     if (status >= 0) return status;
-    const int32_t depth = o.depth ? o.depth : sequencer.pixelDepth;
+    const int32_t depth = o.depth ? o.depth : screen.pixelDepth;
     Scene scene{};
     status = LoadSceneForTool("info", o.name, o.pack, &scene);
     if (status >= 0) return status;
@@ -603,7 +605,7 @@ int RunInfo(int argc, char** argv)
         std::printf("renderMode: %d %s (%d object%s)\n", mode, row ? row->name : "(not a mode)", count,
                     count == 1 ? "" : "s");
     }
-    const int32_t width = sequencer.screenWidth, height = sequencer.viewHeight;
+    const int32_t width = screen.screenWidth, height = screen.viewHeight;
     const size_t before = PoolBytesInUse();
     std::printf("sceneBytes: %zu\n", before - bytesBeforeScene);
     const int32_t result = EngineInit(width, height, depth);

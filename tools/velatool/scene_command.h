@@ -2,7 +2,7 @@
 // loose files, LoadScene) and tearing it all down again, plus the render and bench entries.
 #pragma once
 
-#include "engine/scene_model.h"
+#include "engine/scene/scene_model.h"
 
 // Reserves the pool, opens `pack` (or serves loose files below the current folder when null)
 // and loads scene `name`. -1 when the scene is loaded; otherwise the message has been printed

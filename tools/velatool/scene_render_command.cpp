@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/frame_pipeline.h"
-#include "engine/scene_files.h"
+#include "engine/scene/scene_files.h"
 #include "velatool/png_io.h"
 #include "velatool/scene_command.h"
 

@@ -1,0 +1,3 @@
+#include "display/screen_geometry.h"
+
+ScreenGeometry screen;

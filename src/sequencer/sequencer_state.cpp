@@ -1,0 +1,3 @@
+#include "sequencer/sequencer_state.h"
+
+SequencerState sequencer;

@@ -1,3 +1,0 @@
-#include "sequencer/state/sequencer_state.h"
-
-SequencerState sequencer;

@@ -1,0 +1,58 @@
+// The show's parts run headless in virtual time: a pack of small test pictures and scenes made
+// with the writers, the 11 MiB pool, a 320x240 16-bit headless display, and a clock that a
+// present moves on by one frame and a wait by what it would have slept. The sync marks and
+// key presses a test schedules happen as their time comes, on the main thread.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "authoring/scene_writer.h"
+#include "velatool/png_io.h"
+
+// Entries of a test pack, by name.
+using PackEntries = std::map<std::string, std::vector<uint8_t>>;
+
+// Test content for parts one and two: the scenes' background colours and the credits' bands
+// are chosen so that each effect can be seen in single pixels.
+PackEntries PartOneEntries();
+PackEntries PartTwoEntries();
+// A scene with a camera and a background event per (frame, grey) pair, and the named objects
+// with looping offset tracks of `keys` keys.
+FsfScene BackgroundScene(int32_t lastFrame, const std::vector<std::pair<float, int32_t>>& greys,
+                         const std::vector<std::string>& trackedObjects = {}, int32_t keys = 4);
+
+// Column of credit c's bright band (the band is 20 columns wide, rows 60..119).
+constexpr int32_t CreditBandColumn(int32_t c) { return 20 + 40 * c; }
+
+class PartTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the entries as a pack and opens it.
+    void UsePack(const PackEntries& entries);
+
+    // Virtual milliseconds since SetUp.
+    uint32_t Now() const;
+    // A sync mark (or Escape) when the virtual clock reaches `ms`.
+    void MarkAt(uint32_t ms, uint32_t value);
+    void EscapeAt(uint32_t ms);
+    // Called for every present with the frame clock and the view as shown.
+    std::function<void(int32_t clock, const uint16_t* view)> onPresent;
+    // How far a present moves the clock, in milliseconds.
+    uint32_t frameMilliseconds = 10;
+    int32_t presents = 0;
+
+    size_t poolAtStart = 0;
+
+    friend class PartTestAccess;
+};
+
+// The view as an RGB picture, for reference pictures.
+RgbImage ViewPicture(const uint16_t* view);
