@@ -6,7 +6,7 @@
 #include <set>
 #include <tuple>
 
-#include "engine/key_tracks.h"
+#include "engine/scene/key_tracks.h"
 #include "scenes/builders/outline_edges.h"
 #include "scenes/builders/primitives.h"
 #include "scenes/builders/scene_math.h"

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine_errors.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
-#include "engine/math_types.h"
 #include "engine/frame_pipeline.h"
 #include "engine/render_modes.h"
-#include "engine/scene_files.h"
+#include "engine/scene/math_types.h"
+#include "engine/scene/scene_files.h"
 #include "generator/manifest.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"

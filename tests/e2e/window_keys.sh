@@ -48,7 +48,7 @@ export SDL_VIDEODRIVER=x11
 export SDL_AUDIODRIVER=dummy
 
 cd "$work"
-"$vela" --no-launcher --window --loop --no-sound b1 >"$work/vela.out" 2>&1 &
+"$vela" --no-launcher --window --loop --no-sound --pack "$(dirname "$vela")/content/VELA.PAK" b1 >"$work/vela.out" 2>&1 &
 vpid=$!
 
 # The show's window, found by its title each time: an X window may be replaced while SDL

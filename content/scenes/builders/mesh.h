@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/math_types.h"
+#include "engine/scene/math_types.h"
 
 namespace content {
 

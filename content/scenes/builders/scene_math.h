@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/math_types.h"
+#include "engine/scene/math_types.h"
 
 namespace content {
 
