@@ -172,6 +172,9 @@ TEST_F(SceneRender, BadOptionsAreUsageErrors)
         {"bench", "PLAIN.FSF", "--frames", "2.5"},
         {"bench", "PLAIN.FSF", "--camera", "0"},
         {"bench", "PLAIN.FSF", "--out", "a.png"},
+        {"bench", "PLAIN.FSF", "--range", "5"},
+        {"bench", "PLAIN.FSF", "--range", "5:1"},
+        {"bench", "PLAIN.FSF", "--repeat", "0"},
     };
     for (const auto& words : cases) {
         std::vector<std::string> storage = {"scene"};
@@ -311,4 +314,21 @@ TEST_F(SceneRender, BenchPrintsItsFiveFigures)
     EXPECT_NEAR(fps * mean, 1e6, 1e6 * 0.01);
     EXPECT_NEAR(pixels / fps, 64.0 * 36.0, 64.0 * 36.0 * 0.01);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 5);
+
+    // The slowest frames follow, from a range of frames, each timed by its median of three;
+    // the overlay draws every frame twice.
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Scene({"bench", kBenchSceneName, "--frames", "4", "--size", "64x36", "--range", "10:20", "--repeat", "3",
+                     "--slowest", "2", "--overlay", "0"}),
+              0);
+    const std::string more = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::count(more.begin(), more.end(), '\n'), 7) << more;
+    for (size_t at = 0; (at = more.find("slow frame ", at)) != std::string::npos; ++at) {
+        const double frame = std::stod(more.substr(at + 11));
+        EXPECT_GE(frame, 10.0);
+        EXPECT_LT(frame, 20.0);
+    }
+    const size_t pixelsAt = more.find("pixels written per second: "), fpsAt = more.find("frames per second: ");
+    ASSERT_NE(pixelsAt, std::string::npos);
+    EXPECT_NEAR(std::stod(more.substr(pixelsAt + 27)) / std::stod(more.substr(fpsAt + 19)), 2 * 64.0 * 36.0, 64.0 * 36.0 * 0.02);
 }

@@ -58,7 +58,7 @@ const char kContactUsage[] =
 
 const char kBenchUsage[] =
     "usage: velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
-    "                            [--slowest K] [--overlay N] [--repeat R]\n"
+    "                            [--slowest K] [--overlay N] [--repeat R] [--range A:B]\n"
     "\n"
     "Draws N frames (default 200) of scene NAME spread evenly over the scene's length (frame\n"
     "lastFrame x i / N for i = 0 .. N-1) into a view of W x H pixels (default 320x180) at 15 or\n"
@@ -76,6 +76,7 @@ const char kBenchUsage[] =
     "  --slowest K   then K more lines, the slowest frames first: 'slow frame F: T microseconds'.\n"
     "  --overlay N   each frame is drawn a second time through camera N and both count, as the\n"
     "                show's last part draws its fourth scene.\n"
+    "  --range A:B   the N frames are spread over A .. B instead (A + (B - A) x i / N).\n"
     "  --repeat R    each frame is drawn R times (default 1) and its median time is the one\n"
     "                counted, so that a busy machine cannot make one frame look slow.\n"
     "Exit status: 0 done, 1 the scene, its pictures or the engine set-up failed, 2 usage.\n";
@@ -113,6 +114,8 @@ struct Options {
     int32_t benchFrames = kDefaultBenchFrames;
     int32_t slowest = 0;
     int32_t repeat = 1;
+    bool hasRange = false;
+    float rangeFirst = 0, rangeLast = 0;
 };
 
 enum class Command { Render, Contact, Bench };
@@ -201,6 +204,14 @@ Options ParseOptions(int argc, char** argv, Command command)
             o.hasSeries = true;
         } else if (a == "--frames") {
             o.benchFrames = ParseInteger(value(), "--frames", 1, 1000000);
+        } else if (a == "--range" && command == Command::Bench) {
+            const std::string range = value();
+            const size_t colon = range.find(':');
+            if (colon == std::string::npos) Usage("--range is A:B, got '" + range + "'");
+            o.rangeFirst = ParseReal(range.substr(0, colon), "--range start");
+            o.rangeLast = ParseReal(range.substr(colon + 1), "--range end");
+            if (o.rangeLast < o.rangeFirst) Usage("--range " + range + ": the end comes before the start");
+            o.hasRange = true;
         } else if (a == "--repeat" && command == Command::Bench) {
             o.repeat = ParseInteger(value(), "--repeat", 1, 1000);
         } else if (a == "--slowest" && command == Command::Bench) {
@@ -421,7 +432,9 @@ int Bench(int argc, char** argv)
     const Options o = ParseOptions(argc, argv, Command::Bench);
     SetUpScene setUp("bench", o);
     SceneCamera* overlay = o.overlay >= 0 ? ChosenCamera(setUp.scene(), o, "--overlay", o.overlay) : nullptr;
-    const float length = setUp.scene().lastFrame > 0 ? static_cast<float>(setUp.scene().lastFrame) : 0.0f;
+    const float first = o.hasRange ? o.rangeFirst : 0.0f;
+    const float length = o.hasRange ? o.rangeLast - o.rangeFirst
+                                    : (setUp.scene().lastFrame > 0 ? static_cast<float>(setUp.scene().lastFrame) : 0.0f);
     const int64_t viewPixels = static_cast<int64_t>(o.width) * o.height;
 
     RenderScene(0, setUp.viewBytes(), nullptr); // untimed: first touches of tables and buffers
@@ -430,7 +443,7 @@ int Bench(int argc, char** argv)
     std::vector<double> times;
     std::vector<std::pair<double, float>> slow; // time, frame
     for (int32_t i = 0; i < o.benchFrames; ++i) {
-        const float frame = static_cast<float>(static_cast<double>(length) * i / o.benchFrames);
+        const float frame = static_cast<float>(first + static_cast<double>(length) * i / o.benchFrames);
         std::vector<double> tries;
         for (int32_t r = 0; r < o.repeat; ++r) {
             const double start = ThreadSeconds();
