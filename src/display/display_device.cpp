@@ -148,6 +148,8 @@ void Trace(const char* format, ...)
 
 bool CreateDisplay()
 {
+    // The thread that makes the display is the one that presents.
+    displayThread.store(std::this_thread::get_id());
     display.videoError = 0;
     if (!display.device) {
         if (!VideoCreateDevice(display.emulationOnly != 0)) {

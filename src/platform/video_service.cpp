@@ -65,8 +65,12 @@ void VideoCloseWindow()
     VideoReleaseSurfaces();
     VideoReleaseDevice();
     video.backEnd->closeWindow();
-    video.injected.clear();
-    video.open = false;
+    // The next window starts as the first one did; only the present hook stays.
+    const VideoPresentHook hook = video.presentHook;
+    void* const context = video.presentContext;
+    video = VideoService{};
+    video.presentHook = hook;
+    video.presentContext = context;
 }
 
 bool VideoCreateDevice(bool softwareOnly)

@@ -234,6 +234,7 @@ void DemoExit(int32_t restoreDisplay, const char* format, ...)
 
 void DemoMain(int argc, char** argv)
 {
+    exitStatus = 0;
     ReadRunWords(argc, argv);
     PrintBanner();
     int32_t loop = 0;
