@@ -51,11 +51,15 @@ int32_t ClipStage(const float* d, const ClipVertex<Count>* in, int32_t n, ClipVe
         const bool inside = Inside(d[i]);
         if (inside && m < kClipCapacity) out[m++] = in[i];
         if (inside != Inside(d[j]) && m < kClipCapacity) {
-            // +0.0 against -0.0 lies on the plane from both sides: the crossing is the start.
-            const float den = d[i] - d[j];
-            const float t = den != 0.0f ? d[i] / den : 0.0f;
+            // The crossing is worked out from the edge's inside end whichever way the polygon
+            // runs, so that two faces sharing the edge cut it at exactly the same point and no
+            // crack opens between them. +0.0 against -0.0 lies on the plane from both sides:
+            // the crossing is the inside end.
+            const int32_t from = inside ? i : j, to = inside ? j : i;
+            const float den = d[from] - d[to];
+            const float t = den != 0.0f ? d[from] / den : 0.0f;
             ClipVertex<Count>& c = out[m++];
-            for (int k = 0; k < kFields; ++k) c.v[k] = in[i].v[k] + (in[j].v[k] - in[i].v[k]) * t;
+            for (int k = 0; k < kFields; ++k) c.v[k] = in[from].v[k] + (in[to].v[k] - in[from].v[k]) * t;
         }
     }
     return m;
