@@ -2,14 +2,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "display/window.h"
 #include "platform/headless.h"
 #include "platform/video.h"
+#include "resources/pack_location.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
@@ -55,18 +54,6 @@ int UsageError(const char* problem, const char* word)
     return 2;
 }
 
-// VELA.PAK in the working folder, else beside the program.
-std::string DefaultPackPath(const char* argv0)
-{
-    if (std::filesystem::exists("VELA.PAK")) return "VELA.PAK";
-    std::error_code ec;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) self = argv0;
-    std::filesystem::path beside = self.parent_path() / "VELA.PAK";
-    if (std::filesystem::exists(beside)) return beside.string();
-    return "VELA.PAK";
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,7 +88,7 @@ int main(int argc, char** argv)
         } else if (!std::strcmp(a, "--once")) {
             launcherChoices.loop = 0;
         } else if (!std::strcmp(a, "--no-launcher")) {
-            // The launcher's choices are taken as given; there is no dialog to show.
+            launcherChoices.askUser = 0;
         } else if (!std::strcmp(a, "--no-sound")) {
             MusicForceNoSound(true);
         } else if (!std::strcmp(a, "--headless")) {
@@ -143,7 +130,14 @@ int main(int argc, char** argv)
     const char* env = std::getenv("VELA_HEADLESS");
     if (env && !std::strcmp(env, "1")) headless = true;
     SetHeadless(headless);
-    if (packPath.empty()) packPath = DefaultPackPath(argv[0]);
+    if (headless) launcherChoices.askUser = 0;
+    PackLocation pack;
+    if (!LocatePack(packPath.empty() ? nullptr : packPath.c_str(), RunningProgramPath(argv[0]), &pack)) {
+        std::fprintf(stderr, "vela: %s\n", pack.message.c_str());
+        return 2;
+    }
+    if (!pack.message.empty()) std::fprintf(stderr, "vela: %s\n", pack.message.c_str());
+    packPath = pack.path;
     demoPackPath = packPath.c_str();
     if (RunApplication(static_cast<int>(words.size()), words.data(), rules, DemoMain) != 0) return 1;
     return DemoExitStatus();

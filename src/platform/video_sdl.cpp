@@ -168,7 +168,7 @@ bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
         return false;
     }
     video.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, video.clientWidth,
-                                    video.clientHeight, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+                                    video.clientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!video.window) {
         std::fprintf(stderr, "vela: no window: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -176,6 +176,17 @@ bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
         return false;
     }
     return true;
+}
+
+void VideoShowWindow(bool shown)
+{
+    if (!video.window) return;
+    if (!shown) {
+        SDL_HideWindow(video.window);
+        return;
+    }
+    SDL_ShowWindow(video.window);
+    SDL_RaiseWindow(video.window);
 }
 
 void VideoCloseWindow()
