@@ -75,10 +75,16 @@ type_into "$DIALOG" Tab Tab Tab Tab Down Down
 # "Low Priority": its radio's centre, (13 + 4, 88 + 4) dialog units.
 for _ in $(seq 30); do ticked 24 148 4 4 && break; sleep 0.1; done
 ticked 24 148 4 4 || { echo "Tab and the arrows did not check Low Priority"; exit 1; }
-type_into "$DIALOG" Return
+for _ in 1 2 3; do
+  type_into "$DIALOG" Return || true
+  wait_for_window "$SHOW" 50 >/dev/null && break
+done
 wait_for_window "$SHOW" 300 >/dev/null || { echo "no show after Enter"; cat "$work/vela.out"; exit 1; }
 got=$(nice_of "$vpid")
 [ "$got" = 19 ] || { echo "the show runs at nice $got, not 19"; exit 1; }
-end_show_with_escape "$vpid" "$SHOW"
+# At the lowest priority on a busy machine the show may get too little time to answer Escape
+# or a polite signal soon: it is ended here at once.
+kill -KILL "$vpid"
+wait "$vpid" 2>/dev/null || true
 vpid=""
 echo "launcher choices: ok"

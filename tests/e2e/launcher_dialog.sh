@@ -90,7 +90,11 @@ elif ! [[ "$diff" =~ ^[0-9]+$ ]] || [ "$diff" -gt "$allowed" ]; then
 fi
 
 # --- Enter: START, in a window, at high priority ------------------------------------------
-type_into "$DIALOG" Return
+# A lost key press is repeated (the show's window would be there once one arrived).
+for _ in 1 2 3; do
+  type_into "$DIALOG" Return || true
+  wait_for_window "$SHOW" 50 >/dev/null && break
+done
 show=$(wait_for_window "$SHOW" 300) || { echo "no show window after Enter"; cat "$work/vela.out"; exit 1; }
 if [ -n "$(visible_window "$DIALOG")" ]; then echo "the dialog stays up beside the show"; exit 1; fi
 for _ in $(seq 50); do [ "$(window_size "$show")" = "320x240" ] && break; sleep 0.1; done
@@ -119,6 +123,9 @@ ends_without_show "a close request"
 
 start_vela
 wait_for_dialog
-type_into "$DIALOG" Escape
+for _ in 1 2 3; do
+  type_into "$DIALOG" Escape || true
+  ends_within "$vpid" 30 && break
+done
 ends_without_show "Escape"
 echo "launcher dialog: ok"
