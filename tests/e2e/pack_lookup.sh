@@ -24,7 +24,8 @@ done
 "$vela" --headless --no-launcher --pack "$build/content/VELA.PAK" b5 2>"$work/err"
 if grep -q 'pack archive\|VELA.PAK' "$work/err"; then cat "$work/err"; exit 1; fi
 
-# No VELA.PAK here: the build's own is found, silently.
-"$vela" --headless --no-launcher b5 2>"$work/err"
-if grep -q 'VELA.PAK' "$work/err"; then cat "$work/err"; exit 1; fi
+# No VELA.PAK here: the build's own is found, silently. (--headless alone also skips the
+# launcher: no dialog is tried.)
+"$vela" --headless b5 2>"$work/err"
+if grep -q 'VELA.PAK\|launcher' "$work/err"; then cat "$work/err"; exit 1; fi
 echo "pack lookup: ok"
