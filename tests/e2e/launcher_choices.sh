@@ -33,7 +33,7 @@ start_vela() {
 # ticked: its mark is gold, brighter in red than anything else drawn there.
 ticked() {
   local red
-  red=$(import -window "$wid" -crop "$3x$4+$1+$2" +repage -format '%[fx:int(maxima.r*255)]' info: 2>/dev/null || true)
+  red=$(timeout 10 import -window "$wid" -crop "$3x$4+$1+$2" +repage -format '%[fx:int(maxima.r*255)]' info: 2>/dev/null || true)
   [ -n "$red" ] && [ "$red" -gt 210 ]
 }
 

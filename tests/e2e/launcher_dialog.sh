@@ -73,7 +73,7 @@ allowed=$((416 * 206 / 100))
 diff=""
 for _ in $(seq 20); do
   sleep 0.3
-  import -window "$wid" "$work/dialog.png" 2>/dev/null || continue
+  timeout 10 import -window "$wid" "$work/dialog.png" 2>/dev/null || continue
   cp "$work/dialog.png" "$output/dialog.png"
   [ "${VELA_UPDATE_REFERENCES:-}" = 1 ] && break
   diff=$(differing_pixels "$work/dialog.png")
