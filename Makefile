@@ -2,7 +2,7 @@
 JOBS ?= 2
 ARGS ?=
 
-.PHONY: all deps build run test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
+.PHONY: all deps build run install test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
 
 all: build
 
@@ -15,6 +15,11 @@ build: deps
 
 run: build
 	@scripts/run-show $(ARGS)
+
+# The show as a desktop program: programs, pack, menu entry, icon and manual pages below PREFIX.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install build/release --prefix $(PREFIX)
 
 # The whole suite: optimised build, then AddressSanitizer + UndefinedBehaviorSanitizer,
 # then ThreadSanitizer on the tests where threads meet, then the fuzz targets built with clang

@@ -2,15 +2,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "display/window.h"
 #include "platform/headless.h"
 #include "platform/stop_signals.h"
 #include "platform/video.h"
+#include "resources/pack_location.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
@@ -32,13 +31,15 @@ const char kUsage[] =
     "  --once             play the show once (default)\n"
     "  --loop             play the show again and again until Escape\n"
     "  --priority P       process priority: realtime, high (default), normal or low\n"
-    "  --no-launcher      start at once with the launcher's choices (window, once, high priority\n"
-    "                     unless the options above say otherwise)\n"
+    "  --no-launcher      start at once, without the launcher dialog, with the choices above\n"
+    "                     (window, once, high priority unless they say otherwise); without it\n"
+    "                     the dialog asks, starting from those choices\n"
     "  --no-sound         play the music silently; its sync marks still drive the show\n"
-    "  --pack PATH        the pack archive (default: VELA.PAK in the working folder, else beside\n"
-    "                     the program)\n"
+    "  --pack PATH        the pack archive (default: VELA.PAK in the working folder, else the\n"
+    "                     installed one in ../share/vela beside the program's folder, else the\n"
+    "                     build's content/VELA.PAK or the one beside the program)\n"
     "  --headless         no window and no display server: frames are drawn but not shown, and\n"
-    "                     a final message goes to standard error\n"
+    "                     a final message goes to standard error (implies --no-launcher)\n"
     "  --depth 15|16      the display offers only that pixel layout: a 16-bit request comes\n"
     "                     back as 15 with --depth 15, and the other way round\n"
     "  --no-mode WxH      the display has no mode of that size (may be given up to 8 times),\n"
@@ -54,18 +55,6 @@ int UsageError(const char* problem, const char* word)
 {
     std::fprintf(stderr, "vela: %s '%s'\n\n%s", problem, word, kUsage);
     return 2;
-}
-
-// VELA.PAK in the working folder, else beside the program.
-std::string DefaultPackPath(const char* argv0)
-{
-    if (std::filesystem::exists("VELA.PAK")) return "VELA.PAK";
-    std::error_code ec;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) self = argv0;
-    std::filesystem::path beside = self.parent_path() / "VELA.PAK";
-    if (std::filesystem::exists(beside)) return beside.string();
-    return "VELA.PAK";
 }
 
 } // namespace
@@ -98,7 +87,7 @@ int main(int argc, char** argv)
         } else if (!std::strcmp(a, "--once")) {
             launcherChoices.loop = 0;
         } else if (!std::strcmp(a, "--no-launcher")) {
-            // The launcher's choices are taken as given; there is no dialog to show.
+            launcherChoices.askUser = 0;
         } else if (!std::strcmp(a, "--no-sound")) {
             MusicForceNoSound(true);
         } else if (!std::strcmp(a, "--headless")) {
@@ -140,7 +129,14 @@ int main(int argc, char** argv)
     const char* env = std::getenv("VELA_HEADLESS");
     if (env && !std::strcmp(env, "1")) headless = true;
     SetHeadless(headless);
-    if (packPath.empty()) packPath = DefaultPackPath(argv[0]);
+    if (headless) launcherChoices.askUser = 0;
+    PackLocation pack;
+    if (!LocatePack(packPath.empty() ? nullptr : packPath.c_str(), RunningProgramPath(argv[0]), &pack)) {
+        std::fprintf(stderr, "vela: %s\n", pack.message.c_str());
+        return 2;
+    }
+    if (!pack.message.empty()) std::fprintf(stderr, "vela: %s\n", pack.message.c_str());
+    packPath = pack.path;
     demoPackPath = packPath.c_str();
     // Ctrl+C and SIGTERM end the show as its close button does; the status then says which
     // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).

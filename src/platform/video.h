@@ -65,8 +65,11 @@ struct VideoEvent {
     int altDown;
 };
 
-// Opens the window titled `title` (headless: nothing is opened). False when it cannot be made.
+// Opens the window titled `title`, hidden until VideoShowWindow (headless: nothing is
+// opened). False when it cannot be made.
 bool VideoOpenWindow(const char* title, const VideoModeRules& rules);
+// Shows the window (in front, with the keyboard) or hides it.
+void VideoShowWindow(bool shown);
 // Closes the window and everything the service holds.
 void VideoCloseWindow();
 

@@ -9,7 +9,9 @@
 struct VideoBackEnd {
     // Opens the window (the null back end opens nothing). False with a line on standard error
     // when it cannot.
+    // The window is made hidden; showWindow shows it (in front, with the keyboard) or hides it.
     bool (*openWindow)(const char* title, int width, int height);
+    void (*showWindow)(bool shown);
     void (*closeWindow)();
     // The renderer lives from device creation to device release; `softwareOnly` asks for one
     // without graphics acceleration.

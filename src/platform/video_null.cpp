@@ -6,6 +6,7 @@
 namespace {
 
 bool OpenNothing(const char*, int, int) { return true; }
+void ShowNothing(bool) {}
 void Nothing() {}
 bool Done() { return true; }
 bool NoRenderer(bool) { return true; }
@@ -17,5 +18,5 @@ bool NoEvent(VideoEvent*) { return false; }
 } // namespace
 
 const VideoBackEnd kNullVideoBackEnd = {
-    OpenNothing, Nothing, NoRenderer, Nothing, Done, NoSize, NoSize, NoWindowSize, PresentNowhere, Nothing, NoEvent, NoEvent,
+    OpenNothing, ShowNothing, Nothing, NoRenderer, Nothing, Done, NoSize, NoSize, NoWindowSize, PresentNowhere, Nothing, NoEvent, NoEvent,
 };

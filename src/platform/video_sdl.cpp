@@ -84,13 +84,24 @@ bool OpenWindow(const char* title, int width, int height)
         return false;
     }
     sdl.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                  SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!sdl.window) {
         std::fprintf(stderr, "vela: no window: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     return true;
+}
+
+void ShowWindow(bool shown)
+{
+    if (!sdl.window) return;
+    if (!shown) {
+        SDL_HideWindow(sdl.window);
+        return;
+    }
+    SDL_ShowWindow(sdl.window);
+    SDL_RaiseWindow(sdl.window);
 }
 
 void CloseWindow()
@@ -291,6 +302,6 @@ bool WaitEvent(VideoEvent* event)
 } // namespace
 
 const VideoBackEnd kSdlVideoBackEnd = {
-    OpenWindow,    CloseWindow,   CreateRenderer, DestroyRenderer, EnterFullScreen, LeaveFullScreen,
+    OpenWindow,    ShowWindow,    CloseWindow,   CreateRenderer, DestroyRenderer, EnterFullScreen, LeaveFullScreen,
     SetWindowSize, GetWindowSize, Present,        DropTexture,     PollEvent,       WaitEvent,
 };

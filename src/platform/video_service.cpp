@@ -60,6 +60,8 @@ bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
     return video.open;
 }
 
+void VideoShowWindow(bool shown) { video.backEnd->showWindow(shown); }
+
 void VideoCloseWindow()
 {
     VideoReleaseSurfaces();

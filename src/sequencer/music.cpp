@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "display/window.h"
@@ -222,9 +223,13 @@ void PlayModuleFromPack(const char* name)
     const uint32_t size = PackEntrySize(name);
     if (size == 0) {
         // Neither the archive nor a loose file has it: nothing can play, and an error box per
-        // module would stop a show that can go on silently. One line says so instead.
+        // module would stop a show that can go on silently. One line says so instead, once
+        // per module, not again on every pass of a looping show.
         MusicStop();
-        std::fprintf(stderr, "vela: %s: no such module in the archive; this part plays without music\n", name);
+        static std::set<std::string> reported;
+        if (reported.insert(name).second) {
+            std::fprintf(stderr, "vela: %s: no such module in the archive; this part plays without music\n", name);
+        }
         return;
     }
     // Zeroed, so that a failed read never writes stale heap bytes to the file.

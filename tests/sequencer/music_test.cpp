@@ -240,6 +240,10 @@ TEST(ThreadsMusic, AModuleTheArchiveLacksStopsTheMusicWithOneLineAndNoBox)
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(MusicPlaying());
     EXPECT_EQ(err, "vela: ZIK\\VELA1.XM: no such module in the archive; this part plays without music\n");
+    // A looping show asks again on every pass; the line is not repeated.
+    testing::internal::CaptureStderr();
+    PlayModuleFromPack("ZIK\\VELA1.XM");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     ClosePack();
     std::filesystem::current_path(previous);
 }

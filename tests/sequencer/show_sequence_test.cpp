@@ -95,6 +95,7 @@ protected:
         windowState = WindowState{};
         launcherChoices = LauncherChoices{};
         launcherChoices.priority = kPriorityNormal;
+        launcherChoices.askUser = 0;
         showOperations = ShowOperations{
             {RecordLoad<1>, RecordLoad<2>, RecordLoad<3>, RecordLoad<4>},
             {RecordRun<1>, RecordRun<2>, RecordRun<3>, RecordRun<4>},
