@@ -130,8 +130,10 @@ protected:
                                         {RunNothing, RunNothing, RunNothing, RunNothing},
                                         RecordPlay,
                                         RecordVolume,
-                                        RecordStop};
+                                        RecordStop,
+                                        NothingPlays};
     }
+    static bool NothingPlays() { return false; }
     int RunShow()
     {
         char b5[] = "b5";

@@ -128,6 +128,7 @@ protected:
     {
         launcherChoices = LauncherChoices{};
         launcherChoices.priority = kPriorityNormal;
+        launcherChoices.askUser = 0;
         demoPackPath = VELA_CONTENT_PACK;
         SetHeadless(true);
     }
