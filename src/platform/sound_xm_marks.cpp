@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -52,8 +53,13 @@ void ScanPatternData(uint8_t* data, size_t size, uint16_t pattern, uint32_t chan
 bool FindAndClearSyncMarks(uint8_t* data, size_t size, std::vector<XmSyncMark>* marks, std::string* error)
 {
     marks->clear();
-    if (size < kFixedHeader + kMinimumSongHeader || std::memcmp(data, "Extended Module: ", 17) != 0) {
-        *error = "not an XM module (no \"Extended Module\" signature)";
+    if (size < 17 || std::memcmp(data, "Extended Module: ", 17) != 0) {
+        *error = "no \"Extended Module: \" signature";
+        return false;
+    }
+    if (size < kFixedHeader + kMinimumSongHeader) {
+        *error = "too short: " + std::to_string(size) + " bytes, where its headers alone take " +
+                 std::to_string(kFixedHeader + kMinimumSongHeader);
         return false;
     }
     const uint32_t version = ReadLe16(data + 58);
@@ -61,7 +67,8 @@ bool FindAndClearSyncMarks(uint8_t* data, size_t size, std::vector<XmSyncMark>* 
     const uint32_t channels = ReadLe16(data + 68);
     const uint32_t patterns = ReadLe16(data + 70);
     if (headerSize < kMinimumSongHeader) {
-        *error = "XM song header too short";
+        *error = "its song header is too short (" + std::to_string(headerSize) + " bytes, at least " +
+                 std::to_string(kMinimumSongHeader) + ")";
         return false;
     }
     // Other versions lay their pattern headers out differently; their marks are not looked for.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct Picture {
     uint8_t header[54];    // the BMP file and info header as in the file
@@ -30,6 +31,9 @@ uint32_t PicturePixelOffset(const Picture& picture);
 
 // 1 success, 0 failure (any reason). Reads through the pack archive.
 int32_t LoadPicture(const char* name, Picture* picture);
+// Why LoadPicture refuses the named picture ("missing or empty", "a 4-bit picture (only 8- and
+// 24-bit pictures are read)", "truncated: ...", ...); empty when its header is one it reads.
+std::string PictureProblem(const char* name);
 void FreePicture(Picture* picture);
 
 // 1 success, 0 failure.

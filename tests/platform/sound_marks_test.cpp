@@ -105,9 +105,14 @@ TEST(SyncMarkScan, RejectsWhatIsNotXmAndSurvivesDamagedPatternData)
     std::string error;
     std::vector<uint8_t> junk(400, 0x41);
     EXPECT_FALSE(FindAndClearSyncMarks(junk.data(), junk.size(), &marks, &error));
-    EXPECT_NE(error.find("not an XM module"), std::string::npos);
+    EXPECT_EQ(error, "no \"Extended Module: \" signature");
     std::vector<uint8_t> tiny = {'E', 'x'};
     EXPECT_FALSE(FindAndClearSyncMarks(tiny.data(), tiny.size(), &marks, &error));
+    // The signature is there, but the file ends before the song header does.
+    std::vector<uint8_t> header = WriteXm(MakeTestModule(1, 4, 2));
+    header.resize(60);
+    EXPECT_FALSE(FindAndClearSyncMarks(header.data(), header.size(), &marks, &error));
+    EXPECT_EQ(error, "too short: 60 bytes, where its headers alone take 80");
 
     XmModule m = MakeTestModule(1, 64, 2);
     for (int row = 0; row < 64; ++row) PutMark(m, 0, row, row % 2, static_cast<uint8_t>(row));

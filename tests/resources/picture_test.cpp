@@ -195,9 +195,13 @@ TEST_F(PictureTest, UnsupportedOrInconsistentHeadersAreRefused)
         pic.pixels = reinterpret_cast<uint8_t*>(&pic); // must be reset
         EXPECT_EQ(LoadPicture("BAD.BMP", &pic), 0) << label;
         EXPECT_EQ(pic.pixels, nullptr) << label;
+        EXPECT_NE(PictureProblem("BAD.BMP"), "") << label;
     }
     Picture pic;
     EXPECT_EQ(LoadPicture("MISSING.BMP", &pic), 0);
+    EXPECT_EQ(PictureProblem("MISSING.BMP"), "missing or empty");
+    Put("GOOD.BMP", good);
+    EXPECT_EQ(PictureProblem("GOOD.BMP"), "");
 }
 
 TEST_F(PictureTest, SpritesSplitLinesIntoTransparentAndOpaqueRuns)

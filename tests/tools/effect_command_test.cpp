@@ -103,33 +103,87 @@ TEST_F(EffectCommand, RevealAndSpritesGiveWhatTheEffectsGive)
         }
 }
 
-TEST_F(EffectCommand, BadArgumentsEndWithAMessageAndStatus1)
+TEST_F(EffectCommand, BadFilesEndWithStatus1AndTheFileNamed)
 {
     WriteFileBytes(dir / "small.bmp", MakeBmp8(kW, kH - 1, std::vector<uint8_t>(kW * (kH - 1), 1), {0, 0, 0}));
     WriteFileBytes(dir / "mask.bmp", MakeBmp8(kW, kH, std::vector<uint8_t>(kW * kH, 1), {0, 0, 0}));
     WriteFileBytes(dir / "rgb.bmp", MakeBmp24(kW, kH, std::vector<uint8_t>(kW * kH * 3, 1)));
+    std::vector<uint8_t> cut = ReadFileBytes(dir / "mask.bmp");
+    cut.resize(cut.size() - 3);
+    WriteFileBytes(dir / "cut.bmp", cut);
     const std::string v = P("view.png"), o = P("out.png");
-    const std::vector<std::vector<std::string>> bad = {
-        {"mask-fade-sub", "--view", v, "--out", o, "--mask", P("small.bmp"), "--level", "3"},
-        {"mask-fade-sub", "--view", v, "--out", o, "--mask", P("mask.bmp"), "--level", "513"},
-        {"mask-fade-sub", "--view", v, "--out", o, "--mask", P("mask.bmp")},
-        {"mask-fade-sub", "--view", v, "--out", o, "--mask", P("rgb.bmp"), "--level", "3"},
-        {"mask-fade-sub", "--view", P("missing.png"), "--out", o, "--mask", P("mask.bmp"), "--level", "3"},
-        {"mask-cross-fade", "--view", v, "--out", o, "--mask", P("mask.bmp"), "--level", "3"},
-        {"sprite-fade", "--view", v, "--out", o, "--sprite", P("mask.bmp"), "--at", "0,0", "--level", "128"},
-        {"sprite", "--view", v, "--out", o, "--sprite", P("rgb.bmp"), "--at", "0,0", "--indexed"},
-        {"sprite", "--view", v, "--out", o, "--sprite", P("mask.bmp"), "--at", "0"},
-        {"tint", "--view", v, "--out", o, "--rgb", "1,2,256"},
-        {"blur", "--view", v, "--out", o},
-        {"fill", "--view", v, "--rgb", "1,2,3"},
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"mask-fade-sub", "--view", v, "--out", o, "--mask", P("small.bmp"), "--level", "3"},
+         "small.bmp: the mask has 18 pixels, fewer than the view's 24"},
+        {{"mask-fade-sub", "--view", v, "--out", o, "--mask", P("rgb.bmp"), "--level", "3"},
+         "rgb.bmp: a mask must be an 8-bit BMP"},
+        {{"mask-fade-sub", "--view", v, "--out", o, "--mask", P("cut.bmp"), "--level", "3"}, "cut.bmp: truncated"},
+        {{"mask-fade-sub", "--view", v, "--out", o, "--mask", P("none.bmp"), "--level", "3"}, "none.bmp: no such file"},
+        {{"mask-fade-sub", "--view", P("missing.png"), "--out", o, "--mask", P("mask.bmp"), "--level", "3"},
+         "missing.png: not a readable PNG"},
+        {{"sprite", "--view", v, "--out", o, "--sprite", P("rgb.bmp"), "--at", "0,0", "--indexed"},
+         "rgb.bmp: --indexed needs an 8-bit BMP"},
     };
-    for (const auto& words : bad) {
+    for (const auto& [words, message] : bad) {
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(RunWithWords(RunEffectCommand, "effect", words), 1) << words[0] << " " << words.back();
-        EXPECT_NE(::testing::internal::GetCapturedStderr().find("velatool effect: "), std::string::npos);
+        EXPECT_EQ(RunWithWords(RunEffectCommand, "effect", words), 1) << message;
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("velatool effect: "), std::string::npos) << err;
+        EXPECT_NE(err.find(message), std::string::npos) << err;
+        EXPECT_EQ(err.find("usage:"), std::string::npos) << err;
     }
     EXPECT_FALSE(fs::exists(o));
+}
+
+// Like every other subcommand, a bad command line gives status 2 and the usage text.
+TEST_F(EffectCommand, BadCommandLinesEndWithStatus2AndTheUsage)
+{
+    const std::string v = P("view.png"), o = P("out.png"), m = P("mask.bmp");
+    const std::vector<std::vector<std::string>> bad = {
+        {"--view", v, "--out", o},                                               // no operation
+        {"blur", "--view", v, "--out", o},                                       // unknown operation
+        {"tint", "--view", v, "--out", o, "--rgb", "300,2,3"},
+        {"tint", "--view", v, "--out", o, "--rgb", "1,2"},
+        {"tint", "--view", v, "--out", o},                                       // no --rgb
+        {"fill", "--view", v, "--rgb", "1,2,3"},                                 // no --out
+        {"fill", "--out", o, "--rgb", "1,2,3"},                                  // no --view
+        {"fill", "--view", v, "--out", o, "--rgb", "1,2,3", "--depth", "24"},
+        {"fill", "--view", v, "--out", o, "--rgb", "1,2,3", "extra"},
+        {"fill", "--view", v, "--out", o, "--rgb"},                              // missing value
+        {"mask-fade-sub", "--view", v, "--out", o, "--mask", m, "--level", "513"},
+        {"mask-fade-sub", "--view", v, "--out", o, "--mask", m},                 // no --level
+        {"mask-cross-fade", "--view", v, "--out", o, "--mask", m, "--level", "3"}, // no --second
+        {"sprite-fade", "--view", v, "--out", o, "--sprite", m, "--at", "0,0", "--level", "128"},
+        {"sprite", "--view", v, "--out", o, "--sprite", m, "--at", "0"},
+        {"sprite", "--view", v, "--out", o, "--sprite", m, "--at", "0,0", "--palettes", "1,2,3"},
+    };
+    for (const auto& words : bad) {
+        std::string joined;
+        for (const auto& w : words) joined += w + " ";
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunWithWords(RunEffectCommand, "effect", words), 2) << joined;
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.rfind("velatool effect: ", 0), 0u) << joined << err;
+        EXPECT_NE(err.find("usage: velatool effect OP"), std::string::npos) << joined << err;
+    }
+    EXPECT_FALSE(fs::exists(o));
+    ::testing::internal::CaptureStdout();
     EXPECT_EQ(Effect({"--help"}), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStdout().find("palette index 0"), std::string::npos);
+}
+
+TEST_F(EffectCommand, ADashWritesThePictureToStandardOutput)
+{
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Effect({"fill", "--view", P("view.png"), "--out", "-", "--rgb", "255,0,0"}), 0);
+    const std::string png = ::testing::internal::GetCapturedStdout();
+    WriteFileBytes(dir / "piped.png", std::vector<uint8_t>(png.begin(), png.end()));
+    RgbImage out;
+    std::string error;
+    ASSERT_TRUE(ReadPng(P("piped.png"), &out, &error)) << error;
+    EXPECT_EQ(out.width, kW);
+    EXPECT_EQ(out.rgb[0], 255);
+    EXPECT_FALSE(fs::exists("-"));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "platform/xm_test_modules.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
+#include "velatool/xm_extent.h"
 
 namespace {
 
@@ -45,6 +46,25 @@ protected:
         WriteFileBytes(dir / "SONG.XM", WriteXm(SongWithMarks()));
     }
 };
+
+// A longer song: 24 patterns of 64 rows with notes in four channels, and two instruments.
+XmModule LongSong()
+{
+    XmModule m = MakeTestModule(24, 64, 4);
+    XmInstrument second;
+    second.name = "second";
+    second.samples.push_back(MakeSquareSample(3000, 20, 9000, false));
+    m.instruments.push_back(second);
+    m.instruments.push_back(XmInstrument{}); // an instrument without samples
+    for (int p = 0; p < 24; ++p)
+        for (int row = 0; row < 64; row += 2) PutNote(m, p, row, row % 4, static_cast<uint8_t>(30 + row % 24));
+    return m;
+}
+
+std::string Captured(bool standardOutput)
+{
+    return standardOutput ? ::testing::internal::GetCapturedStdout() : ::testing::internal::GetCapturedStderr();
+}
 
 } // namespace
 
@@ -120,6 +140,115 @@ TEST_F(ModuleCommand, BadInputGivesAClearErrorAndAFailingStatus)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Module({"render", P("SONG.XM"), "--out", P("no/such/dir/x.wav")}), 1);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("x.wav"), std::string::npos);
+}
+
+TEST(ModuleExtent, WholeModulesMeasureTheirLengthAndCutOnesTheFirstPartCutShort)
+{
+    for (const XmModule& m : {SongWithMarks(), LongSong(), MakeTestModule(1, 1, 1)}) {
+        const std::vector<uint8_t> bytes = WriteXm(m);
+        const XmExtent whole = MeasureXmModule(bytes.data(), bytes.size());
+        EXPECT_TRUE(whole.measured);
+        EXPECT_TRUE(whole.complete) << whole.cutShort;
+        EXPECT_EQ(whole.needed, bytes.size());
+    }
+    const std::vector<uint8_t> bytes = WriteXm(SongWithMarks());
+    const XmExtent cut = MeasureXmModule(bytes.data(), bytes.size() - 1);
+    EXPECT_FALSE(cut.complete);
+    EXPECT_EQ(cut.cutShort, "the samples of instrument 1");
+    EXPECT_EQ(cut.needed, bytes.size());
+    EXPECT_EQ(MeasureXmModule(bytes.data(), 100).cutShort, "the song header");
+    EXPECT_EQ(MeasureXmModule(bytes.data(), 60 + 276 + 20).cutShort, "pattern 0");
+    EXPECT_FALSE(MeasureXmModule(bytes.data(), 40).measured);
+}
+
+// A module that has lost its end is not described as if it were whole.
+TEST_F(ModuleCommand, ATruncatedModuleIsRefusedAndRenderedOnlyWhenForced)
+{
+    const std::vector<uint8_t> whole = WriteXm(LongSong());
+    ASSERT_GT(whole.size(), 10000u);
+    WriteFileBytes(dir / "CUT.XM", std::vector<uint8_t>(whole.begin(), whole.begin() + 3000));
+    for (const char* command : {"info", "syncs"}) {
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Module({command, P("CUT.XM")}), 1) << command;
+        EXPECT_EQ(Captured(true), "") << command << ": nothing is said about the song";
+        const std::string err = Captured(false);
+        EXPECT_NE(err.find(P("CUT.XM") + ": truncated: pattern "), std::string::npos) << err;
+        EXPECT_NE(err.find("the file holds 3000)"), std::string::npos) << err;
+    }
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"render", P("CUT.XM"), "--out", P("cut.wav")}), 1);
+    EXPECT_NE(Captured(false).find("truncated"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "cut.wav"));
+
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"render", P("CUT.XM"), "--out", P("cut.wav"), "--force", "--seconds", "1"}), 0);
+    Captured(true);
+    EXPECT_NE(Captured(false).find("warning: truncated"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir / "cut.wav").size(), 44u + 44100 * 4);
+
+    // --force is for render only; a whole module renders without it.
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"info", P("CUT.XM"), "--force"}), 2);
+    Captured(false);
+    WriteFileBytes(dir / "LONG.XM", whole);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Module({"info", P("LONG.XM")}), 0);
+    EXPECT_NE(Captured(true).find("patterns: 24\n"), std::string::npos);
+}
+
+// What is wrong with a file is said once, in its own words.
+TEST_F(ModuleCommand, ProblemsWithTheFileAreNamedPlainly)
+{
+    fs::create_directories(dir / "FOLDER.XM");
+    const std::vector<uint8_t> song = ReadFileBytes(dir / "SONG.XM");
+    WriteFileBytes(dir / "HEAD.XM", std::vector<uint8_t>(song.begin(), song.begin() + 60));
+    WriteFileBytes(dir / "EMPTY.XM", {});
+    WriteFileBytes(dir / "NOTXM.XM", std::vector<uint8_t>(300, 7));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"FOLDER.XM", "FOLDER.XM: a directory, not a file\n"},
+        {"HEAD.XM", "HEAD.XM: Not an XM module: too short: 60 bytes, where its headers alone take 80\n"},
+        {"EMPTY.XM", "EMPTY.XM: empty file\n"},
+        {"NOTXM.XM", "NOTXM.XM: Not an XM module: no \"Extended Module: \" signature\n"},
+    };
+    for (const auto& [file, message] : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Module({"info", P(file.c_str())}), 1) << file;
+        EXPECT_EQ(Captured(false), "velatool module: " + (dir / message).string()) << file;
+    }
+}
+
+TEST_F(ModuleCommand, ADashWritesTheWavToStandardOutputAndTheMarksToTheErrorStream)
+{
+    for (const std::vector<std::string>& length : {std::vector<std::string>{}, {"--seconds", "2"}}) {
+        std::vector<std::string> words = {"render", P("SONG.XM"), "--out", "-", "--volume", "0"};
+        words.insert(words.end(), length.begin(), length.end());
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        ASSERT_EQ(RunWithWords(RunModuleCommand, "module", words), 0);
+        const std::string wav = Captured(true);
+        const std::string marks = Captured(false);
+        EXPECT_EQ(marks.substr(0, 14), "sync 255 at 0\n");
+        ASSERT_GT(wav.size(), 44u);
+        EXPECT_EQ(wav.substr(0, 4), "RIFF");
+        // The header, written before the samples, gives their length exactly.
+        const auto* header = reinterpret_cast<const uint8_t*>(wav.data());
+        EXPECT_EQ(ReadLe32(header + 40), wav.size() - 44);
+        EXPECT_EQ(ReadLe32(header + 4), wav.size() - 8);
+        if (!length.empty()) {
+            EXPECT_EQ(wav.size() - 44, 2u * 44100 * 4);
+        }
+    }
+    EXPECT_FALSE(fs::exists("-"));
+}
+
+TEST_F(ModuleCommand, SyncsSaysWhenThereAreNoMarks)
+{
+    WriteFileBytes(dir / "PLAIN.XM", WriteXm(MakeTestModule(1, 8, 2)));
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Module({"syncs", P("PLAIN.XM")}), 0);
+    EXPECT_EQ(Captured(true), "no sync marks in one pass\n");
 }
 
 TEST(ModuleWriter, ModulesPlayInAnIndependentPlayer)

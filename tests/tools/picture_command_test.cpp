@@ -77,7 +77,7 @@ TEST_F(PictureCommand, RefusalsFailWithAMessage)
     EXPECT_EQ(Picture({"topng", P("c.bmp"), P("c.png"), "--depth", "24"}), 2);
     EXPECT_EQ(Picture({"topng", P("c.bmp"), (dir / "no" / "such" / "c.png").string()}), 1);
     std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("junk.bmp: cannot load"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("junk.bmp: too short for a BMP header (5 bytes of 54)"), std::string::npos) << errors;
     EXPECT_NE(errors.find("indexed"), std::string::npos) << errors;
     EXPECT_FALSE(fs::exists(dir / "c.png"));
 }
@@ -130,8 +130,86 @@ TEST_F(PictureCommand, ContactSheetTilesPicturesTwiceTheirSizeWithNames)
     EXPECT_EQ(Picture({"contact", P("x.png"), "--pack", P("V.PAK")}), 2);
     EXPECT_EQ(Picture({"contact", P("x.png"), "--all", "--columns", "0", "--pack", P("V.PAK")}), 2);
     const std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("PICS\\NONE.BMP: cannot load"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("PICS\\NONE.BMP: not in " + P("V.PAK") + ", nor a loose file beside it"), std::string::npos)
+        << errors;
     EXPECT_FALSE(fs::exists(dir / "x.png"));
+}
+
+// Each kind of file that cannot be loaded is named with what is wrong with it.
+TEST_F(PictureCommand, EachRefusalNamesTheFileAndItsProblem)
+{
+    const std::vector<uint8_t> good = MakeBmp8(4, 2, std::vector<uint8_t>(8, 1), std::vector<uint8_t>(2 * 3, 50));
+    std::vector<uint8_t> cut = good, topDown = good, fourBit = good;
+    cut.resize(cut.size() - 2);
+    topDown[22] = 0xFE, topDown[23] = topDown[24] = topDown[25] = 0xFF; // height -2
+    fourBit[28] = 4;
+    fs::create_directories(dir / "folder.bmp");
+    WriteFileBytes(dir / "empty.bmp", {});
+    WriteFileBytes(dir / "cut.bmp", cut);
+    WriteFileBytes(dir / "topdown.bmp", topDown);
+    WriteFileBytes(dir / "four.bmp", fourBit);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"none.bmp", "none.bmp: no such file"},
+        {"folder.bmp", "folder.bmp: a directory, not a file"},
+        {"empty.bmp", "empty.bmp: empty file"},
+        {"cut.bmp", "cut.bmp: truncated: the pixels need 8 bytes from offset 62, the file holds 68"},
+        {"topdown.bmp", "topdown.bmp: stored top-down (negative height)"},
+        {"four.bmp", "four.bmp: a 4-bit picture (only 8- and 24-bit pictures are read)"},
+    };
+    for (const auto& [file, message] : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Picture({"info", P(file.c_str())}), 1) << file;
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("velatool picture: " + P(message.c_str())), std::string::npos) << err;
+    }
+
+    // The same through an archive, and an archive that cannot be read at all.
+    PackBuilder pack;
+    AddPackEntry(&pack, "PICS\\CUT.BMP", cut, PackMethod::Deflate);
+    WriteFileBytes(dir / "V.PAK", FinishPack(pack));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Picture({"info", "pics\\cut.bmp", "--pack", P("V.PAK")}), 1);
+    EXPECT_EQ(Picture({"info", "pics\\cut.bmp", "--pack", P("NONE.PAK")}), 1);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("pics\\cut.bmp: truncated"), std::string::npos) << err;
+    EXPECT_NE(err.find("pics\\cut.bmp: cannot open the archive " + P("NONE.PAK") + " (no such file)"), std::string::npos)
+        << err;
+}
+
+TEST_F(PictureCommand, ADashWritesThePngToStandardOutput)
+{
+    WriteFileBytes(dir / "c.bmp", MakeBmp24(2, 1, {0, 0, 255, 9, 9, 9}));
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(Picture({"topng", P("c.bmp"), "-"}), 0);
+    const std::string png = ::testing::internal::GetCapturedStdout();
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    WriteFileBytes(dir / "piped.png", std::vector<uint8_t>(png.begin(), png.end()));
+    RgbImage image;
+    std::string error;
+    ASSERT_TRUE(ReadPng(P("piped.png"), &image, &error)) << error;
+    EXPECT_EQ(image.width, 2);
+    EXPECT_FALSE(fs::exists("-"));
+}
+
+// For an 8-bit picture the sprite leaves palette index 0 transparent whatever its colour, and
+// the help says so.
+TEST_F(PictureCommand, IndexZeroIsTransparentWhateverItsColourAndTheHelpSaysSo)
+{
+    const std::vector<uint8_t> palette = {255, 0, 0, 0, 0, 0, 0, 255, 0}; // red, black, green
+    WriteFileBytes(dir / "i.bmp", MakeBmp8(3, 1, {0, 1, 2}, palette));
+    ASSERT_EQ(Picture({"topng", P("i.bmp"), P("i.png")}), 0);
+    RgbImage image;
+    std::string error;
+    ASSERT_TRUE(ReadPng(P("i.png"), &image, &error)) << error;
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 255, 0})) << "red index 0 is not drawn";
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Picture({"topng", "--help"}), 0);
+    const std::string help = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(help.find("palette index 0 of an 8-bit picture, whatever its\n       colour"), std::string::npos)
+        << help;
+    EXPECT_EQ(help.find("black transparent"), std::string::npos) << help;
 }
 
 } // namespace

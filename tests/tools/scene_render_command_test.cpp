@@ -163,6 +163,7 @@ TEST_F(SceneRender, BadOptionsAreUsageErrors)
         {"render", "PLAIN.FSF", "--out", "a.png", "--fill", "1,2,256"},
         {"render", "PLAIN.FSF", "--out", "a.png", "--overlay", "-1"},
         {"render", "PLAIN.FSF", "--out", "a.png", "--zoom", "2"},
+        {"render", "PLAIN.FSF", "--out", "-", "--frames", "0:1:1"},
         {"contact", "PLAIN.FSF"},
         {"contact", "PLAIN.FSF", "--out", "a.png", "--columns", "0"},
         {"contact", "PLAIN.FSF", "--out", "a.png", "--zoom", "9"},
@@ -262,14 +263,18 @@ TEST_F(SceneRender, FailuresNameTheFile)
 {
     std::string err;
     EXPECT_EQ(Quiet({"render", "NOPE.FSF", "--out", "a.png"}, &err), 1);
-    EXPECT_NE(err.find("NOPE.FSF: File error"), std::string::npos) << err;
+    EXPECT_NE(err.find("velatool scene render: NOPE.FSF: no such file"), std::string::npos) << err;
     EXPECT_EQ(Quiet({"bench", "PLAIN.FSF", "--pack", "MISSING.PAK"}, &err), 1);
-    EXPECT_NE(err.find("MISSING.PAK: cannot open the archive"), std::string::npos) << err;
+    EXPECT_NE(err.find("MISSING.PAK: cannot open the archive (no such file)"), std::string::npos) << err;
+    WriteFileBytes(dir / "JUNK.PAK", std::vector<uint8_t>(100, 3));
+    EXPECT_EQ(Quiet({"bench", "PLAIN.FSF", "--pack", "JUNK.PAK"}, &err), 1);
+    EXPECT_NE(err.find("JUNK.PAK: damaged archive directory"), std::string::npos) << err;
 
     // A texture that cannot be read fails the engine set-up, with the picture's name.
     fs::remove(dir / kBenchTextureName);
     EXPECT_EQ(Quiet({"render", kBenchSceneName, "--out", "a.png"}, &err), 1);
-    EXPECT_NE(err.find("BENCHTEX.BMP"), std::string::npos) << err;
+    EXPECT_NE(err.find("texture BENCHTEX.BMP"), std::string::npos) << err;
+    EXPECT_NE(err.find("not found"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists("a.png"));
 
     EXPECT_EQ(Quiet({"render", "PLAIN.FSF", "--out", "no/such/folder/a.png"}, &err), 1);

@@ -18,6 +18,8 @@
 #include "resources/picture.h"
 #include "display/screen_geometry.h"
 #include "velatool/commands.h"
+#include "velatool/named_inputs.h"
+#include "velatool/options.h"
 #include "velatool/png_io.h"
 
 namespace {
@@ -27,7 +29,8 @@ const char kUsage[] =
     "\n"
     "Runs OP over the view (a PNG of any size W x H, taken as H rows of W pixels, channels\n"
     "truncated to the 5-6-5 (--depth 16, the default) or x-5-5-5 (--depth 15) layout) and\n"
-    "writes the result as a PNG with the channels expanded back to 8 bits.\n"
+    "writes the result as a PNG with the channels expanded back to 8 bits ('--out -' writes it\n"
+    "to standard output).\n"
     "\n"
     "operations:\n"
     "  mask-fade-add    --mask MASK.bmp --level L (0..512)       brighten towards white\n"
@@ -43,8 +46,9 @@ const char kUsage[] =
     "\n"
     "MASK.bmp and GREY.bmp are 8-bit BMPs whose pixel bytes, top row first, give one value per\n"
     "view pixel; they need at least W x H pixels. SECOND.png must have the view's size.\n"
-    "A sprite is drawn into the view (its frame) with its top-left pixel at X,Y; black is\n"
-    "transparent. --indexed keeps an 8-bit picture's indices and fades it through its fade\n"
+    "A sprite is drawn into the view (its frame) with its top-left pixel at X,Y; palette index 0\n"
+    "of an 8-bit picture (whatever its colour) and black pixels of a 24-bit one are transparent.\n"
+    "--indexed keeps an 8-bit picture's indices and fades it through its fade\n"
     "palettes, coloured by --palettes START:MIDDLE:END (R,G,B each; default\n"
     "255,255,255:127,127,127:0,0,0).\n";
 
@@ -58,105 +62,92 @@ struct Options {
     int palettes[3][3] = {{255, 255, 255}, {127, 127, 127}, {0, 0, 0}};
 };
 
-struct Failure {
-    std::string message;
-};
+[[noreturn]] void Usage(const std::string& problem) { throw UsageError{problem}; }
+[[noreturn]] void Fail(const std::string& message) { throw CommandFailure{message}; }
 
-[[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
-
-long ParseNumber(const std::string& text, const std::string& what)
-{
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE || v < -1000000000L || v > 1000000000L)
-        Fail(what + ": '" + text + "' is not a number");
-    return v;
-}
-
-// "A,B,C" (count numbers) into out.
-std::vector<long> ParseList(const std::string& text, size_t count, const std::string& what)
-{
-    std::vector<long> values;
-    size_t start = 0;
-    while (true) {
-        size_t comma = text.find(',', start);
-        values.push_back(ParseNumber(text.substr(start, comma - start), what));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    if (values.size() != count) Fail(what + ": expected " + std::to_string(count) + " numbers, got '" + text + "'");
-    return values;
-}
+constexpr long kFarAway = 1000000000L;
 
 void ParseColour(const std::string& text, const std::string& what, int out[3])
 {
-    std::vector<long> v = ParseList(text, 3, what);
-    for (int i = 0; i < 3; ++i) {
-        if (v[i] < 0 || v[i] > 255) Fail(what + ": colour components are 0..255, got '" + text + "'");
-        out[i] = static_cast<int>(v[i]);
-    }
+    const std::vector<int64_t> v = NumberListValue(text, 3, ',', what, 0, 255);
+    for (int i = 0; i < 3; ++i) out[i] = static_cast<int>(v[static_cast<size_t>(i)]);
 }
 
-Options ParseOptions(int argc, char** argv)
+bool KnownOperation(const std::string& op)
 {
-    Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) Fail(a + " needs a value");
-            return argv[++i];
-        };
-        if (a == "--view") o.view = value();
-        else if (a == "--out") o.out = value();
-        else if (a == "--mask") o.mask = value();
-        else if (a == "--second") o.second = value();
-        else if (a == "--grey") o.grey = value();
-        else if (a == "--sprite") o.sprite = value();
-        else if (a == "--indexed") o.indexed = true;
-        else if (a == "--depth") {
-            std::string d = value();
-            if (d != "15" && d != "16") Fail("--depth is 15 or 16, got '" + d + "'");
-            o.depth = d == "15" ? 15 : 16;
-        } else if (a == "--level") {
-            o.level = ParseNumber(value(), "--level");
-            o.hasLevel = true;
-        } else if (a == "--rgb") {
-            ParseColour(value(), "--rgb", o.rgb);
-            o.hasRgb = true;
-        } else if (a == "--at") {
-            std::vector<long> v = ParseList(value(), 2, "--at");
-            o.at[0] = v[0], o.at[1] = v[1];
-            o.hasAt = true;
-        } else if (a == "--palettes") {
-            std::string p = value();
-            size_t c1 = p.find(':'), c2 = c1 == std::string::npos ? c1 : p.find(':', c1 + 1);
-            if (c2 == std::string::npos || p.find(':', c2 + 1) != std::string::npos)
-                Fail("--palettes is START:MIDDLE:END, got '" + p + "'");
-            ParseColour(p.substr(0, c1), "--palettes", o.palettes[0]);
-            ParseColour(p.substr(c1 + 1, c2 - c1 - 1), "--palettes", o.palettes[1]);
-            ParseColour(p.substr(c2 + 1), "--palettes", o.palettes[2]);
-        } else if (!a.empty() && a[0] == '-') {
-            Fail("unknown option '" + a + "'");
-        } else if (o.op.empty()) {
-            o.op = a;
-        } else {
-            Fail("unexpected argument '" + a + "'");
-        }
-    }
-    return o;
+    for (const char* known : {"mask-fade-add", "mask-fade-sub", "mask-cross-fade", "mask-reveal", "fill", "tint",
+                              "sprite", "sprite-add", "sprite-fade-add", "sprite-fade"})
+        if (op == known) return true;
+    return false;
 }
 
 void Require(bool present, const Options& o, const char* option)
 {
-    if (!present) Fail(o.op + " needs " + option);
+    if (!present) Usage(o.op + " needs " + option);
 }
 
 void RequireLevel(const Options& o, long top)
 {
     Require(o.hasLevel, o, "--level");
     if (o.level < 0 || o.level > top)
-        Fail("--level for " + o.op + " is 0.." + std::to_string(top) + ", got " + std::to_string(o.level));
+        Usage("--level for " + o.op + " is 0.." + std::to_string(top) + ", got " + std::to_string(o.level));
+}
+
+// The operation, its files and its values; every problem with them is a usage error.
+Options ParseOptions(int argc, char** argv)
+{
+    const CommandLine line = ReadCommandLine(
+        argc, argv, 1,
+        {{"--view", true}, {"--out", true}, {"--mask", true}, {"--second", true}, {"--grey", true}, {"--sprite", true},
+         {"--indexed", false}, {"--depth", true}, {"--level", true}, {"--rgb", true}, {"--at", true},
+         {"--palettes", true}});
+    Options o;
+    if (line.words.empty()) Usage("an operation is needed");
+    if (line.words.size() > 1) Usage("unexpected argument '" + line.words[1] + "'");
+    o.op = line.words[0];
+    if (!KnownOperation(o.op)) Usage("unknown operation '" + o.op + "'");
+    o.view = line.Value("--view");
+    o.out = line.Value("--out");
+    o.mask = line.Value("--mask");
+    o.second = line.Value("--second");
+    o.grey = line.Value("--grey");
+    o.sprite = line.Value("--sprite");
+    o.indexed = line.Has("--indexed");
+    o.depth = ChoiceValue(line.Value("--depth", "16"), "--depth", {"15", "16"}) == "15" ? 15 : 16;
+    if ((o.hasLevel = line.Has("--level")))
+        o.level = static_cast<long>(WholeNumberValue(line.Value("--level"), "--level", -kFarAway, kFarAway));
+    if ((o.hasRgb = line.Has("--rgb"))) ParseColour(line.Value("--rgb"), "--rgb", o.rgb);
+    if ((o.hasAt = line.Has("--at"))) {
+        const std::vector<int64_t> v = NumberListValue(line.Value("--at"), 2, ',', "--at", INT32_MIN, INT32_MAX);
+        o.at[0] = static_cast<long>(v[0]);
+        o.at[1] = static_cast<long>(v[1]);
+    }
+    if (line.Has("--palettes")) {
+        const std::string p = line.Value("--palettes");
+        size_t c1 = p.find(':'), c2 = c1 == std::string::npos ? c1 : p.find(':', c1 + 1);
+        if (c2 == std::string::npos || p.find(':', c2 + 1) != std::string::npos)
+            Usage("--palettes is START:MIDDLE:END, got '" + p + "'");
+        ParseColour(p.substr(0, c1), "--palettes", o.palettes[0]);
+        ParseColour(p.substr(c1 + 1, c2 - c1 - 1), "--palettes", o.palettes[1]);
+        ParseColour(p.substr(c2 + 1), "--palettes", o.palettes[2]);
+    }
+    if (o.view.empty()) Usage("--view is needed");
+    if (o.out.empty()) Usage("--out is needed");
+
+    // What the operation needs, before any file is read.
+    if (o.op.rfind("mask-", 0) == 0) {
+        Require(!o.mask.empty(), o, "--mask");
+        RequireLevel(o, 512);
+        if (o.op == "mask-cross-fade") Require(!o.second.empty(), o, "--second");
+        if (o.op == "mask-reveal") Require(!o.grey.empty(), o, "--grey");
+    } else if (o.op == "fill" || o.op == "tint") {
+        Require(o.hasRgb, o, "--rgb");
+    } else {
+        Require(!o.sprite.empty(), o, "--sprite");
+        Require(o.hasAt, o, "--at");
+        if (o.op == "sprite-fade-add" || o.op == "sprite-fade") RequireLevel(o, kFadePaletteCount - 1);
+    }
+    return o;
 }
 
 RgbImage ReadView(const std::string& path)
@@ -175,11 +166,12 @@ struct LoadedPicture {
 
     explicit LoadedPicture(const std::string& path)
     {
-        const std::filesystem::path p(path);
-        ClosePack();
-        SetLooseFolder(p.has_parent_path() ? p.parent_path().c_str() : ".");
-        loaded = LoadPicture(p.filename().c_str(), &picture) == 1;
-        if (!loaded) Fail(path + ": cannot load (missing, or not an uncompressed 8- or 24-bit BMP)");
+        const std::string name = UseFileFolder(path);
+        loaded = LoadPicture(name.c_str(), &picture) == 1;
+        if (loaded) return;
+        std::string problem = FileProblem(path);
+        if (problem.empty()) problem = PictureProblem(name.c_str());
+        Fail(path + ": " + (problem.empty() ? "cannot be loaded" : problem));
     }
     ~LoadedPicture()
     {
@@ -215,12 +207,6 @@ struct MadeSprite {
 
 void RunSprite(const Options& o, std::vector<uint16_t>& view, int width, int height)
 {
-    Require(!o.sprite.empty(), o, "--sprite");
-    Require(o.hasAt, o, "--at");
-    const bool fade = o.op == "sprite-fade-add" || o.op == "sprite-fade";
-    if (fade) RequireLevel(o, kFadePaletteCount - 1);
-    if (o.at[0] < INT32_MIN || o.at[0] > INT32_MAX || o.at[1] < INT32_MIN || o.at[1] > INT32_MAX)
-        Fail("--at is out of range");
     LoadedPicture picture(o.sprite);
     if (o.indexed && picture.Bits() != 8) Fail(o.sprite + ": --indexed needs an 8-bit BMP");
     MadeSprite s;
@@ -244,8 +230,6 @@ void RunOperation(const Options& o, std::vector<uint16_t>& view, int width, int 
     const size_t count = view.size();
     const int32_t level = static_cast<int32_t>(o.level);
     if (o.op.rfind("mask-", 0) == 0) {
-        Require(!o.mask.empty(), o, "--mask");
-        RequireLevel(o, 512);
         LoadedPicture mask(o.mask);
         std::span<const uint8_t> m = mask.Bytes(count, o.mask, "mask");
         if (o.op == "mask-fade-add") {
@@ -253,18 +237,15 @@ void RunOperation(const Options& o, std::vector<uint16_t>& view, int width, int 
         } else if (o.op == "mask-fade-sub") {
             MaskFadeSub(view.data(), m, level);
         } else if (o.op == "mask-cross-fade") {
-            Require(!o.second.empty(), o, "--second");
             RgbImage second = ReadView(o.second);
             if (second.width != width || second.height != height)
                 Fail(o.second + ": the second picture must be " + std::to_string(width) + "x" + std::to_string(height));
             MaskCrossFade(view.data(), m, PackPixels(second, o.depth), level);
         } else {
-            Require(!o.grey.empty(), o, "--grey");
             LoadedPicture grey(o.grey);
             MaskReveal(view.data(), m, grey.Bytes(count, o.grey, "grey picture"), level);
         }
     } else if (o.op == "fill" || o.op == "tint") {
-        Require(o.hasRgb, o, "--rgb");
         if (o.op == "fill") FillView(view.data(), o.rgb[0], o.rgb[1], o.rgb[2]);
         else TintView(view.data(), o.rgb[0], o.rgb[1], o.rgb[2]);
     } else {
@@ -272,21 +253,9 @@ void RunOperation(const Options& o, std::vector<uint16_t>& view, int width, int 
     }
 }
 
-bool KnownOperation(const std::string& op)
-{
-    for (const char* known : {"mask-fade-add", "mask-fade-sub", "mask-cross-fade", "mask-reveal", "fill", "tint",
-                              "sprite", "sprite-add", "sprite-fade-add", "sprite-fade"})
-        if (op == known) return true;
-    return false;
-}
-
 int Run(int argc, char** argv)
 {
     const Options o = ParseOptions(argc, argv);
-    if (o.op.empty()) Fail("an operation is needed");
-    if (!KnownOperation(o.op)) Fail("unknown operation '" + o.op + "'");
-    if (o.view.empty()) Fail("--view is needed");
-    if (o.out.empty()) Fail("--out is needed");
     const RgbImage input = ReadView(o.view);
     std::vector<uint16_t> view = PackPixels(input, o.depth);
 
@@ -312,17 +281,12 @@ int Run(int argc, char** argv)
 
 int RunEffectCommand(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+    return RunCommand("effect", kUsage, [&] {
+        try {
+            return Run(argc, argv);
+        } catch (const CommandFailure&) {
+            ClosePack();
+            throw;
         }
-    }
-    try {
-        return Run(argc, argv);
-    } catch (const Failure& f) {
-        ClosePack();
-        std::fprintf(stderr, "velatool effect: %s\n", f.message.c_str());
-        return 1;
-    }
+    });
 }

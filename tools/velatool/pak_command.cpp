@@ -12,6 +12,8 @@
 #include "authoring/pack_writer.h"
 #include "resources/pack_archive.h"
 #include "velatool/commands.h"
+#include "velatool/options.h"
+#include "velatool/output_files.h"
 
 namespace {
 
@@ -20,7 +22,7 @@ namespace fs = std::filesystem;
 const char kUsage[] =
     "usage: velatool pak create OUT.PAK [--method store|deflate|gzip] [--descriptor] NAME=FILE ... | --dir DIR\n"
     "       velatool pak list PAK\n"
-    "       velatool pak extract PAK NAME [-o FILE] [--offset N] [--length N]\n"
+    "       velatool pak extract PAK NAME [-o|--out FILE] [--offset N] [--length N]\n"
     "       velatool pak verify PAK\n"
     "\n"
     "create   writes each file as a member (deflated zip by default; --descriptor puts the sizes\n"
@@ -37,22 +39,7 @@ int Fail(const char* command, const std::string& message)
     return 1;
 }
 
-int UsageError(const std::string& message)
-{
-    std::fprintf(stderr, "velatool pak: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
-
-bool ParseNumber(const char* text, uint32_t* value)
-{
-    if (!text || !*text) return false;
-    errno = 0;
-    char* end = nullptr;
-    unsigned long long v = std::strtoull(text, &end, 0);
-    if (errno || *end || v > UINT32_MAX || text[0] == '-') return false;
-    *value = static_cast<uint32_t>(v);
-    return true;
-}
+[[noreturn]] void Usage(const std::string& problem) { throw UsageError{problem}; }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
 {
@@ -73,50 +60,37 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        *error = path + ": cannot create: " + std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) *error = path + ": write error";
+    FILE* f = OpenOutput(path, error);
+    if (!f) return false;
+    const bool ok = CloseOutput(f, path, std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size());
+    if (!ok) *error = OutputName(path) + ": write error";
     return ok;
 }
 
 int Create(int argc, char** argv)
 {
-    std::string out, dir;
-    PackMethod method = PackMethod::Deflate;
-    bool descriptor = false;
+    const CommandLine line =
+        ReadCommandLine(argc, argv, 2, {{"--method", true}, {"--descriptor", false}, {"--dir", true}});
+    const std::string m = ChoiceValue(line.Value("--method", "deflate"), "--method", {"store", "deflate", "gzip"});
+    const PackMethod method = m == "store" ? PackMethod::Store : m == "gzip" ? PackMethod::Gzip : PackMethod::Deflate;
+    const bool descriptor = line.Has("--descriptor");
+    std::string dir = line.Value("--dir");
+    if (line.Has("--dir") && dir.empty()) Usage("--dir needs a folder");
+    std::string out;
     std::vector<std::pair<std::string, std::string>> inputs; // entry name, file
-    for (int i = 0; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--method" && i + 1 < argc) {
-            std::string m = argv[++i];
-            if (m == "store") method = PackMethod::Store;
-            else if (m == "deflate") method = PackMethod::Deflate;
-            else if (m == "gzip") method = PackMethod::Gzip;
-            else return UsageError("unknown method '" + m + "' (store, deflate or gzip)");
-        } else if (a == "--descriptor") {
-            descriptor = true;
-        } else if (a == "--dir" && i + 1 < argc) {
-            dir = argv[++i];
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option '" + a + "'");
-        } else if (out.empty()) {
+    for (const std::string& a : line.words) {
+        if (out.empty()) {
             out = a;
-        } else {
-            size_t eq = a.find('=');
-            if (eq == std::string::npos || eq == 0 || eq + 1 == a.size())
-                return UsageError("'" + a + "' is not NAME=FILE");
-            inputs.emplace_back(a.substr(0, eq), a.substr(eq + 1));
+            continue;
         }
+        size_t eq = a.find('=');
+        if (eq == std::string::npos || eq == 0 || eq + 1 == a.size()) Usage("'" + a + "' is not NAME=FILE");
+        inputs.emplace_back(a.substr(0, eq), a.substr(eq + 1));
     }
-    if (out.empty()) return UsageError("create needs the archive to write");
-    if (descriptor && method == PackMethod::Gzip) return UsageError("--descriptor applies to zip members only");
-    if (!dir.empty() && !inputs.empty()) return UsageError("give either NAME=FILE pairs or --dir, not both");
-    if (dir.empty() && inputs.empty()) return UsageError("create needs NAME=FILE pairs or --dir DIR");
+    if (out.empty()) Usage("create needs the archive to write");
+    if (descriptor && method == PackMethod::Gzip) Usage("--descriptor applies to zip members only");
+    if (!dir.empty() && !inputs.empty()) Usage("give either NAME=FILE pairs or --dir, not both");
+    if (dir.empty() && inputs.empty()) Usage("create needs NAME=FILE pairs or --dir DIR");
 
     if (!dir.empty()) {
         std::error_code ec;
@@ -181,9 +155,10 @@ bool OpenExisting(const char* command, const std::string& path, int* status)
 
 int List(int argc, char** argv)
 {
-    if (argc != 1) return UsageError("list takes one archive");
+    const CommandLine line = ReadCommandLine(argc, argv, 2, {});
+    if (line.words.size() != 1) Usage("list takes one archive");
     int status = 0;
-    if (!OpenExisting("list", argv[0], &status)) return status;
+    if (!OpenExisting("list", line.words[0], &status)) return status;
     for (uint32_t i = 0; i < PackEntryCount(); ++i) {
         PackEntryInfo e{};
         PackEntryAt(i, &e);
@@ -198,9 +173,10 @@ int List(int argc, char** argv)
 
 int Verify(int argc, char** argv)
 {
-    if (argc != 1) return UsageError("verify takes one archive");
+    const CommandLine line = ReadCommandLine(argc, argv, 2, {});
+    if (line.words.size() != 1) Usage("verify takes one archive");
     int status = 0;
-    if (!OpenExisting("verify", argv[0], &status)) return status;
+    if (!OpenExisting("verify", line.words[0], &status)) return status;
     int damaged = 0;
     for (uint32_t i = 0; i < PackEntryCount(); ++i) {
         PackEntryInfo e{};
@@ -237,35 +213,23 @@ void WriteRange(const uint8_t* bytes, size_t count, void* context)
 
 int Extract(int argc, char** argv)
 {
-    std::string pak, name, out;
-    uint32_t offset = 0, length = 0;
-    bool haveLength = false;
-    for (int i = 0; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "-o" && i + 1 < argc) {
-            out = argv[++i];
-        } else if (a == "--offset" && i + 1 < argc) {
-            if (!ParseNumber(argv[++i], &offset)) return UsageError("bad --offset '" + std::string(argv[i]) + "'");
-        } else if (a == "--length" && i + 1 < argc) {
-            if (!ParseNumber(argv[++i], &length)) return UsageError("bad --length '" + std::string(argv[i]) + "'");
-            haveLength = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option '" + a + "'");
-        } else if (pak.empty()) {
-            pak = a;
-        } else if (name.empty()) {
-            name = a;
-        } else {
-            return UsageError("extract takes one archive and one name");
-        }
-    }
-    if (name.empty()) return UsageError("extract needs an archive and a name");
+    const CommandLine line =
+        ReadCommandLine(argc, argv, 2, {{"--out", true, "-o"}, {"--offset", true}, {"--length", true}});
+    if (line.words.size() < 2) Usage("extract needs an archive and a name");
+    if (line.words.size() > 2) Usage("extract takes one archive and one name");
+    const std::string& pak = line.words[0];
+    const std::string& name = line.words[1];
+    const std::string out = line.Value("--out");
+    const auto offset = static_cast<uint32_t>(WholeNumberValue(line.Value("--offset", "0"), "--offset", 0, UINT32_MAX));
+    const bool haveLength = line.Has("--length");
+    const auto length = static_cast<uint32_t>(WholeNumberValue(line.Value("--length", "0"), "--length", 0, UINT32_MAX));
 
     // The contents are streamed to the output as they are decoded: nothing of the size the
     // directory claims is ever held in memory or trusted.
-    const bool toStandardOutput = out.empty() || out == "-";
-    FILE* file = toStandardOutput ? stdout : std::fopen(out.c_str(), "wb");
-    if (!file) return Fail("extract", out + ": cannot write: " + std::strerror(errno));
+    const std::string target = out.empty() ? "-" : out;
+    std::string openError;
+    FILE* file = OpenOutput(target, &openError);
+    if (!file) return Fail("extract", openError);
     ExtractRange range{file, offset, haveLength ? uint64_t{offset} + length : UINT64_MAX};
     OpenPack(pak.c_str());
     const uint32_t recorded = PackEntrySize(name.c_str());
@@ -273,16 +237,15 @@ int Extract(int argc, char** argv)
     uint64_t size = 0;
     const int32_t status = StreamPackEntry(name.c_str(), WriteRange, &range, &size);
     ClosePack();
-    const bool written = std::fflush(file) == 0 && !range.failed;
-    if (!toStandardOutput) std::fclose(file);
+    const bool sound = status == 0 && !(inArchive && size != recorded);
+    const bool written = CloseOutput(file, target, sound && !range.failed);
     std::string problem;
     if (status != 0) problem = name + ": not in " + pak + " and no loose file of that name";
-    else if (!written) problem = (toStandardOutput ? std::string("standard output") : out) + ": write error";
-    else if (inArchive && size != recorded)
+    else if (!sound)
         problem = name + ": the directory gives " + std::to_string(recorded) + " bytes, the member holds " +
                   std::to_string(size);
+    else if (!written) problem = OutputName(target) + ": write error";
     if (problem.empty()) return 0;
-    if (!toStandardOutput) std::remove(out.c_str());
     return Fail("extract", problem);
 }
 
@@ -290,17 +253,12 @@ int Extract(int argc, char** argv)
 
 int RunPakCommand(int argc, char** argv)
 {
-    if (argc < 2) return UsageError("a subcommand is needed");
-    std::string sub = argv[1];
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-    }
-    if (sub == "create") return Create(argc - 2, argv + 2);
-    if (sub == "list") return List(argc - 2, argv + 2);
-    if (sub == "extract") return Extract(argc - 2, argv + 2);
-    if (sub == "verify") return Verify(argc - 2, argv + 2);
-    return UsageError("unknown subcommand '" + sub + "'");
+    return RunCommand("pak", kUsage, [&] {
+        const std::string sub = ReadSubcommand(argc, argv);
+        if (sub == "create") return Create(argc, argv);
+        if (sub == "list") return List(argc, argv);
+        if (sub == "extract") return Extract(argc, argv);
+        if (sub == "verify") return Verify(argc, argv);
+        Usage("unknown subcommand '" + sub + "'");
+    });
 }

@@ -13,6 +13,8 @@
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
 #include "velatool/commands.h"
+#include "velatool/named_inputs.h"
+#include "velatool/options.h"
 #include "velatool/png_io.h"
 
 namespace {
@@ -23,20 +25,18 @@ const char kUsage[] =
     "       velatool picture contact OUT.png (NAME... | --all) [--pack PAK] [--columns N]\n"
     "\n"
     "NAME is an entry of PAK when --pack is given (or a file beside it), otherwise a BMP file.\n"
+    "OUT.png '-' is standard output.\n"
     "info   width, height, bits per pixel, palette entries used and pixel offset.\n"
-    "topng  draws the picture's sprite (black transparent) into a black frame of the picture's\n"
-    "       size, in 16-bit 5-6-5 (default) or 15-bit pixels, and writes the frame as a PNG.\n"
+    "topng  draws the picture's sprite into a black frame of the picture's size, in 16-bit\n"
+    "       5-6-5 (default) or 15-bit pixels, and writes the frame as a PNG. What the sprite\n"
+    "       leaves transparent stays black: palette index 0 of an 8-bit picture, whatever its\n"
+    "       colour, and black pixels of a 24-bit one.\n"
     "       --indexed makes an indexed sprite (8-bit pictures only).\n"
-    "contact a contact sheet: each picture drawn as the show draws it (16-bit pixels, black\n"
-    "       transparent over black), scaled 2x, with its name beneath, in rows of N (default 3)\n"
-    "       on a grey ground. --all takes every .BMP entry of the pack, in pack order.\n";
+    "contact a contact sheet: each picture drawn as the show draws it (16-bit pixels, with the\n"
+    "       same transparency, over black), scaled 2x, with its name beneath, in rows of N\n"
+    "       (default 3) on a grey ground. --all takes every .BMP entry of the pack, in pack order.\n";
 
-int UsageError(const std::string& message)
-{
-    std::fprintf(stderr, "velatool picture: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
-
+[[noreturn]] void Usage(const std::string& problem) { throw UsageError{problem}; }
 
 // Draws the run stream at the frame's top left; the frame is the sprite's own size.
 void DrawRuns(const Sprite& sprite, std::vector<uint16_t>* frame)
@@ -63,36 +63,37 @@ void DrawRuns(const Sprite& sprite, std::vector<uint16_t>* frame)
     }
 }
 
-// Opens the archive, or makes a plain file path readable as a loose name.
+// Opens the archive, or makes a plain file path readable as a loose name; the name to load.
 std::string PrepareName(const std::string& name, const std::string& pack)
 {
-    if (!pack.empty()) {
-        OpenPack(pack.c_str());
-        return name;
-    }
-    ClosePack();
-    std::filesystem::path path(name);
-    if (path.has_parent_path()) {
-        SetLooseFolder(path.parent_path().c_str());
-        return path.filename().string();
-    }
+    if (pack.empty()) return UseFileFolder(name);
+    OpenArchiveFor(pack, name);
     return name;
 }
 
-int Load(const std::string& name, const std::string& pack, Picture* picture)
+// Why `entry` (reached as PrepareName left it) cannot be loaded: the file or entry itself, or
+// what is wrong with its BMP header.
+std::string LoadProblem(const std::string& name, const std::string& entry, const std::string& pack)
 {
-    std::string entry = PrepareName(name, pack);
-    if (LoadPicture(entry.c_str(), picture)) return 0;
+    std::string problem = InputProblem(pack.empty() ? name : entry, pack);
+    if (problem.empty()) problem = PictureProblem(entry.c_str());
+    if (problem.empty()) problem = "cannot be loaded";
+    return name + ": " + problem;
+}
+
+void Load(const std::string& name, const std::string& pack, Picture* picture)
+{
+    const std::string entry = PrepareName(name, pack);
+    if (LoadPicture(entry.c_str(), picture)) return;
+    const std::string problem = LoadProblem(name, entry, pack);
     ClosePack();
-    std::fprintf(stderr, "velatool picture: %s: cannot load (missing, or not an uncompressed 8- or 24-bit BMP)\n",
-                 name.c_str());
-    return 1;
+    throw CommandFailure{problem};
 }
 
 int Info(const std::string& name, const std::string& pack)
 {
     Picture picture;
-    if (int status = Load(name, pack, &picture)) return status;
+    Load(name, pack, &picture);
     const int32_t bits = PictureBitsPerPixel(picture);
     std::printf("width: %d\n", PictureWidth(picture));
     std::printf("height: %d\n", PictureHeight(picture));
@@ -107,15 +108,14 @@ int Info(const std::string& name, const std::string& pack)
 int ToPng(const std::string& name, const std::string& out, const std::string& pack, int depth, bool indexed)
 {
     Picture picture;
-    if (int status = Load(name, pack, &picture)) return status;
+    Load(name, pack, &picture);
     Sprite sprite;
     const int32_t width = PictureWidth(picture), height = PictureHeight(picture);
     if (!MakeSprite(&picture, &sprite, width, height, depth, indexed ? 1 : 0)) {
         FreePicture(&picture);
         ClosePack();
-        std::fprintf(stderr, "velatool picture: %s: cannot make a%s sprite of it\n", name.c_str(),
-                     indexed ? "n indexed (8-bit pictures only)" : "");
-        return 1;
+        throw CommandFailure{name + ": cannot make a" +
+                             (indexed ? std::string("n indexed sprite of it (8-bit pictures only)") : " sprite of it")};
     }
     std::vector<uint16_t> frame(static_cast<size_t>(width) * height, 0);
     DrawRuns(sprite, &frame);
@@ -123,10 +123,7 @@ int ToPng(const std::string& name, const std::string& out, const std::string& pa
     FreePicture(&picture);
     ClosePack();
     std::string error;
-    if (!WritePng(out, UnpackPixels(frame.data(), width, height, depth), &error)) {
-        std::fprintf(stderr, "velatool picture: %s\n", error.c_str());
-        return 1;
-    }
+    if (!WritePng(out, UnpackPixels(frame.data(), width, height, depth), &error)) throw CommandFailure{error};
     return 0;
 }
 
@@ -181,7 +178,7 @@ bool EndsWithBmp(const std::string& name)
 
 int Contact(const std::string& out, std::vector<std::string> names, bool all, const std::string& pack, int columns)
 {
-    if (!pack.empty()) OpenPack(pack.c_str());
+    if (!pack.empty()) OpenArchiveFor(pack, pack);
     else ClosePack();
     if (all) {
         for (uint32_t i = 0; i < PackEntryCount(); ++i) {
@@ -191,16 +188,15 @@ int Contact(const std::string& out, std::vector<std::string> names, bool all, co
     }
     if (names.empty()) {
         ClosePack();
-        std::fprintf(stderr, "velatool picture: contact: no pictures to show\n");
-        return 1;
+        throw CommandFailure{"contact: " + (pack.empty() ? std::string("no pictures to show") : pack + " holds no .BMP entries")};
     }
     std::vector<RgbImage> pictures(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        if (!RenderEntry(names[i], &pictures[i])) {
+        const std::string entry = pack.empty() ? UseFileFolder(names[i]) : names[i];
+        if (!RenderEntry(entry, &pictures[i])) {
+            const std::string problem = LoadProblem(names[i], entry, pack);
             ClosePack();
-            std::fprintf(stderr, "velatool picture: %s: cannot load (missing, or not an uncompressed 8- or 24-bit BMP)\n",
-                         names[i].c_str());
-            return 1;
+            throw CommandFailure{problem};
         }
     }
     ClosePack();
@@ -232,10 +228,7 @@ int Contact(const std::string& out, std::vector<std::string> names, bool all, co
         PutLabel(&sheet, left, top + p.height * 2 + 2, label.substr(0, static_cast<size_t>(cell / 8)));
     }
     std::string error;
-    if (!WritePng(out, sheet, &error)) {
-        std::fprintf(stderr, "velatool picture: %s\n", error.c_str());
-        return 1;
-    }
+    if (!WritePng(out, sheet, &error)) throw CommandFailure{error};
     return 0;
 }
 
@@ -243,49 +236,34 @@ int Contact(const std::string& out, std::vector<std::string> names, bool all, co
 
 int RunPictureCommand(int argc, char** argv)
 {
-    std::vector<std::string> words;
-    std::string pack;
-    int depth = 16, columns = 3;
-    bool indexed = false, all = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (a == "--pack" && i + 1 < argc) {
-            pack = argv[++i];
-        } else if (a == "--depth" && i + 1 < argc) {
-            std::string d = argv[++i];
-            if (d != "15" && d != "16") return UsageError("--depth is 15 or 16");
-            depth = d == "15" ? 15 : 16;
-        } else if (a == "--indexed") {
-            indexed = true;
-        } else if (a == "--all") {
-            all = true;
-        } else if (a == "--columns" && i + 1 < argc) {
-            const std::string n = argv[++i];
-            if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos || std::stoi(n) < 1)
-                return UsageError("--columns takes a number from 1 to 99");
-            columns = std::stoi(n);
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option '" + a + "'");
-        } else {
-            words.push_back(a);
+    return RunCommand("picture", kUsage, [&] {
+        const CommandLine line = ReadCommandLine(
+            argc, argv, 1,
+            {{"--pack", true}, {"--depth", true}, {"--indexed", false}, {"--all", false}, {"--columns", true}});
+        const std::vector<std::string>& words = line.words;
+        if (words.empty()) Usage("a subcommand is needed");
+        const std::string pack = line.Value("--pack");
+        if (line.Has("--pack") && pack.empty()) Usage("--pack needs an archive");
+        if (words[0] == "info") {
+            line.Allow({"--pack"}, "info");
+            if (words.size() != 2) Usage("info takes one picture name");
+            return Info(words[1], pack);
         }
-    }
-    if (words.empty()) return UsageError("a subcommand is needed");
-    if (words[0] == "info") {
-        if (words.size() != 2) return UsageError("info takes one picture name");
-        return Info(words[1], pack);
-    }
-    if (words[0] == "topng") {
-        if (words.size() != 3) return UsageError("topng takes a picture name and the PNG to write");
-        return ToPng(words[1], words[2], pack, depth, indexed);
-    }
-    if (words[0] == "contact") {
-        if (words.size() < 2) return UsageError("contact takes the PNG to write, then picture names or --all");
-        if (words.size() == 2 && !all) return UsageError("contact needs picture names or --all");
-        return Contact(words[1], std::vector<std::string>(words.begin() + 2, words.end()), all, pack, columns);
-    }
-    return UsageError("unknown subcommand '" + words[0] + "'");
+        if (words[0] == "topng") {
+            line.Allow({"--pack", "--depth", "--indexed"}, "topng");
+            if (words.size() != 3) Usage("topng takes a picture name and the PNG to write");
+            const int depth = ChoiceValue(line.Value("--depth", "16"), "--depth", {"15", "16"}) == "15" ? 15 : 16;
+            return ToPng(words[1], words[2], pack, depth, line.Has("--indexed"));
+        }
+        if (words[0] == "contact") {
+            line.Allow({"--pack", "--all", "--columns"}, "contact");
+            const bool all = line.Has("--all");
+            if (words.size() < 2) Usage("contact takes the PNG to write, then picture names or --all");
+            if (words.size() == 2 && !all) Usage("contact needs picture names or --all");
+            if (all && pack.empty()) Usage("--all takes the pictures of an archive: it needs --pack");
+            const int columns = static_cast<int>(WholeNumberValue(line.Value("--columns", "3"), "--columns", 1, 99));
+            return Contact(words[1], std::vector<std::string>(words.begin() + 2, words.end()), all, pack, columns);
+        }
+        Usage("unknown subcommand '" + words[0] + "'");
+    });
 }

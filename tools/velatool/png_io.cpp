@@ -5,43 +5,30 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "effects/pixel_arithmetic.h"
 #include "display/pixel_format.h"
+#include "velatool/output_files.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 uint8_t Expand5(unsigned v) { return static_cast<uint8_t>((v << 3) | (v >> 2)); }
 uint8_t Expand6(unsigned v) { return static_cast<uint8_t>((v << 2) | (v >> 4)); }
 
-} // namespace
-
-bool WritePng(const std::string& path, const RgbImage& image, std::string* error)
+// Encodes the image into `file`; false when libpng gives up.
+bool EncodePng(FILE* file, const RgbImage& image)
 {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        *error = path + ": cannot create: " + std::strerror(errno);
-        return false;
-    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        *error = path + ": out of memory";
         return false;
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        *error = path + ": cannot write PNG";
         return false;
     }
-    png_init_io(png, file.get());
+    png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -50,11 +37,21 @@ bool WritePng(const std::string& path, const RgbImage& image, std::string* error
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fflush(file.get()) != 0) {
-        *error = path + ": cannot write: " + std::strerror(errno);
-        return false;
-    }
     return true;
+}
+
+} // namespace
+
+bool WritePng(const std::string& path, const RgbImage& image, std::string* error)
+{
+    FILE* file = OpenOutput(path, error);
+    if (!file) return false;
+    errno = 0;
+    const bool encoded = EncodePng(file, image);
+    const bool written = CloseOutput(file, path, encoded);
+    const int reason = errno;
+    if (!written) *error = OutputName(path) + ": cannot write the PNG" + (reason ? std::string(": ") + std::strerror(reason) : "");
+    return written;
 }
 
 bool ReadPng(const std::string& path, RgbImage* image, std::string* error)

@@ -12,7 +12,8 @@ struct RgbImage {
     std::vector<uint8_t> rgb; // width * height * 3 bytes, rows top to bottom
 };
 
-// Writes the image as an 8-bit RGB PNG; false with a message in `error` on failure.
+// Writes the image as an 8-bit RGB PNG to the file, or to standard output for "-"; false with a
+// message in `error` on failure (and no file left behind).
 bool WritePng(const std::string& path, const RgbImage& image, std::string* error);
 
 // Reads any PNG (palette, grey, alpha and 16-bit channels are reduced to 8-bit RGB).

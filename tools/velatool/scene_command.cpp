@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/engine_errors.h"
 #include "engine/engine_setup.h"
@@ -17,7 +18,10 @@
 #include "resources/pack_archive.h"
 #include "display/screen_geometry.h"
 #include "velatool/commands.h"
+#include "velatool/named_inputs.h"
+#include "velatool/options.h"
 #include "velatool/scene_command.h"
+#include "velatool/scene_diagnosis.h"
 
 namespace {
 
@@ -31,7 +35,8 @@ const char kUsage[] =
     "       velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
     "\n"
     "NAME is the scene's entry name in the archive (backslashes, any case), such as\n"
-    "SCENES\\PLAN1\\PLAN1.FSF; without --pack it is a file below the current folder.\n"
+    "SCENES\\PLAN1\\PLAN1.FSF; without --pack it is the scene file's path, and its textures\n"
+    "and flare pictures are looked for in its folder (and its .DAT folder).\n"
     "dump   prints every record of the scene as JSON; references are indexes into their list.\n"
     "info   counts of every record kind, the last frame, the render modes in use, the pool\n"
     "       bytes the loaded scene takes and those the engine set-up takes for it at the show's\n"
@@ -47,11 +52,7 @@ constexpr int32_t kToolPoolMegabytes = 64;
 // directory included), so that info can tell what the scene itself takes.
 size_t bytesBeforeScene = 0;
 
-int UsageError(const std::string& message)
-{
-    std::fprintf(stderr, "velatool scene: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
+[[noreturn]] void Usage(const std::string& problem) { throw UsageError{problem}; }
 
 // JSON text built up piece by piece.
 class Json {
@@ -480,74 +481,65 @@ std::string SceneJson(const Scene& s)
 }
 
 struct Options {
-    const char* name = nullptr;
-    const char* pack = nullptr;
+    std::string name, pack;
     int32_t depth = 0;
 };
 
-// Parses NAME [--pack PAK] [--depth N]; returns an exit status, or -1 to go on.
-int ParseOptions(int argc, char** argv, bool allowDepth, Options* o)
+// NAME [--pack PAK] [--depth N], from argv[2] on.
+Options ParseOptions(int argc, char** argv, bool allowDepth)
 {
-    for (int i = 2; i < argc; ++i) {
-        const char* a = argv[i];
-        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (!std::strcmp(a, "--pack")) {
-            if (++i >= argc) return UsageError("--pack needs an archive");
-            o->pack = argv[i];
-        } else if (allowDepth && !std::strcmp(a, "--depth")) {
-            if (++i >= argc) return UsageError("--depth needs 15 or 16");
-            if (std::strcmp(argv[i], "15") && std::strcmp(argv[i], "16")) return UsageError("--depth must be 15 or 16");
-            o->depth = std::atoi(argv[i]);
-        } else if (a[0] == '-' && a[1]) {
-            return UsageError(std::string("unknown option '") + a + "'");
-        } else if (o->name) {
-            return UsageError(std::string("unexpected argument '") + a + "'");
-        } else {
-            o->name = a;
-        }
-    }
-    if (!o->name) return UsageError("a scene name is needed");
-    return -1;
+    std::vector<OptionRule> rules = {{"--pack", true}};
+    if (allowDepth) rules.push_back({"--depth", true});
+    const CommandLine line = ReadCommandLine(argc, argv, 2, rules);
+    if (line.words.empty()) Usage("a scene name is needed");
+    if (line.words.size() > 1) Usage("unexpected argument '" + line.words[1] + "'");
+    Options o;
+    o.name = line.words[0];
+    o.pack = line.Value("--pack");
+    if (line.Has("--pack") && o.pack.empty()) Usage("--pack needs an archive");
+    if (line.Has("--depth")) o.depth = ChoiceValue(line.Value("--depth"), "--depth", {"15", "16"}) == "15" ? 15 : 16;
+    return o;
 }
 
 } // namespace
 
-int LoadSceneForTool(const char* command, const char* name, const char* pack, Scene* scene)
+void LoadSceneForTool(const std::string& name, const std::string& pack, Scene* scene)
 {
     // The pool comes first: the archive's directory is allocated from it.
-    if (InitMemoryPool(kToolPoolMegabytes) != 0) {
-        std::fprintf(stderr, "velatool scene %s: cannot reserve the memory pool\n", command);
-        return 1;
-    }
-    if (pack) {
+    if (InitMemoryPool(kToolPoolMegabytes) != 0) throw CommandFailure{"cannot reserve the memory pool"};
+    std::string entry = name;
+    try {
         // A named archive that cannot be read is a failure of its own, not a silent fall-back
-        // to loose files.
-        std::FILE* file = std::fopen(pack, "rb");
-        if (!file) {
-            std::fprintf(stderr, "velatool scene %s: %s: cannot open the archive\n", command, pack);
-            FreeMemoryPool();
-            return 1;
-        }
-        std::fclose(file);
-        OpenPack(pack);
-        if (PackEntryCount() == 0) {
-            std::fprintf(stderr, "velatool scene %s: %s: no archive entries%s\n", command, pack,
-                         PackDirectoryDamaged() ? " (damaged directory)" : "");
-        }
-    } else {
-        SetLooseFolder(".");
+        // to loose files; a path is read from its own folder.
+        if (pack.empty()) entry = UseFileFolder(name);
+        else OpenArchiveFor(pack, pack);
+    } catch (const CommandFailure&) {
+        FreeMemoryPool();
+        throw;
     }
     bytesBeforeScene = PoolBytesInUse();
-    const int32_t result = LoadScene(scene, name);
-    if (result != kSceneOk) {
-        std::fprintf(stderr, "velatool scene %s: %s: %s\n", command, name, SceneErrorText(result));
-        FinishSceneTool(scene);
-        return 1;
+    const int32_t result = LoadScene(scene, entry.c_str());
+    if (result == kSceneOk) return;
+    std::string problem = SceneErrorText(result);
+    if (result == kSceneFileError) {
+        problem = InputProblem(pack.empty() ? name : entry, pack);
+        if (problem.empty()) problem = SceneFileProblem(entry);
     }
-    return -1;
+    FinishSceneTool(scene);
+    throw CommandFailure{name + ": " + problem};
+}
+
+void SetUpEngineForTool(const std::string& name, Scene* scene, int32_t width, int32_t height, int32_t depth)
+{
+    const int32_t result = EngineInit(width, height, depth);
+    if (result == kEngineOk) return;
+    std::string problem = result == kEnginePictureError ? PictureFailure(*scene, depth) : EngineErrorText(result);
+    if (result != kEnginePictureError) {
+        problem = "engine set-up at " + std::to_string(width) + "x" + std::to_string(height) + ", " +
+                  std::to_string(depth) + " bits: " + problem;
+    }
+    FinishSceneTool(scene);
+    throw CommandFailure{name + ": " + problem};
 }
 
 void FinishSceneTool(Scene* scene)
@@ -562,12 +554,9 @@ namespace {
 
 int RunDump(int argc, char** argv)
 {
-    Options o;
-    int status = ParseOptions(argc, argv, false, &o);
-    if (status >= 0) return status;
+    const Options o = ParseOptions(argc, argv, false);
     Scene scene{};
-    status = LoadSceneForTool("dump", o.name, o.pack, &scene);
-    if (status >= 0) return status;
+    LoadSceneForTool(o.name, o.pack, &scene);
     const std::string json = SceneJson(scene);
     std::fwrite(json.data(), 1, json.size(), stdout);
     std::fputc('\n', stdout);
@@ -577,13 +566,16 @@ int RunDump(int argc, char** argv)
 
 int RunInfo(int argc, char** argv)
 {
-    Options o;
-    int status = ParseOptions(argc, argv, true, &o);
-    if (status >= 0) return status;
+    const Options o = ParseOptions(argc, argv, true);
     const int32_t depth = o.depth ? o.depth : screen.pixelDepth;
     Scene scene{};
-    status = LoadSceneForTool("info", o.name, o.pack, &scene);
-    if (status >= 0) return status;
+    LoadSceneForTool(o.name, o.pack, &scene);
+    // The engine is set up first, so that a scene whose pictures fail prints nothing else.
+    const int32_t width = screen.screenWidth, height = screen.viewHeight;
+    const size_t before = PoolBytesInUse();
+    SetUpEngineForTool(o.name, &scene, width, height, depth);
+    const size_t engineBytes = PoolBytesInUse() - before;
+
     int64_t vertices = 0, faces = 0, edges = 0;
     std::map<int32_t, int32_t> modes; // mode number -> objects that can take it
     for (const SceneObject* obj = scene.objects; obj; obj = obj->next) {
@@ -594,7 +586,7 @@ int RunInfo(int argc, char** argv)
         for (int32_t k = 0; k < obj->modeTrack.count; ++k) own[TruncateToInt(StepReal(obj->modeTrack.keys[k]))] = true;
         for (const auto& entry : own) ++modes[entry.first];
     }
-    std::printf("scene: %s\n", scene.fsfPath);
+    std::printf("scene: %s\n", o.pack.empty() ? o.name.c_str() : scene.fsfPath);
     std::printf("materials: %d\nlights: %d\nflares: %d\ncameras: %d\nobjects: %d\nevents: %d\n", scene.materialCount,
                 scene.lightCount, scene.flareCount, scene.cameraCount, scene.objectCount, scene.eventCount);
     std::printf("vertices: %lld\nfaces: %lld\nedges: %lld\n", static_cast<long long>(vertices),
@@ -605,17 +597,9 @@ int RunInfo(int argc, char** argv)
         std::printf("renderMode: %d %s (%d object%s)\n", mode, row ? row->name : "(not a mode)", count,
                     count == 1 ? "" : "s");
     }
-    const int32_t width = screen.screenWidth, height = screen.viewHeight;
-    const size_t before = PoolBytesInUse();
     std::printf("sceneBytes: %zu\n", before - bytesBeforeScene);
-    const int32_t result = EngineInit(width, height, depth);
-    if (result != kEngineOk) {
-        std::fprintf(stderr, "velatool scene info: %s\n", EngineErrorText(result));
-        FinishSceneTool(&scene);
-        return 1;
-    }
     std::printf("engineSize: %dx%d at %d bits\n", width, height, depth);
-    std::printf("engineBytes: %zu\n", PoolBytesInUse() - before);
+    std::printf("engineBytes: %zu\n", engineBytes);
     FinishSceneTool(&scene);
     return 0;
 }
@@ -624,16 +608,15 @@ int RunInfo(int argc, char** argv)
 
 int RunSceneCommand(int argc, char** argv)
 {
-    if (argc < 2) return UsageError("a subcommand is needed");
-    const char* sub = argv[1];
-    if (!std::strcmp(sub, "--help") || !std::strcmp(sub, "-h")) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (!std::strcmp(sub, "dump")) return RunDump(argc, argv);
-    if (!std::strcmp(sub, "info")) return RunInfo(argc, argv);
-    if (!std::strcmp(sub, "render")) return RunSceneRender(argc, argv);
-    if (!std::strcmp(sub, "contact")) return RunSceneContact(argc, argv);
-    if (!std::strcmp(sub, "bench")) return RunSceneBench(argc, argv);
-    return UsageError(std::string("unknown subcommand '") + sub + "'");
+    const std::string sub = argc >= 2 ? argv[1] : "";
+    if (sub == "render") return RunSceneRender(argc, argv);
+    if (sub == "contact") return RunSceneContact(argc, argv);
+    if (sub == "bench") return RunSceneBench(argc, argv);
+    const std::string command = sub == "dump" || sub == "info" ? "scene " + sub : "scene";
+    return RunCommand(command.c_str(), kUsage, [&] {
+        ReadSubcommand(argc, argv);
+        if (sub == "dump") return RunDump(argc, argv);
+        if (sub == "info") return RunInfo(argc, argv);
+        Usage("unknown subcommand '" + sub + "'");
+    });
 }

@@ -2,12 +2,18 @@
 // loose files, LoadScene) and tearing it all down again, plus the render and bench entries.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "engine/scene/scene_model.h"
 
-// Reserves the pool, opens `pack` (or serves loose files below the current folder when null)
-// and loads scene `name`. -1 when the scene is loaded; otherwise the message has been printed
-// (naming `command`, the file and the problem) and the exit status is returned.
-int LoadSceneForTool(const char* command, const char* name, const char* pack, Scene* scene);
+// Reserves the pool, opens `pack` (or, when it is empty, makes the folder of the file `name`
+// the root for it and for the pictures it names) and loads the scene. A CommandFailure naming
+// the file and the problem when it cannot; nothing stays reserved then.
+void LoadSceneForTool(const std::string& name, const std::string& pack, Scene* scene);
+// Sets the engine up for the loaded scene; a CommandFailure naming the scene and what failed
+// (the texture or flare picture and what is wrong with it), after releasing everything.
+void SetUpEngineForTool(const std::string& name, Scene* scene, int32_t width, int32_t height, int32_t depth);
 // Releases the engine, the scene, the archive and the pool.
 void FinishSceneTool(Scene* scene);
 

@@ -17,6 +17,7 @@
 #include "engine/engine_state.h"
 #include "engine/frame_pipeline.h"
 #include "engine/scene/scene_files.h"
+#include "velatool/options.h"
 #include "velatool/png_io.h"
 #include "velatool/scene_command.h"
 
@@ -27,10 +28,11 @@ const char kRenderUsage[] =
     "                             [--size WxH] [--depth 15|16] [--camera N] [--overlay N]\n"
     "                             [--fill R,G,B]\n"
     "\n"
-    "Draws scene NAME (an archive entry name with --pack, else a file below the current folder)\n"
+    "Draws scene NAME (an archive entry name with --pack, else the scene file's path)\n"
     "at scene frame F (a real number, default 0) into a view of W x H pixels (default 320x180,\n"
-    "W even, H at most 1024) at 15 or 16 bits (default 16), and writes it as an 8-bit RGB PNG;\n"
-    "the 5- and 6-bit channels are widened by repeating their top bits.\n"
+    "W even, H at most 1024) at 15 or 16 bits (default 16), and writes it as an 8-bit RGB PNG\n"
+    "('--out -' writes it to standard output); the 5- and 6-bit channels are widened by\n"
+    "repeating their top bits.\n"
     "  --frames A:B:STEP  a series: frames A, A+STEP, ... up to B, written as FILE-00000.png,\n"
     "                     FILE-00001.png, ... (numbered in order; FILE is --out without .png).\n"
     "                     The view is kept from one frame to the next, as in the show.\n"
@@ -90,14 +92,8 @@ constexpr int32_t kDefaultContactColumns = 4;
 constexpr int32_t kMaxContactTiles = 4096;
 constexpr int32_t kContactBorder = 2;
 
-// A message for the user and the exit status it ends with.
-struct Failure {
-    int status;
-    std::string message;
-};
-
-[[noreturn]] void Usage(const std::string& message) { throw Failure{2, message}; }
-[[noreturn]] void Fail(const std::string& message) { throw Failure{1, message}; }
+[[noreturn]] void Usage(const std::string& problem) { throw UsageError{problem}; }
+[[noreturn]] void Fail(const std::string& message) { throw CommandFailure{message}; }
 
 struct Options {
     std::string name, pack, out; // empty: not given
@@ -122,23 +118,12 @@ enum class Command { Render, Contact, Bench };
 
 float ParseReal(const std::string& text, const std::string& what)
 {
-    char* end = nullptr;
-    errno = 0;
-    const float v = std::strtof(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v))
-        Usage(what + ": '" + text + "' is not a number");
-    return v;
+    return static_cast<float>(RealNumberValue(text, what, -3.4e38, 3.4e38));
 }
 
 int32_t ParseInteger(const std::string& text, const std::string& what, long low, long high)
 {
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE) Usage(what + ": '" + text + "' is not a whole number");
-    if (v < low || v > high)
-        Usage(what + ": " + text + " is outside " + std::to_string(low) + " .. " + std::to_string(high));
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(WholeNumberValue(text, what, low, high));
 }
 
 void ParseSize(const std::string& text, Options* o)
@@ -153,14 +138,8 @@ void ParseSize(const std::string& text, Options* o)
 
 void ParseFill(const std::string& text, Options* o)
 {
-    size_t start = 0;
-    for (int i = 0; i < 3; ++i) {
-        const size_t comma = text.find(',', start);
-        if ((i < 2) != (comma != std::string::npos)) Usage("--fill is R,G,B, got '" + text + "'");
-        const std::string part = text.substr(start, i < 2 ? comma - start : std::string::npos);
-        o->fill[i] = static_cast<uint8_t>(ParseInteger(part, "--fill", 0, 255));
-        start = comma + 1;
-    }
+    const std::vector<int64_t> rgb = NumberListValue(text, 3, ',', "--fill", 0, 255);
+    for (int i = 0; i < 3; ++i) o->fill[i] = static_cast<uint8_t>(rgb[static_cast<size_t>(i)]);
     o->hasFill = true;
 }
 
@@ -182,84 +161,69 @@ void ParseSeries(const std::string& text, Options* o)
 // argv[0] "scene", argv[1] the subcommand, then NAME and the options.
 Options ParseOptions(int argc, char** argv, Command command)
 {
-    const bool render = command == Command::Render;
-    const bool draws = command != Command::Bench; // render and contact
+    std::vector<OptionRule> rules = {{"--pack", true}, {"--size", true}, {"--depth", true}, {"--frames", true},
+                                     {"--overlay", true}};
+    if (command == Command::Render) rules.push_back({"--frame", true});
+    if (command != Command::Bench) {
+        for (const char* name : {"--out", "--camera", "--fill"}) rules.push_back({name, true});
+    }
+    if (command == Command::Contact) {
+        for (const char* name : {"--columns", "--zoom"}) rules.push_back({name, true});
+    }
+    if (command == Command::Bench) {
+        for (const char* name : {"--repeat", "--slowest", "--range"}) rules.push_back({name, true});
+    }
+    const CommandLine line = ReadCommandLine(argc, argv, 2, rules);
+    if (line.words.empty()) Usage("a scene name is needed");
+    if (line.words.size() > 1) Usage("unexpected argument '" + line.words[1] + "'");
+
     Options o;
-    for (int i = 2; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) Usage(a + " needs a value");
-            return argv[++i];
-        };
-        if (a == "--pack") {
-            o.pack = value();
-        } else if (a == "--size") {
-            ParseSize(value(), &o);
-        } else if (a == "--depth") {
-            const std::string d = value();
-            if (d != "15" && d != "16") Usage("--depth must be 15 or 16, got '" + d + "'");
-            o.depth = d == "15" ? 15 : 16;
-        } else if (a == "--frames" && draws) {
-            ParseSeries(value(), &o);
-            o.hasSeries = true;
-        } else if (a == "--frames") {
-            o.benchFrames = ParseInteger(value(), "--frames", 1, 1000000);
-        } else if (a == "--range" && command == Command::Bench) {
-            const std::string range = value();
-            const size_t colon = range.find(':');
-            if (colon == std::string::npos) Usage("--range is A:B, got '" + range + "'");
-            o.rangeFirst = ParseReal(range.substr(0, colon), "--range start");
-            o.rangeLast = ParseReal(range.substr(colon + 1), "--range end");
-            if (o.rangeLast < o.rangeFirst) Usage("--range " + range + ": the end comes before the start");
-            o.hasRange = true;
-        } else if (a == "--repeat" && command == Command::Bench) {
-            o.repeat = ParseInteger(value(), "--repeat", 1, 1000);
-        } else if (a == "--slowest" && command == Command::Bench) {
-            o.slowest = ParseInteger(value(), "--slowest", 0, 1000000);
-        } else if (a == "--frame" && render) {
-            o.frame = ParseReal(value(), "--frame");
-            o.hasFrame = true;
-        } else if (a == "--out" && draws) {
-            o.out = value();
-        } else if (a == "--camera" && draws) {
-            o.camera = ParseInteger(value(), "--camera", 0, 0x7FFFFFFF);
-        } else if (a == "--overlay") {
-            o.overlay = ParseInteger(value(), "--overlay", 0, 0x7FFFFFFF);
-        } else if (a == "--fill" && draws) {
-            ParseFill(value(), &o);
-        } else if (a == "--columns" && command == Command::Contact) {
-            o.columns = ParseInteger(value(), "--columns", 1, 256);
-        } else if (a == "--zoom" && command == Command::Contact) {
-            o.zoom = ParseInteger(value(), "--zoom", 1, 8);
-        } else if (a.size() > 1 && a[0] == '-') {
-            Usage("unknown option '" + a + "'");
-        } else if (!o.name.empty()) {
-            Usage("unexpected argument '" + a + "'");
+    o.name = line.words[0];
+    o.pack = line.Value("--pack");
+    if (line.Has("--pack") && o.pack.empty()) Usage("--pack needs an archive");
+    o.out = line.Value("--out");
+    if (line.Has("--size")) ParseSize(line.Value("--size"), &o);
+    o.depth = ChoiceValue(line.Value("--depth", "16"), "--depth", {"15", "16"}) == "15" ? 15 : 16;
+    if (line.Has("--frames")) {
+        if (command == Command::Bench) {
+            o.benchFrames = ParseInteger(line.Value("--frames"), "--frames", 1, 1000000);
         } else {
-            o.name = a;
+            ParseSeries(line.Value("--frames"), &o);
+            o.hasSeries = true;
         }
     }
-    if (o.name.empty()) Usage("a scene name is needed");
-    if (draws && o.out.empty()) Usage("--out FILE.png is needed");
+    if (line.Has("--range")) {
+        const std::string range = line.Value("--range");
+        const size_t colon = range.find(':');
+        if (colon == std::string::npos) Usage("--range is A:B, got '" + range + "'");
+        o.rangeFirst = ParseReal(range.substr(0, colon), "--range start");
+        o.rangeLast = ParseReal(range.substr(colon + 1), "--range end");
+        if (o.rangeLast < o.rangeFirst) Usage("--range " + range + ": the end comes before the start");
+        o.hasRange = true;
+    }
+    if (line.Has("--repeat")) o.repeat = ParseInteger(line.Value("--repeat"), "--repeat", 1, 1000);
+    if (line.Has("--slowest")) o.slowest = ParseInteger(line.Value("--slowest"), "--slowest", 0, 1000000);
+    if ((o.hasFrame = line.Has("--frame"))) o.frame = ParseReal(line.Value("--frame"), "--frame");
+    if (line.Has("--camera")) o.camera = ParseInteger(line.Value("--camera"), "--camera", 0, 0x7FFFFFFF);
+    if (line.Has("--overlay")) o.overlay = ParseInteger(line.Value("--overlay"), "--overlay", 0, 0x7FFFFFFF);
+    if (line.Has("--fill")) ParseFill(line.Value("--fill"), &o);
+    if (line.Has("--columns")) o.columns = ParseInteger(line.Value("--columns"), "--columns", 1, 256);
+    if (line.Has("--zoom")) o.zoom = ParseInteger(line.Value("--zoom"), "--zoom", 1, 8);
+
+    if (command != Command::Bench && o.out.empty()) Usage("--out FILE.png is needed");
     if (o.hasFrame && o.hasSeries) Usage("--frame and --frames exclude each other");
+    if (command == Command::Render && o.hasSeries && o.out == "-")
+        Usage("--frames writes one picture per frame: it needs a file name, not '-'");
     return o;
 }
 
 // The loaded scene with the engine set up for it; released on every way out.
 class SetUpScene {
 public:
-    SetUpScene(const char* command, const Options& o)
+    explicit SetUpScene(const Options& o)
     {
-        const int status =
-            LoadSceneForTool(command, o.name.c_str(), o.pack.empty() ? nullptr : o.pack.c_str(), &scene_);
-        if (status >= 0) throw Failure{status, ""}; // the message is out already
-        const int32_t result = EngineInit(o.width, o.height, o.depth);
-        if (result != kEngineOk) {
-            // No destructor runs for a constructor that throws: release here.
-            FinishSceneTool(&scene_);
-            Fail(o.name + ": engine set-up at " + std::to_string(o.width) + "x" +
-                 std::to_string(o.height) + ", " + std::to_string(o.depth) + " bits: " + EngineErrorText(result));
-        }
+        LoadSceneForTool(o.name, o.pack, &scene_);
+        SetUpEngineForTool(o.name, &scene_, o.width, o.height, o.depth);
         view_.assign(static_cast<size_t>(o.width) * static_cast<size_t>(o.height), 0);
     }
     ~SetUpScene() { FinishSceneTool(&scene_); }
@@ -351,7 +315,7 @@ void Save(const std::string& path, const RgbImage& image)
 int Render(int argc, char** argv)
 {
     const Options o = ParseOptions(argc, argv, Command::Render);
-    SetUpScene setUp("render", o);
+    SetUpScene setUp(o);
     FrameDrawer drawer(setUp, o);
     if (!o.hasSeries) {
         drawer.Draw(o.frame);
@@ -381,7 +345,7 @@ void PlaceTile(RgbImage& sheet, const RgbImage& tile, int x, int y, int zoom)
 int Contact(int argc, char** argv)
 {
     Options o = ParseOptions(argc, argv, Command::Contact);
-    SetUpScene setUp("contact", o);
+    SetUpScene setUp(o);
     if (!o.hasSeries) {
         o.first = 0;
         o.last = static_cast<float>(std::max(0, setUp.scene().lastFrame));
@@ -430,7 +394,7 @@ int64_t CameraTexturePixels(const Scene& scene)
 int Bench(int argc, char** argv)
 {
     const Options o = ParseOptions(argc, argv, Command::Bench);
-    SetUpScene setUp("bench", o);
+    SetUpScene setUp(o);
     SceneCamera* overlay = o.overlay >= 0 ? ChosenCamera(setUp.scene(), o, "--overlay", o.overlay) : nullptr;
     const float first = o.hasRange ? o.rangeFirst : 0.0f;
     const float length = o.hasRange ? o.rangeLast - o.rangeFirst
@@ -476,33 +440,19 @@ int Bench(int argc, char** argv)
     return 0;
 }
 
-bool WantsHelp(int argc, char** argv)
-{
-    for (int i = 2; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) return true;
-    }
-    return false;
-}
-
-int RunGuarded(int argc, char** argv, const char* command, const char* usage, int (*run)(int, char**))
-{
-    if (WantsHelp(argc, argv)) {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    try {
-        return run(argc, argv);
-    } catch (const Failure& f) {
-        if (!f.message.empty()) std::fprintf(stderr, "velatool scene %s: %s\n", command, f.message.c_str());
-        if (f.status == 2) std::fputs(usage, stderr);
-        return f.status;
-    }
-}
-
 } // namespace
 
-int RunSceneRender(int argc, char** argv) { return RunGuarded(argc, argv, "render", kRenderUsage, Render); }
+int RunSceneRender(int argc, char** argv)
+{
+    return RunCommand("scene render", kRenderUsage, [&] { return Render(argc, argv); });
+}
 
-int RunSceneBench(int argc, char** argv) { return RunGuarded(argc, argv, "bench", kBenchUsage, Bench); }
+int RunSceneBench(int argc, char** argv)
+{
+    return RunCommand("scene bench", kBenchUsage, [&] { return Bench(argc, argv); });
+}
 
-int RunSceneContact(int argc, char** argv) { return RunGuarded(argc, argv, "contact", kContactUsage, Contact); }
+int RunSceneContact(int argc, char** argv)
+{
+    return RunCommand("scene contact", kContactUsage, [&] { return Contact(argc, argv); });
+}
