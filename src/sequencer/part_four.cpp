@@ -153,7 +153,7 @@ void RunClosingPictures()
                 if (t < s + 50) level = 127 + ((s - t) * 127) / 50;
                 else if (t > s + d + 50) level = ((t - s - d - 50) * 127) / 50;
                 if (i == 2 && t > s + d + 50) {
-                    MusicVolume(64 - static_cast<int32_t>(std::lrint(static_cast<float>(t - s - d - 50) * 0.64f)));
+                    showOperations.musicVolume(64 - static_cast<int32_t>(std::lrint(static_cast<float>(t - s - d - 50) * 0.64f)));
                 }
                 DrawSpriteFadeAdd(four.closing[i].sprite, ViewSizedTarget(view), 0, 0, level);
             }
@@ -168,7 +168,7 @@ void RunMusicEnd()
 {
     ClockReset(0);
     for (int32_t c; (c = ClockNow()) < 64 && !CheckAbort();) {
-        MusicVolume(c >> 1);
+        showOperations.musicVolume(c >> 1);
         PauseBriefly();
     }
 }

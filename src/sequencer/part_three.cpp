@@ -116,7 +116,7 @@ int32_t LoadPart3()
     // The second module fades out while the third waits.
     ClockReset(0);
     for (int32_t now; (now = ClockNow()) < 128 && !CheckAbort();) {
-        MusicVolume((128 - now) >> 1);
+        showOperations.musicVolume((128 - now) >> 1);
         PauseBriefly();
     }
     return 0;

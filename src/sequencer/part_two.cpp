@@ -163,13 +163,13 @@ int32_t LoadPart2()
     for (int32_t h; (h = ClockNow() >> 1) < 127;) {
         if (uint16_t* view = LockView()) DrawSpriteFade(loading.sprite, ViewTarget(view), 0, 0, h);
         PresentView();
-        MusicVolume((128 - h) >> 1);
+        showOperations.musicVolume((128 - h) >> 1);
     }
     if (uint16_t* view = LockView()) DrawSpriteFade(loading.sprite, ViewTarget(view), 0, 0, 127);
     PresentView();
 
     FreeLoadingScreen();
-    MusicStop();
+    showOperations.musicStop();
     return 0;
 }
 

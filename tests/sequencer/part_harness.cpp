@@ -13,8 +13,10 @@
 #include "platform/video.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
+#include "sequencer/demo_main.h"
 #include "sequencer/frame_clock.h"
 #include "sequencer/music.h"
+#include "sequencer/parts.h"
 #include "sequencer/sequencer_state.h"
 #include "support/test_support.h"
 #include "velatool/png_io.h"
@@ -131,6 +133,40 @@ PackEntries PartOneEntries()
     return e;
 }
 
+PackEntries PartThreeEntries()
+{
+    PackEntries e;
+    e["TRANSIT\\T_ROND.BMP"] = Grey8(std::vector<uint8_t>(320 * 180, 128));
+    e["SCENES\\PLAN_3\\PLAN3.FSF"] = WriteFsf(BackgroundScene(
+        920, {{0.0f, 40}}, {"vela_flammes_2", "vela_flammes", "vela_flammes_5", "vela_flammes_1", "vela_flammes_3"}));
+    const char* names[14] = {"SDL", "OPENMPT", "ZLIB", "LIBPNG", "FREETYPE", "DEBIAN", "GCC",
+                             "CLANG", "CMAKE", "NINJA", "GTEST", "XVFB", "GARAMOND", "SPARTAN"};
+    for (int g = 0; g < 14; ++g) {
+        e[std::string("GREETING\\") + names[g] + ".BMP"] = g % 2 ? Flat24(64, 32, 0, 200, 0) : Flat24(64, 32, 200, 0, 0);
+    }
+    return e;
+}
+
+PackEntries PartFourEntries()
+{
+    PackEntries e;
+    FsfScene orrery = BackgroundScene(300, {});
+    orrery.events->push_back(MakeBackgroundEvent(0, -1, 0, 0)); // keeps the picture under it
+    FsfCamera second = orrery.cameras[0];
+    second.name = "second";
+    orrery.cameras.push_back(second);
+    e["SCENES\\PLAN_4\\PLAN4.FSF"] = WriteFsf(orrery);
+    e["SCENES\\PLAN_5\\PLAN5.FSF"] = WriteFsf(BackgroundScene(100, {{0.0f, 70}}));
+    e["TRANSIT\\T_SIMPLE.BMP"] = Grey8(std::vector<uint8_t>(320 * 180, 255));
+    std::vector<uint8_t> tile(320 * 180, 0);
+    tile[100 * 320 + 160] = 200;
+    e["PICS\\FOND.BMP"] = Grey8(tile);
+    const char* closing[3] = {"SILLAGE", "VOILES", "TABOR"};
+    for (int i = 0; i < 3; ++i)
+        e[std::string("FINALPIC\\") + closing[i] + ".BMP"] = Grey8(std::vector<uint8_t>(320 * 180, static_cast<uint8_t>(60 * (i + 1))));
+    return e;
+}
+
 PackEntries PartTwoEntries()
 {
     PackEntries e;
@@ -167,11 +203,19 @@ void PartTest::SetUp()
     speedFactor = 1.0f;
     ClockInit(100);
     ASSERT_EQ(InitMemoryPool(11), 0);
+    handedPicture = nullptr; // a buffer of an earlier pool
     VideoSetPresentHook(OnPresent, nullptr);
+    showOperations = DefaultShowOperations();
+    showOperations.musicVolume = [](int32_t v) -> int32_t {
+        virtualClock.test->volumes.push_back(v);
+        return 0;
+    };
+    showOperations.musicStop = []() -> int32_t { return 0; };
 }
 
 void PartTest::TearDown()
 {
+    showOperations = DefaultShowOperations();
     VideoSetPresentHook(nullptr, nullptr);
     ClosePack();
     FreeMemoryPool();
@@ -188,6 +232,12 @@ void PartTest::UsePack(const PackEntries& entries)
     const std::filesystem::path dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
     WriteFileBytes(dir / "VELA.PAK", FinishPack(pack));
     OpenPack((dir / "VELA.PAK").c_str());
+    poolAtStart = PoolBytesInUse();
+}
+
+void PartTest::UseContentPack()
+{
+    OpenPack(VELA_CONTENT_PACK);
     poolAtStart = PoolBytesInUse();
 }
 

@@ -22,6 +22,11 @@ using PackEntries = std::map<std::string, std::vector<uint8_t>>;
 // are chosen so that each effect can be seen in single pixels.
 PackEntries PartOneEntries();
 PackEntries PartTwoEntries();
+// Greetings are 64x32, greeting g in a colour of its own (red for even g, green for odd g).
+PackEntries PartThreeEntries();
+// The tile is transparent but for one bright pixel at (160, 100); closing picture i is the grey
+// 60 x (i + 1).
+PackEntries PartFourEntries();
 // A scene with a camera and a background event per (frame, grey) pair, and the named objects
 // with looping offset tracks of `keys` keys.
 FsfScene BackgroundScene(int32_t lastFrame, const std::vector<std::pair<float, int32_t>>& greys,
@@ -37,6 +42,8 @@ protected:
 
     // Writes the entries as a pack and opens it.
     void UsePack(const PackEntries& entries);
+    // Opens the show's own content pack.
+    void UseContentPack();
 
     // Virtual milliseconds since SetUp.
     uint32_t Now() const;
@@ -48,6 +55,8 @@ protected:
     // How far a present moves the clock, in milliseconds.
     uint32_t frameMilliseconds = 10;
     int32_t presents = 0;
+    // Every volume the parts set, in order.
+    std::vector<int32_t> volumes;
 
     size_t poolAtStart = 0;
 
