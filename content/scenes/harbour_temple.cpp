@@ -227,8 +227,9 @@ void AddLampsAndFlares(FsfScene& s, const Materials& m)
         AddReflection(s, m, "reflection_" + std::to_string(n), {side ? 40.0f : -40.0f, kHallEnd + 24, 0}, 1);
         ++n;
     }
-    // The moon: a halo of our own picture around a soft core, high in the north-west.
-    const Vec3 moon{-700, 1150, 700};
+    // The moon: a halo of our own picture around a soft core, high in the north-west, above
+    // and to the left of where the first credits stand.
+    const Vec3 moon{-735, 940, 940};
     s.flares.push_back(MakeFlare("moon_halo", moon, 520, {0.45f, 0.5f, 0.7f}, 2, "MOON.BMP"));
     s.flares.push_back(MakeFlare("moon", moon, 230, {0.9f, 0.92f, 1.0f}, 0, "MOON.BMP"));
     // The lighthouse on the eastern hill turns: it flashes on and off.
