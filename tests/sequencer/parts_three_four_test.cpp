@@ -2,6 +2,8 @@
 // effect in single pixels, and with the show's own content for the reference frames.
 #include <algorithm>
 
+#include "authoring/bmp_writer.h"
+
 #include "engine/engine_setup.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
@@ -78,6 +80,39 @@ TEST_F(PartThreeTest, WithoutPartTwoTheFlashStartsFromBlack)
     FreePart3();
 }
 
+TEST_F(PartThreeTest, GreetingsAsLargeAsTheViewAreClippedAtTheFrameWithTheirGhosts)
+{
+    // A greeting filling the view: its ghosts swing up to 96 columns and 64 rows away, past
+    // the frame's last row; they are clipped there (the sanitizers watch the frame's edges).
+    PackEntries entries = PartThreeEntries();
+    std::vector<uint8_t> rgb(320 * 180 * 3, 0);
+    for (size_t i = 0; i < rgb.size(); i += 3) rgb[i] = 90;
+    entries["GREETING\\SDL.BMP"] = MakeBmp24(320, 180, rgb);
+    UsePack(entries);
+    ASSERT_EQ(LoadPart3(), 0);
+    syncCounters.restartCount = 1;
+    ClockReset(0);
+    int32_t previous = 0;
+    bool flashed = false;
+    onPresent = [&](int32_t clock, const uint16_t*) {
+        if (clock < previous) flashed = true;
+        previous = clock;
+        // Straight to the first greeting, then a frame at a time through it.
+        frameMilliseconds = flashed && clock < 7490 ? static_cast<uint32_t>(7490 - clock) * 10 : 10;
+        if (flashed && clock > 7660) sequencer.abortRequested = 1;
+    };
+    int32_t greetingFrames = 0;
+    auto counting = onPresent;
+    onPresent = [&](int32_t clock, const uint16_t* view) {
+        greetingFrames += flashed && clock >= 7500;
+        counting(clock, view);
+    };
+    RunPart3();
+    EXPECT_GT(greetingFrames, 100);
+    FreePart3();
+    EXPECT_EQ(PoolBytesInUse(), poolAtStart);
+}
+
 TEST_F(PartThreeTest, EveryMissingEntryGivesItsMessageAndGivesBackThePool)
 {
     const std::map<std::string, std::string> messages = {
@@ -145,6 +180,21 @@ TEST_F(PartFourTest, AnAbortInTheTilesStillTakesTheFifthSceneAndEndsEveryLoop)
     EXPECT_LT(shown, 320) << "nothing is drawn after the abort";
     ASSERT_NE(EngineScene(), nullptr);
     EXPECT_EQ(EngineScene()->lastFrame, 100) << "the fifth scene took the slot";
+    FreePart4();
+    EXPECT_EQ(PoolBytesInUse(), poolAtStart);
+}
+
+TEST_F(PartFourTest, AFourthSceneWithOneCameraIsDrawnOnce)
+{
+    PackEntries entries = PartFourEntries();
+    FsfScene orrery = BackgroundScene(300, {});
+    orrery.events->push_back(MakeBackgroundEvent(0, -1, 0, 0));
+    entries["SCENES\\PLAN_4\\PLAN4.FSF"] = WriteFsf(orrery);
+    UsePack(entries);
+    ASSERT_EQ(LoadPart4(), 0);
+    frameMilliseconds = 200;
+    RunPart4();
+    EXPECT_EQ(sequencer.abortRequested, 0);
     FreePart4();
     EXPECT_EQ(PoolBytesInUse(), poolAtStart);
 }
