@@ -1,0 +1,706 @@
+// The media writer: pictures and sound handed in by the capture go to an MP4 file (H.264 and
+// AAC), a Matroska file (FFV1 and FLAC) or a folder of PNG pictures with a WAV file.
+//
+// Determinism: every encoder runs on one thread with FFmpeg's bit-exact flag, the muxers write
+// no creation time, library version or random identifier, and PNG and WAV files are written by
+// hand with fixed settings, so the same input gives the same bytes on every run.
+//
+// Sound is buffered into the audio encoder's frame size; the last, shorter frame goes in at
+// close, so nothing is dropped or padded beyond what the encoder itself adds (AAC's priming,
+// which the MP4 edit list hides again).
+#include "platform/media_writer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
+#include <libavutil/pixdesc.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+#include <png.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/byte_order.h"
+
+namespace {
+
+constexpr int kLargestSide = 16384;
+constexpr int kChannels = 2;
+constexpr size_t kWavHeaderBytes = 44;
+// A WAV file counts its bytes in 32 bits.
+constexpr uint64_t kLargestWavData = 0xFFFFFFFFull - (kWavHeaderBytes - 8);
+
+struct EncodedStream {
+    AVCodecContext* context = nullptr;
+    AVStream* stream = nullptr;
+    AVFrame* frame = nullptr;
+    int64_t nextPts = 0;
+};
+
+} // namespace
+
+struct MediaWriter {
+    MediaSettings settings;
+    std::string failure;  // the first failure; the writer refuses further work after one
+    int64_t pictures = 0;
+
+    // Pictures: the folder and the WAV file beside the pictures.
+    std::filesystem::path folder;
+    std::string wavPath;
+    FILE* wav = nullptr;
+    uint64_t wavDataBytes = 0;
+
+    // MP4 and Matroska.
+    AVFormatContext* format = nullptr;
+    bool headerWritten = false;
+    EncodedStream video;
+    EncodedStream audio;
+    SwsContext* scaler = nullptr;
+    SwrContext* resampler = nullptr;
+    AVPacket* packet = nullptr;
+    std::vector<int16_t> pendingAudio;  // interleaved frames short of one encoder frame
+};
+
+namespace {
+
+// The writers handed out and not yet closed, so that a writer closed twice, or a pointer that
+// was never a writer, is refused instead of used.
+std::mutex liveWritersMutex;
+std::unordered_set<MediaWriter*> liveWriters;
+
+bool IsLive(MediaWriter* writer)
+{
+    std::lock_guard<std::mutex> lock(liveWritersMutex);
+    return liveWriters.count(writer) != 0;
+}
+
+void SetError(std::string* error, const std::string& text)
+{
+    if (error) *error = text;
+}
+
+std::string DescribeAvError(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+// Records the writer's first failure and hands it to the caller.
+bool Fail(MediaWriter* writer, std::string* error, const std::string& text)
+{
+    if (writer->failure.empty()) writer->failure = text;
+    SetError(error, text);
+    return false;
+}
+
+bool CheckSettings(const MediaSettings& s, std::string* error)
+{
+    const std::string name = s.path.empty() ? std::string("media writer") : s.path;
+    if (s.path.empty()) {
+        SetError(error, "media writer: no output path given");
+        return false;
+    }
+    if (s.kind != MediaKind::Mp4 && s.kind != MediaKind::Lossless && s.kind != MediaKind::Pictures) {
+        SetError(error, name + ": unknown kind of output");
+        return false;
+    }
+    if (s.width < 1 || s.height < 1 || s.width > kLargestSide || s.height > kLargestSide) {
+        SetError(error, name + ": picture size " + std::to_string(s.width) + "x" + std::to_string(s.height) +
+                            " is outside 1x1 to " + std::to_string(kLargestSide) + "x" + std::to_string(kLargestSide));
+        return false;
+    }
+    if (s.kind == MediaKind::Mp4 && (s.width % 2 != 0 || s.height % 2 != 0)) {
+        SetError(error, name + ": H.264 in 4:2:0 needs an even width and height, not " + std::to_string(s.width) + "x" +
+                            std::to_string(s.height));
+        return false;
+    }
+    if (s.framesPerSecond < 1 || s.framesPerSecond > 1000) {
+        SetError(error, name + ": " + std::to_string(s.framesPerSecond) + " pictures a second is outside 1 to 1000");
+        return false;
+    }
+    if (s.sampleRate < 1000 || s.sampleRate > 384000) {
+        SetError(error, name + ": sample rate " + std::to_string(s.sampleRate) + " Hz is outside 1000 to 384000");
+        return false;
+    }
+    return true;
+}
+
+// ---- PNG pictures and a WAV file --------------------------------------------------------
+
+std::string PicturePath(const std::filesystem::path& folder, int64_t index)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06lld.png", static_cast<long long>(index));
+    return (folder / name).string();
+}
+
+// No C++ object lives in this function, so libpng's longjmp skips no destructor.
+bool EncodePng(FILE* file, int width, int height, const uint8_t* rgb)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    // Fast settings: a capture writes one picture per frame of the show.
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) {
+        png_write_row(png, rgb + static_cast<size_t>(y) * static_cast<size_t>(width) * 3);
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool WritePngFile(const std::string& path, int width, int height, const uint8_t* rgb, std::string* text)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        *text = path + ": cannot create: " + std::strerror(errno);
+        return false;
+    }
+    errno = 0;
+    const bool encoded = EncodePng(file, width, height, rgb);
+    const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
+    int cause = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!cause) cause = errno;
+    if (!encoded || !flushed || !closed) {
+        *text = path + ": cannot write: " + (cause ? std::strerror(cause) : "the PNG encoder failed");
+        return false;
+    }
+    return true;
+}
+
+std::vector<uint8_t> MakeWavHeader(int sampleRate, uint64_t dataBytes)
+{
+    std::vector<uint8_t> h;
+    h.reserve(kWavHeaderBytes);
+    const uint32_t blockAlign = kChannels * 2;
+    for (char c : std::string("RIFF")) h.push_back(static_cast<uint8_t>(c));
+    AppendLe32(h, static_cast<uint32_t>(dataBytes + kWavHeaderBytes - 8));
+    for (char c : std::string("WAVEfmt ")) h.push_back(static_cast<uint8_t>(c));
+    AppendLe32(h, 16);
+    AppendLe16(h, 1);  // integer PCM
+    AppendLe16(h, kChannels);
+    AppendLe32(h, static_cast<uint32_t>(sampleRate));
+    AppendLe32(h, static_cast<uint32_t>(sampleRate) * blockAlign);
+    AppendLe16(h, blockAlign);
+    AppendLe16(h, 16);
+    for (char c : std::string("data")) h.push_back(static_cast<uint8_t>(c));
+    AppendLe32(h, static_cast<uint32_t>(dataBytes));
+    return h;
+}
+
+bool OpenPictureSeries(MediaWriter* w, std::string* error)
+{
+    const std::string& path = w->settings.path;
+    std::error_code ec;
+    w->folder = path;
+    std::filesystem::create_directories(w->folder, ec);
+    if (ec || !std::filesystem::is_directory(w->folder, ec)) {
+        SetError(error, path + ": cannot make the folder: " + (ec ? ec.message() : std::string("something else is in the way")));
+        return false;
+    }
+    w->wavPath = (w->folder / "audio.wav").string();
+    w->wav = std::fopen(w->wavPath.c_str(), "wb");
+    if (!w->wav) {
+        SetError(error, w->wavPath + ": cannot create: " + std::strerror(errno));
+        return false;
+    }
+    const std::vector<uint8_t> header = MakeWavHeader(w->settings.sampleRate, 0);
+    if (std::fwrite(header.data(), 1, header.size(), w->wav) != header.size()) {
+        SetError(error, w->wavPath + ": cannot write: " + std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool WriteWavSamples(MediaWriter* w, const int16_t* samples, size_t frames, std::string* error)
+{
+    const uint64_t bytes = static_cast<uint64_t>(frames) * kChannels * 2;
+    if (w->wavDataBytes + bytes > kLargestWavData) {
+        return Fail(w, error, w->wavPath + ": more sound than a WAV file can count (4 GiB)");
+    }
+    std::vector<uint8_t> block(static_cast<size_t>(bytes));
+    for (size_t i = 0; i < frames * kChannels; ++i) StoreLe16(block.data() + 2 * i, static_cast<uint16_t>(samples[i]));
+    if (std::fwrite(block.data(), 1, block.size(), w->wav) != block.size()) {
+        return Fail(w, error, w->wavPath + ": cannot write: " + std::strerror(errno));
+    }
+    w->wavDataBytes += bytes;
+    return true;
+}
+
+// Removes pictures an earlier, longer capture left after this one's last, so that the folder
+// holds one capture's unbroken series.
+void RemoveStalePictures(const MediaWriter* w)
+{
+    std::error_code ec;
+    for (int64_t i = w->pictures;; ++i) {
+        if (!std::filesystem::remove(PicturePath(w->folder, i), ec)) break;
+    }
+}
+
+bool ClosePictureSeries(MediaWriter* w, std::string* error)
+{
+    const std::vector<uint8_t> header = MakeWavHeader(w->settings.sampleRate, w->wavDataBytes);
+    errno = 0;
+    bool ok = std::fflush(w->wav) == 0 && std::fseek(w->wav, 0, SEEK_SET) == 0 &&
+              std::fwrite(header.data(), 1, header.size(), w->wav) == header.size() && std::fflush(w->wav) == 0;
+    const int writeErrno = errno;
+    ok = std::fclose(w->wav) == 0 && ok;
+    w->wav = nullptr;
+    if (!ok) {
+        SetError(error, w->wavPath + ": cannot write: " + std::strerror(writeErrno ? writeErrno : errno));
+        return false;
+    }
+    RemoveStalePictures(w);
+    return true;
+}
+
+// ---- MP4 and Matroska through FFmpeg ----------------------------------------------------
+
+struct ContainerChoice {
+    const char* muxer;
+    AVCodecID videoCodec;
+    const char* videoEncoder;  // by name where several encoders share an identifier
+    AVPixelFormat pixelFormat;
+    AVCodecID audioCodec;
+    const char* audioEncoder;
+};
+
+ContainerChoice ChooseContainer(MediaKind kind)
+{
+    if (kind == MediaKind::Mp4) {
+        return {"mp4", AV_CODEC_ID_H264, "libx264", AV_PIX_FMT_YUV420P, AV_CODEC_ID_AAC, "aac"};
+    }
+    // bgr0 holds the red, green and blue bytes unchanged, so the decoded pictures equal the input.
+    return {"matroska", AV_CODEC_ID_FFV1, "ffv1", AV_PIX_FMT_BGR0, AV_CODEC_ID_FLAC, "flac"};
+}
+
+// Sends one frame (null: the end) to the encoder and writes every packet it gives back.
+bool EncodeAndWrite(MediaWriter* w, EncodedStream& s, AVFrame* frame, std::string* error)
+{
+    const std::string& path = w->settings.path;
+    int ret = avcodec_send_frame(s.context, frame);
+    if (ret < 0) return Fail(w, error, path + ": the " + s.context->codec->name + " encoder failed: " + DescribeAvError(ret));
+    for (;;) {
+        ret = avcodec_receive_packet(s.context, w->packet);
+        if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) return true;
+        if (ret < 0) return Fail(w, error, path + ": the " + s.context->codec->name + " encoder failed: " + DescribeAvError(ret));
+        av_packet_rescale_ts(w->packet, s.context->time_base, s.stream->time_base);
+        w->packet->stream_index = s.stream->index;
+        ret = av_interleaved_write_frame(w->format, w->packet);  // takes the packet's data, leaves it blank
+        if (ret < 0) return Fail(w, error, path + ": cannot write: " + DescribeAvError(ret));
+    }
+}
+
+AVCodecContext* OpenEncoder(MediaWriter* w, AVCodecID id, const char* name, std::string* error)
+{
+    const std::string& path = w->settings.path;
+    const AVCodec* codec = avcodec_find_encoder_by_name(name);
+    if (!codec || codec->id != id) {
+        SetError(error, path + ": this FFmpeg has no " + name + " encoder (" + avcodec_get_name(id) + ")");
+        return nullptr;
+    }
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    if (!context) SetError(error, path + ": out of memory");
+    return context;
+}
+
+// Gives the frame buffers of its format and size, every byte zero. The encoders read the
+// padding at the end of each row, which the conversion never writes: left as it came from
+// the allocator, it made x264's output differ from run to run.
+bool AllocateClearedFrame(AVFrame* frame)
+{
+    if (av_frame_get_buffer(frame, 0) < 0) return false;
+    for (AVBufferRef* buffer : frame->buf) {
+        if (buffer) std::memset(buffer->data, 0, buffer->size);
+    }
+    return true;
+}
+
+// Makes the frame ours alone before it is filled again, in case the encoder still holds it.
+bool MakeFrameWritable(AVFrame* frame)
+{
+    if (av_frame_is_writable(frame)) return true;
+    AVFrame* fresh = av_frame_alloc();
+    if (!fresh) return false;
+    fresh->format = frame->format;
+    fresh->width = frame->width;
+    fresh->height = frame->height;
+    fresh->nb_samples = frame->nb_samples;
+    fresh->sample_rate = frame->sample_rate;
+    const bool ok = av_channel_layout_copy(&fresh->ch_layout, &frame->ch_layout) >= 0 && AllocateClearedFrame(fresh);
+    if (ok) {
+        av_frame_unref(frame);
+        av_frame_move_ref(frame, fresh);
+    }
+    av_frame_free(&fresh);
+    return ok;
+}
+
+bool AddVideoStream(MediaWriter* w, const ContainerChoice& choice, std::string* error)
+{
+    const MediaSettings& s = w->settings;
+    AVCodecContext* c = OpenEncoder(w, choice.videoCodec, choice.videoEncoder, error);
+    if (!c) return false;
+    w->video.context = c;
+    c->width = s.width;
+    c->height = s.height;
+    c->pix_fmt = choice.pixelFormat;
+    c->time_base = AVRational{1, s.framesPerSecond};
+    c->framerate = AVRational{s.framesPerSecond, 1};
+    c->sample_aspect_ratio = AVRational{1, 1};
+    c->thread_count = 1;
+    c->flags |= AV_CODEC_FLAG_BITEXACT;
+    if (w->format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* options = nullptr;
+    if (choice.videoCodec == AV_CODEC_ID_H264) {
+        // The show's pictures are RGB: convert with and label BT.709 at video range, as players
+        // assume for pictures of this size.
+        c->color_range = AVCOL_RANGE_MPEG;
+        c->colorspace = AVCOL_SPC_BT709;
+        c->color_primaries = AVCOL_PRI_BT709;
+        c->color_trc = AVCOL_TRC_BT709;
+        c->profile = FF_PROFILE_H264_HIGH;
+        av_dict_set(&options, "preset", "faster", 0);
+        av_dict_set(&options, "crf", "18", 0);
+        av_dict_set(&options, "x264-params", "threads=1:lookahead-threads=1:sliced-threads=0", 0);
+    } else {
+        c->level = 3;
+        c->slices = 4;
+        av_dict_set(&options, "slicecrc", "1", 0);
+    }
+    const int ret = avcodec_open2(c, c->codec, &options);
+    av_dict_free(&options);
+    if (ret < 0) {
+        SetError(error, w->settings.path + ": cannot start the " + c->codec->name + " encoder: " + DescribeAvError(ret));
+        return false;
+    }
+    w->video.stream = avformat_new_stream(w->format, nullptr);
+    if (!w->video.stream || avcodec_parameters_from_context(w->video.stream->codecpar, c) < 0) {
+        SetError(error, w->settings.path + ": out of memory");
+        return false;
+    }
+    w->video.stream->time_base = c->time_base;
+    w->video.stream->avg_frame_rate = c->framerate;
+    w->video.stream->sample_aspect_ratio = c->sample_aspect_ratio;
+
+    w->video.frame = av_frame_alloc();
+    if (!w->video.frame) {
+        SetError(error, w->settings.path + ": out of memory");
+        return false;
+    }
+    w->video.frame->format = c->pix_fmt;
+    w->video.frame->width = c->width;
+    w->video.frame->height = c->height;
+    if (!AllocateClearedFrame(w->video.frame)) {
+        SetError(error, w->settings.path + ": out of memory");
+        return false;
+    }
+    const int flags = SWS_BILINEAR | SWS_ACCURATE_RND | SWS_BITEXACT;
+    w->scaler = sws_getContext(s.width, s.height, AV_PIX_FMT_RGB24, s.width, s.height, c->pix_fmt, flags, nullptr,
+                               nullptr, nullptr);
+    if (!w->scaler) {
+        SetError(error, w->settings.path + ": cannot convert RGB pictures to " + av_get_pix_fmt_name(c->pix_fmt));
+        return false;
+    }
+    if (choice.videoCodec == AV_CODEC_ID_H264) {
+        const int* rgb = sws_getCoefficients(SWS_CS_DEFAULT);
+        const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+        sws_setColorspaceDetails(w->scaler, rgb, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+    }
+    return true;
+}
+
+bool AddAudioStream(MediaWriter* w, const ContainerChoice& choice, std::string* error)
+{
+    const MediaSettings& s = w->settings;
+    AVCodecContext* c = OpenEncoder(w, choice.audioCodec, choice.audioEncoder, error);
+    if (!c) return false;
+    w->audio.context = c;
+    const AVCodec* codec = c->codec;
+    if (codec->supported_samplerates) {
+        bool supported = false;
+        for (const int* r = codec->supported_samplerates; *r; ++r) supported = supported || *r == s.sampleRate;
+        if (!supported) {
+            SetError(error, s.path + ": the " + codec->name + " encoder does not take " + std::to_string(s.sampleRate) + " Hz");
+            return false;
+        }
+    }
+    c->sample_rate = s.sampleRate;
+    c->time_base = AVRational{1, s.sampleRate};
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    if (av_channel_layout_copy(&c->ch_layout, &stereo) < 0) {
+        SetError(error, s.path + ": out of memory");
+        return false;
+    }
+    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    for (const AVSampleFormat* f = codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f) {
+        if (*f == AV_SAMPLE_FMT_S16) c->sample_fmt = AV_SAMPLE_FMT_S16;  // lossless needs nothing wider
+    }
+    if (choice.audioCodec == AV_CODEC_ID_AAC) c->bit_rate = 192000;
+    c->thread_count = 1;
+    c->flags |= AV_CODEC_FLAG_BITEXACT;
+    if (w->format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int ret = avcodec_open2(c, codec, nullptr);
+    if (ret < 0) {
+        SetError(error, s.path + ": cannot start the " + codec->name + " encoder: " + DescribeAvError(ret));
+        return false;
+    }
+    w->audio.stream = avformat_new_stream(w->format, nullptr);
+    if (!w->audio.stream || avcodec_parameters_from_context(w->audio.stream->codecpar, c) < 0) {
+        SetError(error, s.path + ": out of memory");
+        return false;
+    }
+    w->audio.stream->time_base = c->time_base;
+
+    const int frameSize = c->frame_size > 0 ? c->frame_size : 1024;
+    w->audio.frame = av_frame_alloc();
+    if (!w->audio.frame) {
+        SetError(error, s.path + ": out of memory");
+        return false;
+    }
+    w->audio.frame->format = c->sample_fmt;
+    w->audio.frame->sample_rate = c->sample_rate;
+    w->audio.frame->nb_samples = frameSize;
+    if (av_channel_layout_copy(&w->audio.frame->ch_layout, &c->ch_layout) < 0 || !AllocateClearedFrame(w->audio.frame)) {
+        SetError(error, s.path + ": out of memory");
+        return false;
+    }
+    ret = swr_alloc_set_opts2(&w->resampler, &c->ch_layout, c->sample_fmt, c->sample_rate, &stereo, AV_SAMPLE_FMT_S16,
+                              s.sampleRate, 0, nullptr);
+    if (ret < 0 || swr_init(w->resampler) < 0) {
+        SetError(error, s.path + ": cannot convert 16-bit samples to " + av_get_sample_fmt_name(c->sample_fmt));
+        return false;
+    }
+    w->pendingAudio.reserve(static_cast<size_t>(frameSize) * kChannels);
+    return true;
+}
+
+bool OpenContainer(MediaWriter* w, std::string* error)
+{
+    const std::string& path = w->settings.path;
+    const ContainerChoice choice = ChooseContainer(w->settings.kind);
+    // "file:" keeps FFmpeg from reading a colon in the name as a protocol such as http: or pipe:.
+    const std::string url = "file:" + path;
+    int ret = avformat_alloc_output_context2(&w->format, nullptr, choice.muxer, url.c_str());
+    if (ret < 0 || !w->format) {
+        SetError(error, path + ": this FFmpeg cannot write " + choice.muxer + ": " + DescribeAvError(ret));
+        return false;
+    }
+    w->format->flags |= AVFMT_FLAG_BITEXACT;
+    w->packet = av_packet_alloc();
+    if (!w->packet) {
+        SetError(error, path + ": out of memory");
+        return false;
+    }
+    if (!AddVideoStream(w, choice, error) || !AddAudioStream(w, choice, error)) return false;
+
+    ret = avio_open(&w->format->pb, url.c_str(), AVIO_FLAG_WRITE);
+    if (ret < 0) {
+        SetError(error, path + ": cannot create: " + DescribeAvError(ret));
+        return false;
+    }
+    AVDictionary* options = nullptr;
+    if (w->settings.kind == MediaKind::Mp4) av_dict_set(&options, "movflags", "+faststart", 0);
+    ret = avformat_write_header(w->format, &options);
+    av_dict_free(&options);
+    if (ret < 0) {
+        SetError(error, path + ": cannot write: " + DescribeAvError(ret));
+        return false;
+    }
+    w->headerWritten = true;
+    return true;
+}
+
+bool EncodeAudioFrame(MediaWriter* w, const int16_t* samples, int frames, std::string* error)
+{
+    AVFrame* f = w->audio.frame;
+    f->nb_samples = w->audio.context->frame_size > 0 ? w->audio.context->frame_size : 1024;
+    if (!MakeFrameWritable(f)) return Fail(w, error, w->settings.path + ": out of memory");
+    f->nb_samples = frames;
+    const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(samples)};
+    const int converted = swr_convert(w->resampler, f->data, frames, in, frames);
+    if (converted != frames) {
+        return Fail(w, error, w->settings.path + ": the sample conversion gave " + std::to_string(converted) + " of " +
+                                  std::to_string(frames) + " frames");
+    }
+    f->pts = w->audio.nextPts;
+    w->audio.nextPts += frames;
+    return EncodeAndWrite(w, w->audio, f, error);
+}
+
+bool WriteContainerAudio(MediaWriter* w, const int16_t* samples, size_t frames, std::string* error)
+{
+    const size_t frameSize = w->audio.context->frame_size > 0 ? static_cast<size_t>(w->audio.context->frame_size) : 1024;
+    std::vector<int16_t>& pending = w->pendingAudio;
+    while (frames > 0) {
+        if (pending.empty() && frames >= frameSize) {
+            if (!EncodeAudioFrame(w, samples, static_cast<int>(frameSize), error)) return false;
+            samples += frameSize * kChannels;
+            frames -= frameSize;
+            continue;
+        }
+        const size_t take = std::min(frames, frameSize - pending.size() / kChannels);
+        pending.insert(pending.end(), samples, samples + take * kChannels);
+        samples += take * kChannels;
+        frames -= take;
+        if (pending.size() / kChannels == frameSize) {
+            if (!EncodeAudioFrame(w, pending.data(), static_cast<int>(frameSize), error)) return false;
+            pending.clear();
+        }
+    }
+    return true;
+}
+
+bool WriteContainerPicture(MediaWriter* w, const uint8_t* rgb, std::string* error)
+{
+    AVFrame* f = w->video.frame;
+    if (!MakeFrameWritable(f)) return Fail(w, error, w->settings.path + ": out of memory");
+    const uint8_t* planes[1] = {rgb};
+    const int strides[1] = {w->settings.width * 3};
+    sws_scale(w->scaler, planes, strides, 0, w->settings.height, f->data, f->linesize);
+    f->pts = w->video.nextPts++;
+    return EncodeAndWrite(w, w->video, f, error);
+}
+
+// Sends the last short sound frame, drains both encoders and writes the file's index.
+bool FinishContainer(MediaWriter* w, std::string* error)
+{
+    const std::string& path = w->settings.path;
+    if (!w->pendingAudio.empty()) {
+        const int frames = static_cast<int>(w->pendingAudio.size() / kChannels);
+        if (!EncodeAudioFrame(w, w->pendingAudio.data(), frames, error)) return false;
+        w->pendingAudio.clear();
+    }
+    if (!EncodeAndWrite(w, w->audio, nullptr, error) || !EncodeAndWrite(w, w->video, nullptr, error)) return false;
+    int ret = av_write_trailer(w->format);
+    if (ret < 0) return Fail(w, error, path + ": cannot finish: " + DescribeAvError(ret));
+    if (w->format->pb->error < 0) return Fail(w, error, path + ": cannot write: " + DescribeAvError(w->format->pb->error));
+    ret = avio_closep(&w->format->pb);
+    if (ret < 0) return Fail(w, error, path + ": cannot write: " + DescribeAvError(ret));
+    return true;
+}
+
+void FreeStream(EncodedStream& s)
+{
+    avcodec_free_context(&s.context);
+    av_frame_free(&s.frame);
+}
+
+void FreeWriter(MediaWriter* w)
+{
+    if (w->wav) std::fclose(w->wav);
+    FreeStream(w->video);
+    FreeStream(w->audio);
+    sws_freeContext(w->scaler);
+    swr_free(&w->resampler);
+    av_packet_free(&w->packet);
+    if (w->format) {
+        if (w->format->pb) avio_closep(&w->format->pb);
+        avformat_free_context(w->format);
+    }
+    delete w;
+}
+
+} // namespace
+
+MediaWriter* OpenMediaWriter(const MediaSettings& settings, std::string* error)
+{
+    if (!CheckSettings(settings, error)) return nullptr;
+    // FFmpeg's notes (x264's statistics at the end and the like) stay off standard error; the
+    // caller gets every failure as a message.
+    av_log_set_level(AV_LOG_ERROR);
+    MediaWriter* w = new MediaWriter;
+    w->settings = settings;
+    const bool opened = settings.kind == MediaKind::Pictures ? OpenPictureSeries(w, error) : OpenContainer(w, error);
+    if (!opened) {
+        FreeWriter(w);
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(liveWritersMutex);
+    liveWriters.insert(w);
+    return w;
+}
+
+bool WriteMediaPicture(MediaWriter* w, const uint8_t* rgb, std::string* error)
+{
+    if (!IsLive(w)) {
+        SetError(error, "media writer: not an open writer");
+        return false;
+    }
+    if (!w->failure.empty()) return Fail(w, error, w->settings.path + ": not written after an earlier failure: " + w->failure);
+    if (!rgb) {
+        SetError(error, w->settings.path + ": no picture given");
+        return false;
+    }
+    if (w->settings.kind == MediaKind::Pictures) {
+        std::string text;
+        if (!WritePngFile(PicturePath(w->folder, w->pictures), w->settings.width, w->settings.height, rgb, &text)) {
+            return Fail(w, error, text);
+        }
+        ++w->pictures;
+        return true;
+    }
+    if (!WriteContainerPicture(w, rgb, error)) return false;
+    ++w->pictures;
+    return true;
+}
+
+bool WriteMediaAudio(MediaWriter* w, const int16_t* samples, size_t frames, std::string* error)
+{
+    if (!IsLive(w)) {
+        SetError(error, "media writer: not an open writer");
+        return false;
+    }
+    if (!w->failure.empty()) return Fail(w, error, w->settings.path + ": not written after an earlier failure: " + w->failure);
+    if (frames == 0) return true;
+    if (!samples) {
+        SetError(error, w->settings.path + ": no samples given");
+        return false;
+    }
+    if (w->settings.kind == MediaKind::Pictures) return WriteWavSamples(w, samples, frames, error);
+    return WriteContainerAudio(w, samples, frames, error);
+}
+
+bool CloseMediaWriter(MediaWriter* w, std::string* error)
+{
+    {
+        std::lock_guard<std::mutex> lock(liveWritersMutex);
+        if (liveWriters.erase(w) == 0) {
+            SetError(error, "media writer: not an open writer (closed already?)");
+            return false;
+        }
+    }
+    bool ok = true;
+    if (!w->failure.empty()) {
+        ok = false;
+        SetError(error, w->settings.path + ": left unfinished after an earlier failure: " + w->failure);
+    } else if (w->settings.kind == MediaKind::Pictures) {
+        ok = ClosePictureSeries(w, error);
+    } else {
+        ok = FinishContainer(w, error);
+    }
+    FreeWriter(w);
+    return ok;
+}
