@@ -14,6 +14,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/cpu.h>
 #include <libavutil/error.h>
 #include <libavutil/pixdesc.h>
 #include <libswresample/swresample.h>
@@ -44,7 +45,9 @@ constexpr uint64_t kLargestWavData = 0xFFFFFFFFull - (kWavHeaderBytes - 8);
 struct EncodedStream {
     AVCodecContext* context = nullptr;
     AVStream* stream = nullptr;
-    AVFrame* frame = nullptr;
+    // Frames to fill; an encoder may keep a reference to the last one it was sent (FFV1
+    // does), so there are as many as it holds plus one, each allocated once.
+    std::vector<AVFrame*> frames;
     int64_t nextPts = 0;
 };
 
@@ -326,9 +329,9 @@ AVCodecContext* OpenEncoder(MediaWriter* w, AVCodecID id, const char* name, std:
     return context;
 }
 
-// Gives the frame buffers of its format and size, every byte zero. The encoders read the
-// padding at the end of each row, which the conversion never writes: left as it came from
-// the allocator, it made x264's output differ from run to run.
+// Gives the frame buffers of its format and size, every byte zero: the padding after each row
+// is never written by the conversion, and SIMD routines that read past a row's end must find
+// the same bytes there on every run.
 bool AllocateClearedFrame(AVFrame* frame)
 {
     if (av_frame_get_buffer(frame, 0) < 0) return false;
@@ -338,24 +341,56 @@ bool AllocateClearedFrame(AVFrame* frame)
     return true;
 }
 
-// Makes the frame ours alone before it is filled again, in case the encoder still holds it.
-bool MakeFrameWritable(AVFrame* frame)
+// The audio encoder's frame size; encoders that take any size get 1024 frames at a time.
+int AudioFrameSize(const AVCodecContext* c) { return c->frame_size > 0 ? c->frame_size : 1024; }
+
+// A frame of the encoder's format and size that the encoder no longer holds; null when out of
+// memory.
+AVFrame* TakeWritableFrame(EncodedStream& s)
 {
-    if (av_frame_is_writable(frame)) return true;
-    AVFrame* fresh = av_frame_alloc();
-    if (!fresh) return false;
-    fresh->format = frame->format;
-    fresh->width = frame->width;
-    fresh->height = frame->height;
-    fresh->nb_samples = frame->nb_samples;
-    fresh->sample_rate = frame->sample_rate;
-    const bool ok = av_channel_layout_copy(&fresh->ch_layout, &frame->ch_layout) >= 0 && AllocateClearedFrame(fresh);
-    if (ok) {
-        av_frame_unref(frame);
-        av_frame_move_ref(frame, fresh);
+    for (AVFrame* frame : s.frames) {
+        if (av_frame_is_writable(frame)) return frame;
     }
-    av_frame_free(&fresh);
-    return ok;
+    AVFrame* frame = av_frame_alloc();
+    if (!frame) return nullptr;
+    const AVCodecContext* c = s.context;
+    bool ok = true;
+    if (c->codec_type == AVMEDIA_TYPE_VIDEO) {
+        frame->format = c->pix_fmt;
+        frame->width = c->width;
+        frame->height = c->height;
+    } else {
+        frame->format = c->sample_fmt;
+        frame->sample_rate = c->sample_rate;
+        frame->nb_samples = AudioFrameSize(c);
+        ok = av_channel_layout_copy(&frame->ch_layout, &c->ch_layout) >= 0;
+    }
+    if (!ok || !AllocateClearedFrame(frame)) {
+        av_frame_free(&frame);
+        return nullptr;
+    }
+    s.frames.push_back(frame);
+    return frame;
+}
+
+// x264's AVX-512 routines read memory they never wrote, so on a machine that has AVX-512 its
+// output changed with what the heap held before (seen with x264 0.164 on Debian 12). Every
+// other level gives the same bytes, so x264 gets the best one up to AVX2 that the processor
+// has, found by FFmpeg.
+std::string ChooseX264Instructions()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    const int f = av_get_cpu_flags();
+    const auto has = [f](int flags) { return (f & flags) == flags; };
+    if (has(AV_CPU_FLAG_AVX2 | AV_CPU_FLAG_FMA3 | AV_CPU_FLAG_BMI1 | AV_CPU_FLAG_BMI2 | AV_CPU_FLAG_AVX)) return ":asm=AVX2";
+    if (has(AV_CPU_FLAG_AVX | AV_CPU_FLAG_SSE42)) return ":asm=AVX";
+    if (has(AV_CPU_FLAG_SSE42)) return ":asm=SSE4.2";
+    if (has(AV_CPU_FLAG_SSE4)) return ":asm=SSE4.1";
+    if (has(AV_CPU_FLAG_SSSE3)) return ":asm=SSSE3";
+    if (has(AV_CPU_FLAG_SSE3)) return ":asm=SSE3";
+    if (has(AV_CPU_FLAG_SSE2)) return ":asm=SSE2";
+#endif
+    return "";
 }
 
 bool AddVideoStream(MediaWriter* w, const ContainerChoice& choice, std::string* error)
@@ -370,7 +405,6 @@ bool AddVideoStream(MediaWriter* w, const ContainerChoice& choice, std::string* 
     c->time_base = AVRational{1, s.framesPerSecond};
     c->framerate = AVRational{s.framesPerSecond, 1};
     c->sample_aspect_ratio = AVRational{1, 1};
-    c->thread_count = 1;
     c->flags |= AV_CODEC_FLAG_BITEXACT;
     if (w->format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
@@ -382,12 +416,19 @@ bool AddVideoStream(MediaWriter* w, const ContainerChoice& choice, std::string* 
         c->color_primaries = AVCOL_PRI_BT709;
         c->color_trc = AVCOL_TRC_BT709;
         c->profile = FF_PROFILE_H264_HIGH;
+        // One thread: x264's output must not depend on how its work was shared out.
+        c->thread_count = 1;
         av_dict_set(&options, "preset", "faster", 0);
         av_dict_set(&options, "crf", "18", 0);
-        av_dict_set(&options, "x264-params", "threads=1:lookahead-threads=1:sliced-threads=0", 0);
+        const std::string params = "threads=1:lookahead-threads=1:sliced-threads=0" + ChooseX264Instructions();
+        av_dict_set(&options, "x264-params", params.c_str(), 0);
     } else {
+        // Four slices whatever the number of threads, so the bytes do not depend on the
+        // machine; the slices are coded in parallel on as many cores as there are.
         c->level = 3;
         c->slices = 4;
+        c->thread_count = 0;
+        c->thread_type = FF_THREAD_SLICE;
         av_dict_set(&options, "slicecrc", "1", 0);
     }
     const int ret = avcodec_open2(c, c->codec, &options);
@@ -404,19 +445,6 @@ bool AddVideoStream(MediaWriter* w, const ContainerChoice& choice, std::string* 
     w->video.stream->time_base = c->time_base;
     w->video.stream->avg_frame_rate = c->framerate;
     w->video.stream->sample_aspect_ratio = c->sample_aspect_ratio;
-
-    w->video.frame = av_frame_alloc();
-    if (!w->video.frame) {
-        SetError(error, w->settings.path + ": out of memory");
-        return false;
-    }
-    w->video.frame->format = c->pix_fmt;
-    w->video.frame->width = c->width;
-    w->video.frame->height = c->height;
-    if (!AllocateClearedFrame(w->video.frame)) {
-        SetError(error, w->settings.path + ": out of memory");
-        return false;
-    }
     const int flags = SWS_BILINEAR | SWS_ACCURATE_RND | SWS_BITEXACT;
     w->scaler = sws_getContext(s.width, s.height, AV_PIX_FMT_RGB24, s.width, s.height, c->pix_fmt, flags, nullptr,
                                nullptr, nullptr);
@@ -474,26 +502,13 @@ bool AddAudioStream(MediaWriter* w, const ContainerChoice& choice, std::string* 
     }
     w->audio.stream->time_base = c->time_base;
 
-    const int frameSize = c->frame_size > 0 ? c->frame_size : 1024;
-    w->audio.frame = av_frame_alloc();
-    if (!w->audio.frame) {
-        SetError(error, s.path + ": out of memory");
-        return false;
-    }
-    w->audio.frame->format = c->sample_fmt;
-    w->audio.frame->sample_rate = c->sample_rate;
-    w->audio.frame->nb_samples = frameSize;
-    if (av_channel_layout_copy(&w->audio.frame->ch_layout, &c->ch_layout) < 0 || !AllocateClearedFrame(w->audio.frame)) {
-        SetError(error, s.path + ": out of memory");
-        return false;
-    }
     ret = swr_alloc_set_opts2(&w->resampler, &c->ch_layout, c->sample_fmt, c->sample_rate, &stereo, AV_SAMPLE_FMT_S16,
                               s.sampleRate, 0, nullptr);
     if (ret < 0 || swr_init(w->resampler) < 0) {
         SetError(error, s.path + ": cannot convert 16-bit samples to " + av_get_sample_fmt_name(c->sample_fmt));
         return false;
     }
-    w->pendingAudio.reserve(static_cast<size_t>(frameSize) * kChannels);
+    w->pendingAudio.reserve(static_cast<size_t>(AudioFrameSize(c)) * kChannels);
     return true;
 }
 
@@ -535,10 +550,9 @@ bool OpenContainer(MediaWriter* w, std::string* error)
 
 bool EncodeAudioFrame(MediaWriter* w, const int16_t* samples, int frames, std::string* error)
 {
-    AVFrame* f = w->audio.frame;
-    f->nb_samples = w->audio.context->frame_size > 0 ? w->audio.context->frame_size : 1024;
-    if (!MakeFrameWritable(f)) return Fail(w, error, w->settings.path + ": out of memory");
-    f->nb_samples = frames;
+    AVFrame* f = TakeWritableFrame(w->audio);
+    if (!f) return Fail(w, error, w->settings.path + ": out of memory");
+    f->nb_samples = frames;  // at most the frame size it was made with
     const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(samples)};
     const int converted = swr_convert(w->resampler, f->data, frames, in, frames);
     if (converted != frames) {
@@ -552,7 +566,7 @@ bool EncodeAudioFrame(MediaWriter* w, const int16_t* samples, int frames, std::s
 
 bool WriteContainerAudio(MediaWriter* w, const int16_t* samples, size_t frames, std::string* error)
 {
-    const size_t frameSize = w->audio.context->frame_size > 0 ? static_cast<size_t>(w->audio.context->frame_size) : 1024;
+    const size_t frameSize = static_cast<size_t>(AudioFrameSize(w->audio.context));
     std::vector<int16_t>& pending = w->pendingAudio;
     while (frames > 0) {
         if (pending.empty() && frames >= frameSize) {
@@ -575,8 +589,8 @@ bool WriteContainerAudio(MediaWriter* w, const int16_t* samples, size_t frames, 
 
 bool WriteContainerPicture(MediaWriter* w, const uint8_t* rgb, std::string* error)
 {
-    AVFrame* f = w->video.frame;
-    if (!MakeFrameWritable(f)) return Fail(w, error, w->settings.path + ": out of memory");
+    AVFrame* f = TakeWritableFrame(w->video);
+    if (!f) return Fail(w, error, w->settings.path + ": out of memory");
     const uint8_t* planes[1] = {rgb};
     const int strides[1] = {w->settings.width * 3};
     sws_scale(w->scaler, planes, strides, 0, w->settings.height, f->data, f->linesize);
@@ -605,7 +619,7 @@ bool FinishContainer(MediaWriter* w, std::string* error)
 void FreeStream(EncodedStream& s)
 {
     avcodec_free_context(&s.context);
-    av_frame_free(&s.frame);
+    for (AVFrame*& frame : s.frames) av_frame_free(&frame);
 }
 
 void FreeWriter(MediaWriter* w)
