@@ -593,7 +593,9 @@ bool WriteContainerPicture(MediaWriter* w, const uint8_t* rgb, std::string* erro
     if (!f) return Fail(w, error, w->settings.path + ": out of memory");
     const uint8_t* planes[1] = {rgb};
     const int strides[1] = {w->settings.width * 3};
-    sws_scale(w->scaler, planes, strides, 0, w->settings.height, f->data, f->linesize);
+    if (sws_scale(w->scaler, planes, strides, 0, w->settings.height, f->data, f->linesize) != f->height) {
+        return Fail(w, error, w->settings.path + ": the picture could not be converted for the encoder");
+    }
     f->pts = w->video.nextPts++;
     return EncodeAndWrite(w, w->video, f, error);
 }
@@ -663,7 +665,7 @@ bool WriteMediaPicture(MediaWriter* w, const uint8_t* rgb, std::string* error)
         SetError(error, "media writer: not an open writer");
         return false;
     }
-    if (!w->failure.empty()) return Fail(w, error, w->settings.path + ": not written after an earlier failure: " + w->failure);
+    if (!w->failure.empty()) return Fail(w, error, w->failure + " (nothing more is written)");
     if (!rgb) {
         SetError(error, w->settings.path + ": no picture given");
         return false;
@@ -687,7 +689,7 @@ bool WriteMediaAudio(MediaWriter* w, const int16_t* samples, size_t frames, std:
         SetError(error, "media writer: not an open writer");
         return false;
     }
-    if (!w->failure.empty()) return Fail(w, error, w->settings.path + ": not written after an earlier failure: " + w->failure);
+    if (!w->failure.empty()) return Fail(w, error, w->failure + " (nothing more is written)");
     if (frames == 0) return true;
     if (!samples) {
         SetError(error, w->settings.path + ": no samples given");
@@ -709,7 +711,7 @@ bool CloseMediaWriter(MediaWriter* w, std::string* error)
     bool ok = true;
     if (!w->failure.empty()) {
         ok = false;
-        SetError(error, w->settings.path + ": left unfinished after an earlier failure: " + w->failure);
+        SetError(error, w->failure + " (the output is left unfinished)");
     } else if (w->settings.kind == MediaKind::Pictures) {
         ok = ClosePictureSeries(w, error);
     } else {
