@@ -1,6 +1,7 @@
 // What the media writer costs per 960x720 picture with its 1/60 s of sound, for each kind of
-// output. A capture at 60 pictures a second runs faster than real time only if this, plus
-// drawing and scaling the frame, stays under 16.7 ms.
+// output. The writer encodes on a thread of its own, so the time a picture takes here is that
+// of the encoding thread (plus any threads of the encoder): a capture at 60 pictures a second
+// keeps up while it stays under 16.7 ms and the caller's drawing fits on the other core.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -97,6 +98,6 @@ void BM_Pictures(benchmark::State& state) { WriteClips(state, MediaKind::Picture
 
 } // namespace
 
-BENCHMARK(BM_Mp4)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Lossless)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Pictures)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Mp4)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_Lossless)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_Pictures)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();

@@ -348,13 +348,41 @@ TEST(MediaWriterFailures, AFullDiskIsAFailureNeverASuccess)
             ok = WriteMediaPicture(writer, picture.data(), &error) && WriteMediaAudio(writer, tone.data(), 800, &error);
         }
         if (writer) {
-            // Every write after the first failure is refused, and close reports the file unfinished.
-            EXPECT_FALSE(WriteMediaPicture(writer, picture.data(), nullptr) && !ok);
-            const bool closed = CloseMediaWriter(writer, &error);
-            EXPECT_FALSE(ok && closed) << "a full disk went unnoticed";
+            // Once a write has failed every later one does; the close reports the file unfinished.
+            if (!ok) {
+                EXPECT_FALSE(WriteMediaPicture(writer, picture.data(), nullptr));
+            }
+            EXPECT_FALSE(CloseMediaWriter(writer, &error)) << "a full disk went unnoticed";
         }
-        EXPECT_NE(error.find("/dev/full"), std::string::npos) << error;
+        EXPECT_NE(error.find("/dev/full: cannot write: No space left on device"), std::string::npos) << error;
     }
+}
+
+// The encoding thread writes what was queued before a close, and a failure it meets reaches the
+// caller at a later write or at the close.
+TEST(ThreadsMediaWriter, QueuedWorkIsWrittenAndAFailureOnTheEncodingThreadReachesTheCaller)
+{
+    const std::filesystem::path folder = ScratchDir("media-threads") / "series";
+    const std::vector<uint8_t> picture = MovingPattern(1);
+    const std::vector<int16_t> tone = Tone(800);
+    std::string error;
+    MediaWriter* writer = OpenMediaWriter(SettingsFor(MediaKind::Pictures, folder), &error);
+    ASSERT_NE(writer, nullptr) << error;
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_TRUE(WriteMediaPicture(writer, picture.data(), &error) && WriteMediaAudio(writer, tone.data(), 800, &error)) << error;
+    }
+    ASSERT_TRUE(CloseMediaWriter(writer, &error)) << error;
+    EXPECT_TRUE(std::filesystem::exists(folder / "frame-000007.png"));
+    EXPECT_EQ(std::filesystem::file_size(folder / "audio.wav"), 44u + 8 * 800 * 4);
+
+    writer = OpenMediaWriter(SettingsFor(MediaKind::Pictures, folder), &error);
+    ASSERT_NE(writer, nullptr) << error;
+    std::filesystem::remove_all(folder);  // the pictures have nowhere to go
+    bool ok = true;
+    for (int i = 0; ok && i < 50; ++i) ok = WriteMediaPicture(writer, picture.data(), &error);
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(CloseMediaWriter(writer, &error));
+    EXPECT_NE(error.find((folder / "frame-000000.png").string() + ": cannot create"), std::string::npos) << error;
 }
 
 TEST(MediaWriterFailures, SettingsItCannotHonourAreRefusedAtOpenWithTheValueNamed)
