@@ -56,6 +56,8 @@ constexpr uint64_t kLargestWavData = 0xFFFFFFFFull - (kWavHeaderBytes - 8);
 // work waiting, sound included.
 constexpr size_t kQueuedPictures = 3;
 constexpr size_t kQueuedJobs = 256;
+// More sound than this in one call is a mistake (over an hour at 48 kHz), not a capture.
+constexpr size_t kLargestAudioCall = size_t{1} << 28;
 
 struct EncodedStream {
     AVCodecContext* context = nullptr;
@@ -304,7 +306,7 @@ bool ClosePictureSeries(MediaWriter* w, std::string* error)
         SetError(error, w->wavPath + ": cannot write: " + std::strerror(writeErrno ? writeErrno : errno));
         return false;
     }
-    RemoveStalePictures(w);
+    if (w->failure.empty()) RemoveStalePictures(w);
     return true;
 }
 
@@ -800,6 +802,10 @@ bool WriteMediaAudio(MediaWriter* w, const int16_t* samples, size_t frames, std:
         SetError(error, w->settings.path + ": no samples given");
         return false;
     }
+    if (frames > kLargestAudioCall) {
+        SetError(error, w->settings.path + ": " + std::to_string(frames) + " sample frames in one call is too many");
+        return false;
+    }
     std::unique_lock<std::mutex> lock(w->mutex);
     if (!WaitForRoom(w, lock, false, error)) return false;
     if (frames == 0) return true;
@@ -827,13 +833,12 @@ bool CloseMediaWriter(MediaWriter* w, std::string* error)
     w->changed.notify_all();
     w->encoder.join();  // after the last queued work
 
-    bool ok = true;
+    // The WAV file gets its sizes even after a failure, so the sound written so far stays readable.
+    bool ok = w->settings.kind == MediaKind::Pictures ? ClosePictureSeries(w, error) : true;
     if (!w->failure.empty()) {
         ok = false;
         SetError(error, w->failure + " (the output is left unfinished)");
-    } else if (w->settings.kind == MediaKind::Pictures) {
-        ok = ClosePictureSeries(w, error);
-    } else {
+    } else if (w->settings.kind != MediaKind::Pictures) {
         ok = FinishContainer(w, error);
     }
     FreeWriter(w);

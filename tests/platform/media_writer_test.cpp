@@ -383,6 +383,12 @@ TEST(ThreadsMediaWriter, QueuedWorkIsWrittenAndAFailureOnTheEncodingThreadReache
     EXPECT_FALSE(ok);
     EXPECT_FALSE(CloseMediaWriter(writer, &error));
     EXPECT_NE(error.find((folder / "frame-000000.png").string() + ": cannot create"), std::string::npos) << error;
+
+    // Absurd amounts of sound in one call are refused before anything is copied.
+    writer = OpenMediaWriter(SettingsFor(MediaKind::Pictures, folder), &error);
+    ASSERT_NE(writer, nullptr) << error;
+    EXPECT_FALSE(WriteMediaAudio(writer, tone.data(), SIZE_MAX / 2, &error));
+    EXPECT_TRUE(CloseMediaWriter(writer, &error)) << error;
 }
 
 TEST(MediaWriterFailures, SettingsItCannotHonourAreRefusedAtOpenWithTheValueNamed)
