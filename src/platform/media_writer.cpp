@@ -478,6 +478,9 @@ bool AddVideoStream(MediaWriter* w, const ContainerChoice& choice, std::string* 
     w->video.stream->time_base = c->time_base;
     w->video.stream->avg_frame_rate = c->framerate;
     w->video.stream->sample_aspect_ratio = c->sample_aspect_ratio;
+    if (choice.pixelFormat == AV_PIX_FMT_BGR0) return true;  // reordered by hand, see FillFrame
+
+    // RGB to 4:2:0 with the BT.709 matrix at video range, the same on every processor.
     const int flags = SWS_BILINEAR | SWS_ACCURATE_RND | SWS_BITEXACT;
     w->scaler = sws_getContext(s.width, s.height, AV_PIX_FMT_RGB24, s.width, s.height, c->pix_fmt, flags, nullptr,
                                nullptr, nullptr);
@@ -485,11 +488,9 @@ bool AddVideoStream(MediaWriter* w, const ContainerChoice& choice, std::string* 
         SetError(error, w->settings.path + ": cannot convert RGB pictures to " + av_get_pix_fmt_name(c->pix_fmt));
         return false;
     }
-    if (choice.videoCodec == AV_CODEC_ID_H264) {
-        const int* rgb = sws_getCoefficients(SWS_CS_DEFAULT);
-        const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-        sws_setColorspaceDetails(w->scaler, rgb, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-    }
+    const int* rgb = sws_getCoefficients(SWS_CS_DEFAULT);
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    sws_setColorspaceDetails(w->scaler, rgb, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     return true;
 }
 
@@ -619,15 +620,35 @@ bool WriteContainerAudio(MediaWriter* w, const int16_t* samples, size_t frames, 
     return true;
 }
 
+// Puts the RGB picture into the encoder's frame: converted by swscale for H.264; for FFV1 each
+// pixel's bytes reordered by hand to blue, green, red, unused, which is exact by construction
+// and cheaper than swscale's bit-exact route.
+bool FillFrame(MediaWriter* w, const uint8_t* rgb, AVFrame* f)
+{
+    const int width = w->settings.width;
+    if (w->scaler) {
+        const uint8_t* planes[1] = {rgb};
+        const int strides[1] = {width * 3};
+        return sws_scale(w->scaler, planes, strides, 0, f->height, f->data, f->linesize) == f->height;
+    }
+    for (int y = 0; y < f->height; ++y) {
+        const uint8_t* in = rgb + static_cast<size_t>(y) * static_cast<size_t>(width) * 3;
+        uint8_t* out = f->data[0] + static_cast<ptrdiff_t>(y) * f->linesize[0];
+        for (int x = 0; x < width; ++x, in += 3, out += 4) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+            out[3] = 0;
+        }
+    }
+    return true;
+}
+
 bool WriteContainerPicture(MediaWriter* w, const uint8_t* rgb, std::string* error)
 {
     AVFrame* f = TakeWritableFrame(w->video);
     if (!f) return Failed(error, w->settings.path + ": out of memory");
-    const uint8_t* planes[1] = {rgb};
-    const int strides[1] = {w->settings.width * 3};
-    if (sws_scale(w->scaler, planes, strides, 0, w->settings.height, f->data, f->linesize) != f->height) {
-        return Failed(error, w->settings.path + ": the picture could not be converted for the encoder");
-    }
+    if (!FillFrame(w, rgb, f)) return Failed(error, w->settings.path + ": the picture could not be converted for the encoder");
     f->pts = w->video.nextPts++;
     return EncodeAndWrite(w, w->video, f, error);
 }
