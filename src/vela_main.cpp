@@ -11,6 +11,8 @@
 #include "platform/video.h"
 #include "resources/pack_location.h"
 #include "sequencer/demo_main.h"
+#include "sequencer/frame_timings.h"
+#include "sequencer/show_capture.h"
 #include "sequencer/launcher.h"
 #include "sequencer/music.h"
 
@@ -44,6 +46,18 @@ const char kUsage[] =
     "                     back as 15 with --depth 15, and the other way round\n"
     "  --no-mode WxH      the display has no mode of that size (may be given up to 8 times),\n"
     "                     to try the fallback from 320x240 to 320x200\n"
+    "  --timings          at the end, per part: frames, median, 99th percentile and worst frame\n"
+    "                     drawing time (the scene and the effects) and the pool's high-water mark\n"
+    "\n"
+    "capture (no window, no sound device; faster than the show plays, the same bytes each time):\n"
+    "  --capture FILE     the show with its music as H.264 and AAC in an MP4 file (or, with\n"
+    "                     --lossless, FFV1 and FLAC in a Matroska file)\n"
+    "  --frames DIR       the show as numbered PNG pictures and audio.wav in DIR instead\n"
+    "  --fps N            video frames per second, 1..240 (default 60)\n"
+    "  --scale K          each pixel becomes K x K pixels, 1..6 (default 3: 960x720)\n"
+    "  --lossless         FFV1 video and FLAC audio in Matroska (for a .mkv name)\n"
+    "  --seconds S        only the first S seconds of the show (it ends as by Escape)\n"
+    "\n"
     "  --help             this text\n"
     "  --version          the program's version\n"
     "\n"
@@ -65,6 +79,9 @@ int main(int argc, char** argv)
     VideoModeRules rules;
     std::string packPath;
     bool headless = false;
+    bool timings = false;
+    bool capturing = false, lossless = false;
+    CaptureOptions capture;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         if (a[0] != '-') {
@@ -92,6 +109,29 @@ int main(int argc, char** argv)
             MusicForceNoSound(true);
         } else if (!std::strcmp(a, "--headless")) {
             headless = true;
+        } else if (!std::strcmp(a, "--timings")) {
+            timings = true;
+        } else if (!std::strcmp(a, "--lossless")) {
+            lossless = true;
+        } else if (!std::strcmp(a, "--capture") || !std::strcmp(a, "--frames")) {
+            const char* p = value();
+            if (!p) return UsageError("missing value for", a);
+            capturing = true;
+            capture.path = p;
+            capture.kind = !std::strcmp(a, "--frames") ? MediaKind::Pictures : MediaKind::Mp4;
+        } else if (!std::strcmp(a, "--seconds")) {
+            const char* p = value();
+            if (!p) return UsageError("missing value for", a);
+            char* end = nullptr;
+            capture.seconds = std::strtod(p, &end);
+            if (*p == 0 || *end != 0 || !(capture.seconds > 0)) return UsageError("--seconds takes a number above 0, not", p);
+        } else if (!std::strcmp(a, "--fps") || !std::strcmp(a, "--scale")) {
+            const char* p = value();
+            if (!p) return UsageError("missing value for", a);
+            char* end = nullptr;
+            const long n = std::strtol(p, &end, 10);
+            if (*p == 0 || *end != 0 || n < 0 || n > 100000) return UsageError("not a whole number:", p);
+            (!std::strcmp(a, "--fps") ? capture.framesPerSecond : capture.scale) = static_cast<int>(n);
         } else if (!std::strcmp(a, "--priority")) {
             const char* p = value();
             if (!p) return UsageError("missing value for", a);
@@ -126,6 +166,18 @@ int main(int argc, char** argv)
             return UsageError("unknown option", a);
         }
     }
+    if (capturing) {
+        if (lossless && capture.kind == MediaKind::Mp4) capture.kind = MediaKind::Lossless;
+        const std::string problem = CheckCaptureOptions(capture);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "vela: %s\n\n%s", problem.c_str(), kUsage);
+            return 2;
+        }
+        headless = true;
+        capture.progress = true;
+    } else if (lossless) {
+        return UsageError("--lossless goes with", "--capture");
+    }
     const char* env = std::getenv("VELA_HEADLESS");
     if (env && !std::strcmp(env, "1")) headless = true;
     SetHeadless(headless);
@@ -141,7 +193,14 @@ int main(int argc, char** argv)
     // Ctrl+C and SIGTERM end the show as its close button does; the status then says which
     // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).
     CatchStopSignals();
-    if (RunApplication(static_cast<int>(words.size()), words.data(), rules, DemoMain) != 0) return 1;
+    if (timings) StartFrameTimings();
+    int status = 0;
+    if (capturing) {
+        status = CaptureShow(capture, static_cast<int>(words.size()), words.data(), rules);
+    } else {
+        status = RunApplication(static_cast<int>(words.size()), words.data(), rules, DemoMain) != 0 ? 1 : DemoExitStatus();
+    }
+    if (timings) PrintFrameTimings(stdout);
     if (const int signal = StopSignalCaught()) return 128 + signal;
-    return DemoExitStatus();
+    return status;
 }

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Capture to video: an MP4 that ffprobe reads back with the right length, size and an audio
+# stream as long as the video; lossless captures that are the same bytes every time; a picture
+# series with its sound; bad arguments refused with a clear message and status 2.
+set -euo pipefail
+vela=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+unset DISPLAY
+export SDL_AUDIODRIVER=dummy
+pack="$(dirname "$vela")/content/VELA.PAK"
+
+"$vela" --pack "$pack" --capture short.mp4 --fps 10 --scale 1 --seconds 3 b1 2>"$work/err"
+if command -v ffprobe >/dev/null; then
+  info=$(ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,duration -of csv=p=0 short.mp4)
+  grep -q '^h264,video,320,240' <<<"$info" || { echo "video stream: $info"; exit 1; }
+  grep -q '^aac,audio' <<<"$info" || { echo "no audio stream: $info"; exit 1; }
+  video=$(awk -F, '$2 == "video" { print $5 }' <<<"$info")
+  audio=$(awk -F, '$2 == "audio" { print $3 }' <<<"$info")
+  frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 short.mp4)
+  awk -v v="$video" -v a="$audio" -v f="$frames" 'BEGIN {
+    if (v < 3.0 || v > 3.5) { print "video lasts " v " s"; exit 1 }
+    if (f != int(v * 10 + 0.5)) { print f " frames for " v " s at 10 fps"; exit 1 }
+    d = a - v; if (d < 0) d = -d
+    if (d > 0.1) { print "audio lasts " a " s, video " v " s"; exit 1 } }'
+fi
+
+"$vela" --pack "$pack" --capture one.mkv --lossless --fps 10 --scale 2 --seconds 2 b4 2>/dev/null
+"$vela" --pack "$pack" --capture two.mkv --lossless --fps 10 --scale 2 --seconds 2 b4 2>/dev/null
+cmp -s one.mkv two.mkv || { echo "two lossless captures differ"; exit 1; }
+
+"$vela" --pack "$pack" --frames pictures --fps 5 --scale 1 --seconds 1 b5 2>/dev/null
+[ -f pictures/frame-000000.png ] && [ -f pictures/audio.wav ] || { echo "no picture series"; ls pictures; exit 1; }
+
+for bad in "--capture /nonexistent/folder/x.mp4" "--capture x.mp4 --fps 0" "--capture x.mp4 --scale 9"; do
+  status=0
+  # shellcheck disable=SC2086
+  "$vela" --pack "$pack" $bad b5 >/dev/null 2>"$work/err" || status=$?
+  [ "$status" -eq 2 ] || { echo "'$bad' gave status $status"; exit 1; }
+  grep -qE 'cannot create|--fps takes|--scale takes' "$work/err" || { echo "'$bad' said:"; cat "$work/err"; exit 1; }
+done
+echo "capture: ok"
