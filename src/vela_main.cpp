@@ -57,6 +57,9 @@ const char kUsage[] =
     "  --scale K          each pixel becomes K x K pixels, 1..6 (default 3: 960x720)\n"
     "  --lossless         FFV1 video and FLAC audio in Matroska (for a .mkv name)\n"
     "  --seconds S        only the first S seconds of the show (it ends as by Escape)\n"
+    "  --fast             the show in virtual time with nothing written: no window, no sound, as\n"
+    "                     fast as it draws (for long runs and checks, with --timings)\n"
+    "  --passes N         a looping show ends after N passes\n"
     "\n"
     "  --help             this text\n"
     "  --version          the program's version\n"
@@ -111,12 +114,23 @@ int main(int argc, char** argv)
             headless = true;
         } else if (!std::strcmp(a, "--timings")) {
             timings = true;
+        } else if (!std::strcmp(a, "--fast")) {
+            capturing = true;
+            capture.write = false;
+        } else if (!std::strcmp(a, "--passes")) {
+            const char* p = value();
+            char* end = nullptr;
+            if (!p) return UsageError("missing value for", a);
+            const long n = std::strtol(p, &end, 10);
+            if (*p == 0 || *end != 0 || n < 1 || n > 1000000) return UsageError("--passes takes a count of 1 or more, not", p);
+            passLimit = static_cast<int32_t>(n);
         } else if (!std::strcmp(a, "--lossless")) {
             lossless = true;
         } else if (!std::strcmp(a, "--capture") || !std::strcmp(a, "--frames")) {
             const char* p = value();
             if (!p) return UsageError("missing value for", a);
             capturing = true;
+            capture.write = true;
             capture.path = p;
             capture.kind = !std::strcmp(a, "--frames") ? MediaKind::Pictures : MediaKind::Mp4;
         } else if (!std::strcmp(a, "--seconds")) {
@@ -174,7 +188,7 @@ int main(int argc, char** argv)
             return 2;
         }
         headless = true;
-        capture.progress = true;
+        capture.progress = capture.write;
     } else if (lossless) {
         return UsageError("--lossless goes with", "--capture");
     }

@@ -22,6 +22,7 @@
 #include "display/screen_geometry.h"
 
 const char* demoPackPath = "VELA.PAK";
+int32_t passLimit = 0;
 const char* const kCalibrationModule = "ZIK\\VELA2.XM";
 
 ShowOperations DefaultShowOperations()
@@ -249,7 +250,7 @@ void DemoMain(int argc, char** argv)
     SetClockHooks(ClockResume, ClockPause);
     ClearKeys();
     OpenPack(demoPackPath);
-    sequencer.loopCount = loop ? -1 : 1;
+    sequencer.loopCount = loop ? (passLimit > 0 ? passLimit : -1) : 1;
     if (!ChooseVideoMode()) return;
     ConsolePrint("Initializing\n.");
     BuildFadeRamp();

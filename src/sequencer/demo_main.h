@@ -21,6 +21,8 @@ ShowOperations DefaultShowOperations();
 
 // Where the archive is read from ("VELA.PAK" in the working directory by default).
 extern const char* demoPackPath;
+// How many passes a looping show plays before it ends; 0 (the default): until Escape.
+extern int32_t passLimit;
 
 // The module the music speed is measured on, silently, at start-up.
 extern const char* const kCalibrationModule;

@@ -5,7 +5,10 @@
 #include <chrono>
 #include <mutex>
 
+#include <unistd.h>
+
 #include "resources/memory_pool.h"
+#include "sequencer/parts.h"
 
 namespace {
 
@@ -17,7 +20,8 @@ struct Timings {
     std::mutex mutex; // the music's thread draws loading-screen frames too
     std::vector<float> millis[5];
     size_t highWater[5] = {};
-    std::vector<size_t> passStarts, passEnds;
+    std::vector<size_t> passStarts, passEnds, residentEnds;
+    std::vector<std::pair<int32_t, int32_t>> flamePhases; // the two re-phasing counters
 };
 Timings timings;
 thread_local Clock::time_point frameStart;
@@ -77,6 +81,15 @@ PartTimings TimingsOfPart(int32_t part)
 
 void PrintFrameTimings(std::FILE* out)
 {
+    {
+        std::lock_guard<std::mutex> lock(timings.mutex);
+        for (size_t p = 0; p < timings.passEnds.size() && p < timings.passStarts.size(); ++p) {
+            std::fprintf(out, "pass %zu: pool %zu bytes at the start, %zu at the end; resident %.2f MiB; flame phases %d and %d\n",
+                         p + 1, timings.passStarts[p], timings.passEnds[p],
+                         static_cast<double>(timings.residentEnds[p]) / (1024.0 * 1024.0), timings.flamePhases[p].first,
+                         timings.flamePhases[p].second);
+        }
+    }
     std::fprintf(out, "part  frames  median ms  99%% ms  worst ms  pool high-water\n");
     for (int32_t part = 1; part <= 4; ++part) {
         const PartTimings t = TimingsOfPart(part);
@@ -92,11 +105,25 @@ void NotePassStart()
     timings.passStarts.push_back(PoolBytesInUse());
 }
 
+// The process's resident memory in bytes (0 where it cannot be read).
+size_t ResidentBytes()
+{
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    unsigned long pages = 0, resident = 0;
+    const int read = std::fscanf(f, "%lu %lu", &pages, &resident);
+    std::fclose(f);
+    return read == 2 ? static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE)) : 0;
+}
+
 void NotePassEnd()
 {
     std::lock_guard<std::mutex> lock(timings.mutex);
+    timings.flamePhases.push_back({partTwoDesync.calls, partThreeDesync.calls});
     timings.passEnds.push_back(PoolBytesInUse());
+    timings.residentEnds.push_back(ResidentBytes());
 }
 
 const std::vector<size_t>& PoolAtPassStarts() { return timings.passStarts; }
 const std::vector<size_t>& PoolAtPassEnds() { return timings.passEnds; }
+const std::vector<size_t>& ResidentAtPassEnds() { return timings.residentEnds; }

@@ -29,8 +29,10 @@ PartTimings TimingsOfPart(int32_t part);
 // One line per part that drew frames: frames, median, 99th percentile, worst, pool high-water.
 void PrintFrameTimings(std::FILE* out);
 
-// The pool's bytes in use at the start and at the end of each pass, in order.
+// The pool's bytes in use at the start and at the end of each pass, in order; the process's
+// resident memory at the end of each pass.
 void NotePassStart();
 void NotePassEnd();
 const std::vector<size_t>& PoolAtPassStarts();
 const std::vector<size_t>& PoolAtPassEnds();
+const std::vector<size_t>& ResidentAtPassEnds();

@@ -100,15 +100,17 @@ void ReportProgress(bool last)
 void TakePicture(int64_t, const VideoSurface& frame, void*)
 {
     if (!capture.error.empty()) return;
-    ScaleFrame(frame, capture.options.scale, &capture.rgb);
-    if (!WriteMediaPicture(capture.writer, capture.rgb.data(), &capture.error)) sequencer.abortRequested = 1;
+    if (capture.writer) {
+        ScaleFrame(frame, capture.options.scale, &capture.rgb);
+        if (!WriteMediaPicture(capture.writer, capture.rgb.data(), &capture.error)) sequencer.abortRequested = 1;
+    }
     if (capture.options.seconds > 0 && VirtualSeconds() >= capture.options.seconds) sequencer.abortRequested = 1;
     if (capture.options.progress) ReportProgress(false);
 }
 
 void TakeSound(const int16_t* samples, size_t frames, void*)
 {
-    if (!capture.error.empty()) return;
+    if (!capture.error.empty() || !capture.writer) return;
     if (!WriteMediaAudio(capture.writer, samples, frames, &capture.error)) sequencer.abortRequested = 1;
 }
 
@@ -116,7 +118,7 @@ void TakeSound(const int16_t* samples, size_t frames, void*)
 
 std::string CheckCaptureOptions(const CaptureOptions& o)
 {
-    if (o.path.empty()) return "the capture needs a file to write";
+    if (o.write && o.path.empty()) return "the capture needs a file to write";
     if (o.framesPerSecond < 1 || o.framesPerSecond > 240) return "--fps takes 1..240 frames per second";
     if (o.scale < 1 || o.scale > 6) return "--scale takes 1..6";
     if (o.seconds < 0) return "--seconds takes a length of the show in seconds";
@@ -143,8 +145,8 @@ int CaptureShow(const CaptureOptions& options, int wordCount, char** words, cons
     settings.framesPerSecond = options.framesPerSecond;
     settings.sampleRate = kVirtualSampleRate;
     std::string error;
-    capture.writer = OpenMediaWriter(settings, &error);
-    if (!capture.writer) {
+    capture.writer = options.write ? OpenMediaWriter(settings, &error) : nullptr;
+    if (options.write && !capture.writer) {
         std::fprintf(stderr, "vela: %s\n", error.c_str());
         return 2;
     }
@@ -158,7 +160,7 @@ int CaptureShow(const CaptureOptions& options, int wordCount, char** words, cons
     if (options.progress) ReportProgress(true);
 
     std::string closeError;
-    const bool closed = CloseMediaWriter(capture.writer, &closeError);
+    const bool closed = !capture.writer || CloseMediaWriter(capture.writer, &closeError);
     capture.writer = nullptr;
     if (!capture.error.empty() || !closed) {
         std::fprintf(stderr, "vela: %s\n", capture.error.empty() ? closeError.c_str() : capture.error.c_str());

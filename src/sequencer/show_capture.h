@@ -8,6 +8,7 @@
 #include "platform/video.h"
 
 struct CaptureOptions {
+    bool write = true;          // false: the show is only played, in virtual time, for checks
     std::string path;           // the file (or folder for a picture series)
     MediaKind kind = MediaKind::Mp4;
     int framesPerSecond = 60;
