@@ -343,6 +343,16 @@ int32_t SoundRenderNext(int16_t* out, uint32_t frames)
     return 1;
 }
 
+SoundTiming SoundTimingSoFar()
+{
+    SoundTiming t;
+    t.marks = soundLibrary.marksFired.load();
+    t.worstLateMs = static_cast<double>(soundLibrary.worstLateMicros.load()) / 1000.0;
+    t.worstAheadMs = static_cast<double>(soundLibrary.worstAheadMicros.load()) / 1000.0;
+    t.underruns = soundLibrary.underruns.load();
+    return t;
+}
+
 int32_t SoundMixRate()
 {
     std::lock_guard<std::mutex> lock(soundLibrary.stateMutex);
@@ -364,8 +374,9 @@ const char* SoundErrorMessage(int32_t error)
     return messageCopy.c_str();
 }
 
-bool RenderAndFireMarks(int16_t* out, uint32_t frames)
+bool RenderAndFireMarks(int16_t* out, uint32_t frames, uint32_t* marks)
 {
+    if (marks) *marks = 0;
     // Local, so that a callback rendering again cannot disturb the list being fired.
     std::vector<SoundSyncEvent> events;
     SoundPlayHandle handle;
@@ -379,6 +390,8 @@ bool RenderAndFireMarks(int16_t* out, uint32_t frames)
         handle = soundLibrary.playHandle;
     }
     if (events.empty()) return true;
+    if (marks) *marks = static_cast<uint32_t>(events.size());
+    soundLibrary.marksFired += static_cast<int64_t>(events.size());
     std::lock_guard<std::recursive_mutex> calling(soundLibrary.callbackMutex);
     for (const SoundSyncEvent& event : events) {
         SoundSyncCallback callback;

@@ -90,6 +90,16 @@ int32_t SoundRenderNext(int16_t* out, uint32_t frames);
 // Output frames per second in use.
 int32_t SoundMixRate();
 
+// How well the real-time outputs kept time since start: marks fired, the latest a mark came
+// after its sound was due (playing nowhere), the most a mark came ahead of its sound reaching
+// the device, and how often the device's queue ran dry.
+struct SoundTiming {
+    int64_t marks = 0;
+    double worstLateMs = 0, worstAheadMs = 0;
+    int64_t underruns = 0;
+};
+SoundTiming SoundTimingSoFar();
+
 int32_t SoundLastError();
 // The text for an error code; for the last error it names the file or the cause.
 const char* SoundErrorMessage(int32_t error);

@@ -37,6 +37,12 @@ bool SomethingToRender()
 void RunDeviceOutput(uint32_t generation)
 {
     int16_t buffer[kSoundDeviceBufferFrames * 2];
+    bool started = false;
+    int64_t rate;
+    {
+        std::lock_guard<std::mutex> lock(soundLibrary.stateMutex);
+        rate = soundLibrary.mixRate;
+    }
     while (soundLibrary.threadGeneration.load() == generation) {
         if (!SomethingToRender()) {
             WaitIdle();
@@ -49,7 +55,14 @@ void RunDeviceOutput(uint32_t generation)
         }
         uint32_t frames = (kSoundDeviceBufferFrames - queued) / kSoundChunkFrames * kSoundChunkFrames;
         if (frames == 0) frames = kSoundChunkFrames;
-        if (RenderAndFireMarks(buffer, frames)) SDL_QueueAudio(device, buffer, frames * kBytesPerFrame);
+        if (queued == 0 && started) soundLibrary.underruns += 1;
+        uint32_t marks = 0;
+        if (RenderAndFireMarks(buffer, frames, &marks)) {
+            SDL_QueueAudio(device, buffer, frames * kBytesPerFrame);
+            started = true;
+            // The marks of this batch sound once what is queued ahead of it has played.
+            if (marks) KeepWorst(soundLibrary.worstAheadMicros, static_cast<int64_t>(queued) * 1000000 / rate);
+        }
     }
 }
 
@@ -82,8 +95,15 @@ void RunNowhereOutput(uint32_t generation)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
         }
-        RenderAndFireMarks(buffer, kNowhereBatchFrames);
+        uint32_t marks = 0;
+        RenderAndFireMarks(buffer, kNowhereBatchFrames, &marks);
         rendered += kNowhereBatchFrames;
+        if (marks) {
+            // The batch's sound was due when its last frame's time came.
+            const auto now = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+            const int64_t due = static_cast<int64_t>(rendered * 1000000u / static_cast<uint64_t>(rate));
+            KeepWorst(soundLibrary.worstLateMicros, now - due);
+        }
     }
 }
 

@@ -41,6 +41,12 @@ struct SoundLibrary {
     std::thread thread;
     std::atomic<uint32_t> threadGeneration{0}; // a thread runs while its generation is current
 
+    // How well the real-time outputs keep time (see SoundTimingSoFar).
+    std::atomic<int64_t> marksFired{0};
+    std::atomic<int64_t> worstLateMicros{0};  // nowhere output: a mark fired after its sound's time
+    std::atomic<int64_t> worstAheadMicros{0}; // device output: a mark fired ahead of its sound
+    std::atomic<int64_t> underruns{0};        // device output: the device's queue ran dry
+
     std::mutex errorMutex;
     int32_t lastError = kSoundOk;
     std::string lastErrorText;
@@ -49,8 +55,16 @@ struct SoundLibrary {
 extern SoundLibrary soundLibrary;
 
 // Renders the next frames of the playing module (silence when none plays or while suspended)
-// and calls the sync callback for the marks that fired. False when nothing was rendered.
-bool RenderAndFireMarks(int16_t* out, uint32_t frames);
+// and calls the sync callback for the marks that fired (their number in `marks` when given).
+// False when nothing was rendered.
+bool RenderAndFireMarks(int16_t* out, uint32_t frames, uint32_t* marks = nullptr);
+
+// Keeps the worst value seen.
+inline void KeepWorst(std::atomic<int64_t>& worst, int64_t value)
+{
+    for (int64_t seen = worst.load(); value > seen && !worst.compare_exchange_weak(seen, value);) {
+    }
+}
 
 // The audio device (SDL); called with stateMutex held. Open sets mixRate to the device's rate.
 bool OpenSoundDevice(std::string* detail);

@@ -3,9 +3,12 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/key_codes.h"
@@ -23,6 +26,10 @@ struct SdlWindow {
     uint32_t textureFormat = 0;
     int textureWidth = 0, textureHeight = 0;
     std::vector<uint32_t> convertedPixels; // 8-bit frames shown as grey
+    // Presents are paced to the display's refresh rate: where the renderer waits for the
+    // vertical blank this costs nothing; where it does not (Xvfb, some drivers), the show would
+    // otherwise draw as fast as it can and burn a core.
+    std::chrono::steady_clock::time_point nextPresent{};
 };
 
 SdlWindow sdl;
@@ -202,6 +209,27 @@ SDL_Rect DestinationRectangle(bool fullScreen)
     return SDL_Rect{(w - dw) / 2, (h - dh) / 2, dw, dh};
 }
 
+// The display's refresh period (60 Hz when it does not say).
+std::chrono::nanoseconds RefreshPeriod()
+{
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(sdl.window);
+    const int hertz = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0
+                          ? std::clamp(mode.refresh_rate, 24, 360)
+                          : 60;
+    return std::chrono::nanoseconds(1000000000LL / hertz);
+}
+
+// Waits until a refresh period has passed since the last present; a present that came late
+// (vertical blank waits, slow frames) starts the count again from now.
+void PaceToRefresh()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now < sdl.nextPresent) std::this_thread::sleep_until(sdl.nextPresent);
+    const auto period = RefreshPeriod();
+    sdl.nextPresent = std::max(now, sdl.nextPresent) + period;
+}
+
 void Present(const VideoSurface& surface, uint32_t redMask, bool fullScreen)
 {
     if (!sdl.renderer) return;
@@ -234,6 +262,7 @@ void Present(const VideoSurface& surface, uint32_t redMask, bool fullScreen)
         sdl.textureHeight = surface.height;
     }
     if (!sdl.texture) return;
+    PaceToRefresh();
     SDL_UpdateTexture(sdl.texture, nullptr, pixels, pitch);
     SDL_Rect destination = DestinationRectangle(fullScreen);
     SDL_SetRenderDrawColor(sdl.renderer, 0, 0, 0, 255);

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "platform/sound_library.h"
 #include "resources/memory_pool.h"
 #include "sequencer/parts.h"
 
@@ -89,6 +90,13 @@ void PrintFrameTimings(std::FILE* out)
                          static_cast<double>(timings.residentEnds[p]) / (1024.0 * 1024.0), timings.flamePhases[p].first,
                          timings.flamePhases[p].second);
         }
+    }
+    const SoundTiming sound = SoundTimingSoFar();
+    if (sound.marks > 0) {
+        std::fprintf(out, "sync marks: %lld fired, at worst %.1f ms after their sound was due, %.1f ms ahead of it; "
+                          "%lld audio underruns\n",
+                     static_cast<long long>(sound.marks), sound.worstLateMs, sound.worstAheadMs,
+                     static_cast<long long>(sound.underruns));
     }
     std::fprintf(out, "part  frames  median ms  99%% ms  worst ms  pool high-water\n");
     for (int32_t part = 1; part <= 4; ++part) {
