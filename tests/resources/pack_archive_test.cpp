@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -217,6 +218,9 @@ struct DamagedMember {
     uint32_t size;
     int exitCode;
     const char* text;
+    // Cut short: inside an archive, the bytes after it (the next member, the directory) are read
+    // as its own, so the decoder finds some other damage there.
+    bool cutShort = false;
 };
 
 std::vector<DamagedMember> DamagedMembers()
@@ -227,7 +231,7 @@ std::vector<DamagedMember> DamagedMembers()
     list.push_back({"neither", {'M', 'Z', 0, 0}, 5000, 3, "input not a zip or gzip file"});
     std::vector<uint8_t> m = zip(true, false);
     m.resize(20);
-    list.push_back({"short zip header", m, 5000, 3, "invalid zipfile"});
+    list.push_back({"short zip header", m, 5000, 3, "invalid zipfile", true});
     m = zip(true, false);
     m[3] = 2;
     list.push_back({"zip signature", m, 5000, 3, "invalid zipfile"});
@@ -255,13 +259,13 @@ std::vector<DamagedMember> DamagedMembers()
     list.push_back({"stored data cut short", m, 5000, 3, "zipfile ended prematurely"});
     m = zip(true, true);
     m.resize(m.size() - 4);
-    list.push_back({"descriptor", m, 5000, 3, "zipfile ended prematurely"});
+    list.push_back({"descriptor", m, 5000, 3, "zipfile ended prematurely", true});
     m = zip(true, true);
     m[m.size() - 1] ^= 1;
     list.push_back({"descriptor size", m, 5000, 4, "invalid compressed data--length error"});
     m = MakeGzipMember(contents);
     m.resize(6);
-    list.push_back({"short gzip header", m, 5000, 3, "invalid gzip file"});
+    list.push_back({"short gzip header", m, 5000, 3, "invalid gzip file", true});
     m = MakeGzipMember(contents);
     m[2] = 7;
     list.push_back({"gzip method", m, 5000, 3, "gzip file not deflated"});
@@ -273,7 +277,7 @@ std::vector<DamagedMember> DamagedMembers()
     list.push_back({"encrypted gzip", m, 5000, 3, "cannot decrypt entry (need to recompile with full crypt.c)"});
     m = MakeGzipMember(contents);
     m.resize(m.size() - 3);
-    list.push_back({"gzip trailer", m, 5000, 3, "gzip file ended prematurely"});
+    list.push_back({"gzip trailer", m, 5000, 3, "gzip file ended prematurely", true});
     m = MakeGzipMember(contents);
     m[m.size() - 2] ^= 1;
     list.push_back({"gzip length", m, 5000, 4, "invalid compressed data--length error"});
@@ -298,19 +302,22 @@ TEST(PackMember, EveryDamageHasItsTextAndCode)
 TEST_F(PackArchiveTest, DamagedMembersEndTheProcessWithTheirCode)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::vector<DamagedMember> all = DamagedMembers();
-    for (size_t i : {0, 5, 8, 14}) { // codes 3 and 4, zip and gzip
-        const DamagedMember& d = all[i];
+    for (const DamagedMember& d : DamagedMembers()) {
         PackBuilder pack;
         AddPackEntry(&pack, "GOOD", Pattern(10), PackMethod::Deflate);
         AddRawPackMember(&pack, "X", d.member, d.size);
         OpenPack(Write(pack).c_str());
         uint8_t out[8];
-        std::string expected = std::string("funzip error: ") + d.text;
-        EXPECT_EXIT(ReadPackEntry("X", out, 0, 8), ::testing::ExitedWithCode(d.exitCode), expected) << d.label;
         const char* message = nullptr;
-        EXPECT_EQ(CheckPackEntry(1, &message), d.exitCode) << d.label;
-        EXPECT_STREQ(message, d.text) << d.label;
+        const int32_t code = CheckPackEntry(1, &message);
+        ASSERT_NE(code, 0) << d.label;
+        if (!d.cutShort) {
+            EXPECT_EQ(code, d.exitCode) << d.label;
+            EXPECT_STREQ(message, d.text) << d.label;
+        }
+        const std::string expected = std::string("funzip error: ") + message + "\n";
+        EXPECT_EXIT(ReadPackEntry("X", out, 0, 8), ::testing::ExitedWithCode(code), ::testing::HasSubstr(expected))
+            << d.label;
         EXPECT_EQ(CheckPackEntry(0, &message), 0);
     }
 }
