@@ -46,6 +46,8 @@ const char kUsage[] =
     "                     back as 15 with --depth 15, and the other way round\n"
     "  --no-mode WxH      the display has no mode of that size (may be given up to 8 times),\n"
     "                     to try the fallback from 320x240 to 320x200\n"
+    "  --pool-mib N       a memory pool of N MiB instead of 11 (a testing aid: a small pool makes\n"
+    "                     the parts' loads run out of memory)\n"
     "  --timings          at the end, per part: frames, median, 99th percentile and worst frame\n"
     "                     drawing time (the scene and the effects) and the pool's high-water mark\n"
     "\n"
@@ -124,6 +126,13 @@ int main(int argc, char** argv)
             const long n = std::strtol(p, &end, 10);
             if (*p == 0 || *end != 0 || n < 1 || n > 1000000) return UsageError("--passes takes a count of 1 or more, not", p);
             passLimit = static_cast<int32_t>(n);
+        } else if (!std::strcmp(a, "--pool-mib")) {
+            const char* p = value();
+            char* end = nullptr;
+            if (!p) return UsageError("missing value for", a);
+            const long n = std::strtol(p, &end, 10);
+            if (*p == 0 || *end != 0 || n < 1 || n > 1024) return UsageError("--pool-mib takes a size of 1 to 1024, not", p);
+            poolMebibytes = static_cast<int32_t>(n);
         } else if (!std::strcmp(a, "--lossless")) {
             lossless = true;
         } else if (!std::strcmp(a, "--capture") || !std::strcmp(a, "--frames")) {

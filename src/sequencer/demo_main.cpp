@@ -23,6 +23,7 @@
 
 const char* demoPackPath = "VELA.PAK";
 int32_t passLimit = 0;
+int32_t poolMebibytes = 11;
 const char* const kCalibrationModule = "ZIK\\VELA2.XM";
 
 ShowOperations DefaultShowOperations()
@@ -245,7 +246,14 @@ void DemoMain(int argc, char** argv)
     // must be stopped before the process goes.
     SetPackFailureHook(StopThreadsBeforeExit);
     ConsolePrint("Initializing system...\n");
-    if (InitMemoryPool(11) != 0) return;
+    if (InitMemoryPool(poolMebibytes) != 0) {
+        // No console message (there is no show to leave one on), but the failure is told and
+        // the process does not end as if the show had played.
+        std::fprintf(stderr, "vela: the %d MiB memory pool could not be reserved\n", poolMebibytes);
+        StopThreadsBeforeExit();
+        exitStatus = 1;
+        return;
+    }
     ClockInit(100);
     SetClockHooks(ClockResume, ClockPause);
     ClearKeys();

@@ -23,6 +23,8 @@ ShowOperations DefaultShowOperations();
 extern const char* demoPackPath;
 // How many passes a looping show plays before it ends; 0 (the default): until Escape.
 extern int32_t passLimit;
+// The size of the memory pool reserved at start-up, in MiB (11; smaller for tests of running out).
+extern int32_t poolMebibytes;
 
 // The module the music speed is measured on, silently, at start-up.
 extern const char* const kCalibrationModule;
