@@ -1,5 +1,6 @@
-// Part two's loading screen in real time: the music's own thread draws the screen on every beat
-// mark while the main thread loads, and the main thread presents those frames. Runs under
+// Part two in real time: the music's own thread draws the loading screen on every beat mark
+// while the main thread loads, and the main thread presents those frames; then the end of the
+// scene plays while the marks go on arriving. Runs under
 // ThreadSanitizer with the other tests where threads meet.
 #include <gtest/gtest.h>
 
@@ -67,6 +68,17 @@ TEST(ThreadsLoadingScreen, BeatMarksDrawOnTheMusicThreadWhileTheMainThreadLoads)
     ASSERT_EQ(LoadPart2(), 0) << sequencer.errorMessage;
     EXPECT_EQ(loadingActive.load(), 0);
     EXPECT_GT(presentsWhileLoading.load(), 5) << "the beats' frames reach the screen";
+
+    // Then the scene's last 1.2 seconds and its dissolve into the still picture, in real time,
+    // with the music's marks still coming from its thread.
+    sequencer.seekOffset = 16900 - 120;
+    syncCounters.restartCount = 1;
+    ClockReset(0);
+    const int before = presents.load();
+    RunPart2();
+    sequencer.seekOffset = 0;
+    EXPECT_GT(presents.load() - before, 20);
+    EXPECT_FALSE(sequencer.abortRequested);
 
     MusicClose();
     FreePart2();
