@@ -13,6 +13,10 @@
 // starts a fresh high-water mark of the pool for it.
 void SetPlayingPart(int32_t part);
 int32_t PlayingPart();
+// Part four's section being played (1..4 for A..D, 0 for none); frames drawn in part four are
+// also counted under it. Starting a part sets it back to 0.
+constexpr int32_t kSectionCount = 4;
+void SetPlayingSection(int32_t section);
 
 // Around one frame's drawing, on any thread; cheap, and a no-op unless timings are on.
 void BeginFrameTiming();
@@ -26,7 +30,9 @@ struct PartTimings {
     size_t poolHighWater = 0; // bytes, the most in use while the part was on
 };
 PartTimings TimingsOfPart(int32_t part);
-// One line per part that drew frames: frames, median, 99th percentile, worst, pool high-water.
+PartTimings TimingsOfSection(int32_t section);
+// One line per part that drew frames: frames, median, 99th percentile, worst, pool high-water;
+// then one line per section of part four (4A to 4D) without the pool.
 void PrintFrameTimings(std::FILE* out);
 
 // The pool's bytes in use at the start and at the end of each pass, in order; the process's

@@ -12,6 +12,7 @@
 #include "engine/frame_pipeline.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/frame_clock.h"
+#include "sequencer/frame_timings.h"
 #include "sequencer/music.h"
 #include "sequencer/part_support.h"
 #include "sequencer/parts.h"
@@ -193,10 +194,17 @@ void RunPart4()
 {
     // An abort does not skip the sections: the fifth scene still takes the slot, and every
     // later loop ends at its first test.
+    SetPlayingSection(1);
     RunTiles();
-    if (!RunFinale()) return;
-    RunClosingPictures();
-    RunMusicEnd();
+    SetPlayingSection(2);
+    const bool finale = RunFinale();
+    if (finale) {
+        SetPlayingSection(3);
+        RunClosingPictures();
+        SetPlayingSection(4);
+        RunMusicEnd();
+    }
+    SetPlayingSection(0);
 }
 
 void FreePart4()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A looping show in virtual time for three passes: the pool is back at its level after every
 # pass, the process does not grow from the second pass on, and the flame tracks are re-phased
-# 22 and 6 more times each pass. (The same with --passes 100 is the long run done by hand.)
+# 22 and 6 more times each pass; part four's four sections are timed apart. (The same with --passes 100 is the long run done by hand.)
 set -euo pipefail
 vela=$1
 work=$(mktemp -d)
@@ -22,4 +22,9 @@ awk '{
   for (p = 1; p <= 3; ++p) if (two[p] != 22 * p || three[p] != 6 * p) { print "pass " p ": flame phases " two[p] " and " three[p]; bad = 1 }
   exit bad
 }' "$work/passes" || { cat "$work/out"; exit 1; }
+# Part four's sections have their own rows (A to C draw; D, the music's end, may draw none)
+# and their frames add up to the part's.
+awk '$1 == "4" && NF >= 6 { part = $2 } $1 ~ /^4[A-D]$/ { sum += $2; rows++ }
+  END { if (rows < 3 || sum != part) { print "section rows " rows ", frames " sum " of " part; exit 1 } }' "$work/out" \
+  || { cat "$work/out"; exit 1; }
 echo "long run: ok"
