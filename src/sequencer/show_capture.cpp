@@ -88,9 +88,13 @@ void ReportProgress(bool last)
     const double left = speed > 0 ? std::max(0.0, expected - show) / speed : 0;
     const double fps = wall > 0 ? static_cast<double>(VirtualVideoFrames()) / wall : 0;
     const int minutes = static_cast<int>(show / 60);
-    char line[160];
-    std::snprintf(line, sizeof line, "capture: part %d, %d:%04.1f of the show, %.0f frames/s (%.1fx real time)", PlayingPart(),
-                  minutes, show - 60.0 * minutes, fps, speed);
+    // Between parts and after the last one no part is playing: the line then says where the show is.
+    char where[16] = "the end";
+    if (!last && PlayingPart() >= 1) std::snprintf(where, sizeof where, "part %d", static_cast<int>(PlayingPart()));
+    else if (!last) std::snprintf(where, sizeof where, "between parts");
+    char line[176];
+    std::snprintf(line, sizeof line, "capture: %s, %d:%04.1f of the show, %.0f frames/s (%.1fx real time)", where, minutes,
+                  show - 60.0 * minutes, fps, speed);
     if (last) std::fprintf(stderr, "%s%s, done in %.1f s\n", terminal ? "\r" : "", line, wall);
     else std::fprintf(stderr, terminal ? "\r%s, about %d s left   " : "%s, about %d s left\n", line, static_cast<int>(left + 0.5));
     std::fflush(stderr);
