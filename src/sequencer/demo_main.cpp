@@ -22,6 +22,9 @@
 #include "display/screen_geometry.h"
 
 const char* demoPackPath = "VELA.PAK";
+const char* demoPackPlaces = nullptr;
+const char* demoLooseFolder = nullptr;
+double showSecondsLimit = 0;
 int32_t passLimit = 0;
 int32_t poolMebibytes = 11;
 const char* const kCalibrationModule = "ZIK\\VELA2.XM";
@@ -44,6 +47,35 @@ ShowOperations showOperations = DefaultShowOperations();
 namespace {
 
 int exitStatus = 0;
+// The tick count at the start of the first pass, for showSecondsLimit.
+bool showStarted = false;
+uint32_t showStartTicks = 0;
+
+// The content comes from the archive or, without a usable one, from loose files in the working
+// folder. With neither, the show ends at once (status 2) saying where it looked or what is
+// wrong with the archive, rather than failing later with a message that names nothing.
+bool CheckContentSource()
+{
+    const bool archiveUsable = !demoPackPlaces && !PackDirectoryDamaged();
+    if (archiveUsable) return true;
+    const bool looseFiles = PackEntrySize(kCalibrationModule) != 0;
+    if (looseFiles) {
+        if (demoPackPlaces) {
+            std::fprintf(stderr, "vela: no usable VELA.PAK in %s; reading loose files from the working folder %s instead\n",
+                         demoPackPlaces, demoLooseFolder ? demoLooseFolder : ".");
+        }
+        return true;
+    }
+    if (demoPackPlaces) {
+        DemoExit(0, "no usable VELA.PAK in %s, and no loose files in the working folder %s", demoPackPlaces,
+                 demoLooseFolder ? demoLooseFolder : ".");
+    } else {
+        DemoExit(0, "%s: damaged pack archive (%s), and no loose files in the working folder", demoPackPath,
+                 PackDirectoryProblem() ? PackDirectoryProblem() : "unreadable");
+    }
+    exitStatus = 2;
+    return false;
+}
 
 void PrintBanner()
 {
@@ -61,15 +93,33 @@ void PrintBanner()
     ConsolePrint("%s", line);
 }
 
+// The show's message for a module that did not start: the parts wait on its marks, so the show
+// cannot go on without it.
+const char* ModuleFailureText(const char* module, int32_t result)
+{
+    static char text[96];
+    std::snprintf(text, sizeof text, result == kModuleMissing ? "Le module %s est introuvable" : "Le module %s ne peut pas etre joue",
+                  module);
+    return text;
+}
+
 // Plays the calibration module silently until its third calibration mark and derives the
 // music speed from the first two. When no module plays, or the marks do not come within the
-// time limit, the speed is taken as nominal. The window is pumped all the while; false when
-// Escape or a close request ends the show during the wait.
-bool CalibrateMusicSpeed()
+// time limit, the speed is taken as nominal. In virtual time the music plays at exactly its
+// speed: nothing is measured and nothing waits. The window is pumped all the while.
+enum class Calibration { Done, Aborted, ModuleFailed };
+Calibration CalibrateMusicSpeed()
 {
+    if (MusicRendersOffline()) {
+        speedFactor.store(1.0f);
+        return Calibration::Done;
+    }
     ClockReset(0);
     int32_t dots = 0;
-    showOperations.playModule(kCalibrationModule);
+    if (const int32_t played = showOperations.playModule(kCalibrationModule); played != kModulePlays) {
+        DemoExit(1, "%s", ModuleFailureText(kCalibrationModule, played));
+        return Calibration::ModuleFailed;
+    }
     showOperations.musicVolume(0);
     bool complete = true;
     bool aborted = false;
@@ -101,7 +151,7 @@ bool CalibrateMusicSpeed()
     speedFactor.store(complete ? SpeedFactorFromCalibration(syncCounters.calibrationTimes[0].load(),
                                                             syncCounters.calibrationTimes[1].load())
                                : 1.0f);
-    return !aborted;
+    return aborted ? Calibration::Aborted : Calibration::Done;
 }
 
 void ResetModuleCounters()
@@ -149,7 +199,12 @@ PassEnd PlayOnePass()
         if (step.module) {
             if (step.stopFirst) op.musicStop();
             ResetModuleCounters();
-            op.playModule(step.module);
+            if (const int32_t played = op.playModule(step.module); played != kModulePlays) {
+                if (start <= part) op.freePart[part - 1]();
+                SetPlayingPart(0);
+                DemoExit(1, "%s", ModuleFailureText(step.module, played));
+                return PassEnd::Failed;
+            }
             if (step.volume >= 0) op.musicVolume(step.volume);
         }
         if (start <= part) {
@@ -199,6 +254,9 @@ void ReadRunWords(int argc, char** argv)
 int32_t CheckAbort()
 {
     if (KeyDown(1) || CloseRequested()) sequencer.abortRequested = 1;
+    if (showSecondsLimit > 0 && showStarted && GetTickCount32() - showStartTicks >= showSecondsLimit * 1000.0) {
+        sequencer.abortRequested = 1;
+    }
     return sequencer.abortRequested;
 }
 
@@ -220,14 +278,19 @@ void DemoExit(int32_t restoreDisplay, const char* format, ...)
     if (message[0] == 0) return;
     exitStatus = 1;
     sequencer.abortRequested = 0;
+    // Standard error always has it too: a window may be closed before anyone reads it.
+    std::fprintf(stderr, "vela: %s%s", message, message[std::strlen(message) - 1] == '\n' ? "" : "\n");
     if (!restoreDisplay || IsHeadless()) {
         // No frame to print into, or nobody to read it: the message goes where it can be seen.
         if (restoreDisplay) ConsolePrint("%s", message);
         if (!restoreDisplay && !IsHeadless()) ShowMessageBox(message, "Vela", kMessageBoxError);
-        std::fprintf(stderr, "vela: %s%s", message, message[std::strlen(message) - 1] == '\n' ? "" : "\n");
         return;
     }
     ConsolePrint("%s", message);
+    // Only a key pressed once the message is up ends the wait: keys pressed during the show
+    // (F1, F2, F4...) are still latched and would close it before it is seen.
+    PumpMessages();
+    ClearKeys();
     while (!AnyKeyDown()) {
         if (CheckAbort()) break;
         SleepMilliseconds(10);
@@ -237,6 +300,7 @@ void DemoExit(int32_t restoreDisplay, const char* format, ...)
 void DemoMain(int argc, char** argv)
 {
     exitStatus = 0;
+    showStarted = false;
     ReadRunWords(argc, argv);
     PrintBanner();
     int32_t loop = 0;
@@ -258,16 +322,20 @@ void DemoMain(int argc, char** argv)
     SetClockHooks(ClockResume, ClockPause);
     ClearKeys();
     OpenPack(demoPackPath);
+    if (!CheckContentSource()) return;
     sequencer.loopCount = loop ? (passLimit > 0 ? passLimit : -1) : 1;
     if (!ChooseVideoMode()) return;
     ConsolePrint("Initializing\n.");
     BuildFadeRamp();
 
-    if (!CalibrateMusicSpeed()) {
-        DemoExit(1, "%s", "");
-        return;
+    switch (CalibrateMusicSpeed()) {
+    case Calibration::Done: break;
+    case Calibration::Aborted: DemoExit(1, "%s", ""); return;
+    case Calibration::ModuleFailed: return;
     }
 
+    showStarted = true;
+    showStartTicks = GetTickCount32();
     for (;;) {
         const PassEnd end = PlayOnePass();
         if (end == PassEnd::Failed) return;

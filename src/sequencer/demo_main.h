@@ -9,7 +9,7 @@ struct ShowOperations {
     int32_t (*loadPart[4])();
     void (*runPart[4])();
     void (*freePart[4])();
-    void (*playModule)(const char* name);
+    int32_t (*playModule)(const char* name); // a ModulePlayResult
     int32_t (*musicVolume)(int32_t volume);
     int32_t (*musicStop)();
     bool (*musicPlaying)();
@@ -21,8 +21,15 @@ ShowOperations DefaultShowOperations();
 
 // Where the archive is read from ("VELA.PAK" in the working directory by default).
 extern const char* demoPackPath;
+// When no archive was found or named: the folders looked in ("A, B or C") and the working
+// folder loose files are read from; null otherwise.
+extern const char* demoPackPlaces;
+extern const char* demoLooseFolder;
 // How many passes a looping show plays before it ends; 0 (the default): until Escape.
 extern int32_t passLimit;
+// > 0: the show ends as by Escape once this many seconds of it have played, counted from the
+// start of its first pass (after the start-up); 0 (the default): no limit.
+extern double showSecondsLimit;
 // The size of the memory pool reserved at start-up, in MiB (11; smaller for tests of running out).
 extern int32_t poolMebibytes;
 
@@ -40,7 +47,8 @@ void ReadRunWords(int argc, char** argv);
 void DemoExit(int32_t restoreDisplay, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Pumps the window; Escape or a fresh close request sets the sticky abortRequested.
 int32_t CheckAbort();
-// 0 when the show ended normally or by Escape, 1 when it ended with a message.
+// 0 when the show ended normally or by Escape, 1 when it ended with a message, 2 when it had
+// no content to play (no usable archive and no loose files).
 int DemoExitStatus();
 // Stops the music's playback thread so that the process can end from anywhere (a damaged
 // archive member, a signal).

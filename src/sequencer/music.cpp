@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <string>
 
 #include "display/window.h"
@@ -27,6 +26,7 @@ namespace {
 struct MusicState {
     bool initialised = false; // set by a successful MusicInit, never cleared
     bool forceNoSound = false;
+    bool playbackThread = false; // the library plays (and fires the marks) on a thread of its own
     int32_t offlineRate = 0; // non-zero: the caller renders the music itself at this rate
     SoundModule* module = nullptr;
     SoundPlayHandle playHandle = 0;
@@ -106,6 +106,7 @@ int32_t MusicInit(MusicSyncCallback callback)
     }
     SetPauseHooks(ResumeMusic, SuspendMusic);
     music.initialised = true;
+    music.playbackThread = music.offlineRate == 0;
     syncCallback.store(callback);
     return 0;
 }
@@ -164,6 +165,7 @@ int32_t MusicStop()
 void MusicClose()
 {
     if (!music.initialised) return;
+    music.playbackThread = false;
     if (!SoundStopBackgroundPlay()) {
         ShowSoundError();
         return;
@@ -218,23 +220,18 @@ float SpeedFactorFromCalibration(int32_t firstTime, int32_t secondTime)
     return kCalibrationSpan / static_cast<float>(span);
 }
 
-void PlayModuleFromPack(const char* name)
+int32_t PlayModuleFromPack(const char* name)
 {
     const uint32_t size = PackEntrySize(name);
     if (size == 0) {
-        // Neither the archive nor a loose file has it: nothing can play, and an error box per
-        // module would stop a show that can go on silently. One line says so instead, once
-        // per module, not again on every pass of a looping show.
+        // Neither the archive nor a loose file has it: nothing can play, and the caller ends
+        // the show with a message naming it (the parts wait on its marks).
         MusicStop();
-        static std::set<std::string> reported;
-        if (reported.insert(name).second) {
-            std::fprintf(stderr, "vela: %s: no such module in the archive; this part plays without music\n", name);
-        }
-        return;
+        return kModuleMissing;
     }
     // Zeroed, so that a failed read never writes stale heap bytes to the file.
-    uint8_t* bytes = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
-    if (!bytes) return;
+    uint8_t* bytes = static_cast<uint8_t*>(std::calloc(size, 1));
+    if (!bytes) return kModuleUnplayable;
     const bool read = ReadPackEntry(name, bytes, 0, size) == 0;
     // A private file of our own (mkstemp), not a guessable name another program could take.
     std::error_code error;
@@ -244,17 +241,22 @@ void PlayModuleFromPack(const char* name)
     const int fd = mkstemp(path.data());
     if (fd < 0) {
         std::free(bytes);
-        MusicPlay("");
-        return;
+        return MusicPlay("") == 0 ? kModulePlays : kModuleUnplayable;
     }
     std::FILE* file = fdopen(fd, "wb");
+    bool written = false;
     if (file) {
-        if (read) std::fwrite(bytes, 1, size, file);
-        std::fclose(file);
+        written = read && std::fwrite(bytes, 1, size, file) == size;
+        written = std::fclose(file) == 0 && written;
     } else {
         close(fd);
     }
     std::free(bytes);
-    MusicPlay(path.c_str());
+    const int32_t played = written ? MusicPlay(path.c_str()) : 1;
     std::remove(path.c_str());
+    return played == 0 ? kModulePlays : kModuleUnplayable;
 }
+
+bool MusicRendersOffline() { return music.offlineRate != 0; }
+
+bool MusicMarksOnOwnThread() { return music.playbackThread; }

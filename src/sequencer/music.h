@@ -53,5 +53,17 @@ constexpr float kCalibrationSpan = 1106.0f;
 // the second time is not after the first (a clock reset between them, or marks in one unit).
 float SpeedFactorFromCalibration(int32_t firstTime, int32_t secondTime);
 
+// What PlayModuleFromPack gives back.
+enum ModulePlayResult : int32_t {
+    kModulePlays = 0,
+    kModuleMissing = 1,    // neither the archive nor a loose file has it
+    kModuleUnplayable = 2, // it could not be read, loaded or started (the library's box told why)
+};
 // Writes the named pack entry to a temporary file, plays it and removes the file.
-void PlayModuleFromPack(const char* name);
+int32_t PlayModuleFromPack(const char* name);
+// True when the music is rendered by the caller (virtual time): the marks then fire on the
+// caller's thread, and the music's speed is exact.
+bool MusicRendersOffline();
+// True from a successful MusicInit in real time to MusicClose: the marks fire on the library's
+// playback thread, whatever the main thread is doing.
+bool MusicMarksOnOwnThread();

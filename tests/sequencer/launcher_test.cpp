@@ -11,6 +11,7 @@
 #include "platform/headless.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/launcher.h"
+#include "sequencer/music.h"
 #include "sequencer/sequencer_state.h"
 
 namespace {
@@ -38,7 +39,11 @@ std::string Joined()
     return s;
 }
 
-void RecordPlay(const char* name) { calls.push_back(std::string("play ") + name); }
+int32_t RecordPlay(const char* name)
+{
+    calls.push_back(std::string("play ") + name);
+    return kModulePlays;
+}
 int32_t RecordVolume(int32_t) { return 0; }
 int32_t RecordStop() { return 0; }
 int32_t LoadNothing() { return 0; }

@@ -51,7 +51,14 @@ void RecordFree()
     calls.push_back("free" + std::to_string(N));
 }
 
-void RecordPlay(const char* name) { calls.push_back(std::string("play ") + name); }
+// The module whose start fails (and how), or none.
+std::string failingModule;
+int32_t moduleFailure = kModuleMissing;
+int32_t RecordPlay(const char* name)
+{
+    calls.push_back(std::string("play ") + name);
+    return failingModule == name ? moduleFailure : kModulePlays;
+}
 int32_t RecordVolume(int32_t v)
 {
     calls.push_back("volume " + std::to_string(v));
@@ -90,6 +97,7 @@ protected:
         escapeAtRun = runsSeen = failLoad = 0;
         escapeFromRun = 1;
         moduleSounds = false;
+        failingModule.clear();
         sequencer = SequencerState{};
         display = DisplayDevice{};
         windowState = WindowState{};
@@ -201,6 +209,37 @@ TEST_F(ShowSequenceTest, AFailedLoadEndsWithItsMessageAndAFailureStatus)
     EXPECT_EQ(Joined(), std::string(kCalibration) + ", play ZIK\\VELA1.XM, volume 64, load2");
     // The final message is shown in the 640 x 480 desktop window.
     EXPECT_EQ(display.modeWidth, 640);
+}
+
+TEST_F(ShowSequenceTest, AModuleThatDoesNotStartEndsTheShowNamingIt)
+{
+    // The parts wait on their module's marks: without it the show would wait for ever.
+    struct Case {
+        const char* module;
+        int32_t failure;
+        const char* words;
+        const char* text;
+        const char* callsUntilTheEnd;
+    };
+    const Case cases[] = {
+        {"ZIK\\VELA2.XM", kModuleMissing, "b1", "Le module ZIK\\VELA2.XM est introuvable", "play ZIK\\VELA2.XM"},
+        {"ZIK\\VELA1.XM", kModuleMissing, "b1", "Le module ZIK\\VELA1.XM est introuvable",
+         "play ZIK\\VELA2.XM, volume 0, stop, load1, play ZIK\\VELA1.XM, free1"},
+        {"ZIK\\VELA3.XM", kModuleUnplayable, "b3", "Le module ZIK\\VELA3.XM ne peut pas etre joue",
+         "play ZIK\\VELA2.XM, volume 0, stop, play ZIK\\VELA1.XM, volume 64, stop, play ZIK\\VELA2.XM, load3, stop, "
+         "play ZIK\\VELA3.XM, free3"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        failingModule = c.module;
+        moduleFailure = c.failure;
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(Run({c.words}), 0);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(c.text), std::string::npos) << c.module << ": " << err;
+        EXPECT_EQ(DemoExitStatus(), 1) << c.module;
+        EXPECT_EQ(Joined(), c.callsUntilTheEnd) << c.module;
+    }
 }
 
 TEST_F(ShowSequenceTest, VideoModesFallBackTo15BitsThenTo320x200)
