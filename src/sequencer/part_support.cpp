@@ -1,6 +1,8 @@
 #include "sequencer/part_support.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "display/display_device.h"
 #include "display/screen_geometry.h"
@@ -54,9 +56,28 @@ void WaitForStartMark()
     while (syncCounters.restartCount.load() == 0 && !CheckAbort()) PauseBriefly();
 }
 
+int32_t LoadWhilePresenting(const std::function<int32_t()>& load)
+{
+    if (!MusicMarksOnOwnThread()) return load();
+    std::atomic<bool> done{false};
+    int32_t result = 0;
+    std::thread loader([&] {
+        result = load();
+        done.store(true);
+    });
+    while (!done.load()) PauseBriefly();
+    loader.join();
+    // The last frame drawn before the load ended reaches the screen now, not after whatever the
+    // caller draws next.
+    PresentPendingFrame();
+    return result;
+}
+
+int32_t (*partSceneReader)(Scene* scene, const char* name) = LoadScene;
+
 int32_t LoadPartScene(Scene* scene, const char* name)
 {
-    const int32_t loaded = LoadScene(scene, name);
+    const int32_t loaded = partSceneReader(scene, name);
     if (loaded != 0) {
         sequencer.errorMessage = SceneErrorText(loaded);
         FreeScene(scene); // a scene that ran out of memory is handed back half built

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "effects/sprite_drawing.h"
@@ -32,6 +33,15 @@ void WaitForStartMark();
 // the processor away for a millisecond.
 void PauseBriefly();
 
+// Runs `load` while the music's thread draws a loading screen on its marks: on a thread of its
+// own, while this (the display's) thread presents each frame the music's thread finishes and
+// pumps the window, a millisecond apart, so no frame waits for the load to end. Where the marks
+// fire on this thread (virtual time, or no music), `load` simply runs here. Gives back what
+// `load` gives.
+int32_t LoadWhilePresenting(const std::function<int32_t()>& load);
+
+// The scene reader the parts load with (LoadScene; tests put a slow one in its place).
+extern int32_t (*partSceneReader)(Scene* scene, const char* name);
 // Loads `name` into `scene`, makes it the engine's scene and sets the engine up for the view
 // at the display's depth. 0, or the error code after setting errorMessage to the scene's or
 // the engine's message; then nothing of the scene or the engine stays allocated.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "display/display_device.h"
 #include "display/screen_geometry.h"
 #include "effects/fade_palettes.h"
 #include "effects/mask_transitions.h"
@@ -70,11 +71,15 @@ void DrawLoadingScreen(int32_t frame)
     PresentView();
 }
 
-// Hands the screen back to the main thread: no loading draw runs or starts after this.
+// Hands the screen back to the main thread: no loading draw runs or starts after this, and the
+// last one drawn is on the screen before the main thread draws again (never after its fade).
 void EndLoadingDraws()
 {
     loadingActive.store(0);
-    std::lock_guard<std::mutex> lock(two.loadingDrawing);
+    {
+        std::lock_guard<std::mutex> lock(two.loadingDrawing);
+    }
+    PresentPendingFrame();
 }
 
 void FreeLoadingScreen()
@@ -113,6 +118,27 @@ const char* PaintStillPicture()
     return made ? nullptr : kLoadingMemory;
 }
 
+// What loads behind the loading screen: the buffers, the still picture, the round mask and the
+// scene. 0, or the error code with `problem` set (or left null when the scene's load has set
+// the message).
+int32_t LoadBehindTheScreen(const char** problem)
+{
+    two.endImage = static_cast<uint16_t*>(PoolAlloc(static_cast<uint32_t>(ViewBytes()), 4));
+    two.stillPicture = static_cast<uint16_t*>(PoolAlloc(static_cast<uint32_t>(ViewBytes()), 4));
+    if (!two.endImage || !two.stillPicture) {
+        *problem = "No more memory";
+        return 1;
+    }
+    if ((*problem = PaintStillPicture())) return 1;
+    if (!LoadPicture("TRANSIT\\T_ROND.BMP", &two.roundMask)) {
+        *problem = "Le fichier TRANSIT\\T_ROND.BMP est introuvable";
+        return 1;
+    }
+    if (const int32_t e = LoadPartScene(&two.scene, "SCENES\\Plan_2\\PLAN2.FSF")) return e;
+    for (const char* name : kDesyncedFlames) DesyncTrack(&two.scene, &partTwoDesync, name);
+    return 0;
+}
+
 } // namespace
 
 int32_t LoadPart2()
@@ -145,13 +171,8 @@ int32_t LoadPart2()
     loadingActive.store(1);
     ClockReset(0);
 
-    two.endImage = static_cast<uint16_t*>(PoolAlloc(static_cast<uint32_t>(ViewBytes()), 4));
-    two.stillPicture = static_cast<uint16_t*>(PoolAlloc(static_cast<uint32_t>(ViewBytes()), 4));
-    if (!two.endImage || !two.stillPicture) return Fail(1, "No more memory");
-    if (const char* problem = PaintStillPicture()) return Fail(1, problem);
-    if (!LoadPicture("TRANSIT\\T_ROND.BMP", &two.roundMask)) return Fail(1, "Le fichier TRANSIT\\T_ROND.BMP est introuvable");
-    if (const int32_t e = LoadPartScene(&two.scene, "SCENES\\Plan_2\\PLAN2.FSF")) return Fail(e, nullptr);
-    for (const char* name : kDesyncedFlames) DesyncTrack(&two.scene, &partTwoDesync, name);
+    const char* problem = nullptr;
+    if (const int32_t e = LoadWhilePresenting([&problem] { return LoadBehindTheScreen(&problem); })) return Fail(e, problem);
 
     // The loading screen stays up at least one second.
     while (ClockNow() < 100) PauseBriefly();
