@@ -1,4 +1,5 @@
 // vela: the show. Options of our own come first; every other word goes to the show.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,31 +50,78 @@ const char kUsage[] =
     "  --pool-mib N       a memory pool of N MiB instead of 11 (a testing aid: a small pool makes\n"
     "                     the parts' loads run out of memory)\n"
     "  --timings          at the end, per part: frames, median, 99th percentile and worst frame\n"
-    "                     drawing time (the scene and the effects) and the pool's high-water mark\n"
+    "                     drawing time (the scene and the effects) and the pool's high-water mark,\n"
+    "                     then a line per pass\n"
     "\n"
-    "capture (no window, no sound device; faster than the show plays, the same bytes each time):\n"
-    "  --capture FILE     the show with its music as H.264 and AAC in an MP4 file (or, with\n"
-    "                     --lossless, FFV1 and FLAC in a Matroska file)\n"
-    "  --frames DIR       the show as numbered PNG pictures and audio.wav in DIR instead\n"
-    "  --fps N            video frames per second, 1..240 (default 60)\n"
-    "  --scale K          each pixel becomes K x K pixels, 1..6 (default 3: 960x720)\n"
-    "  --lossless         FFV1 video and FLAC audio in Matroska (for a .mkv name)\n"
-    "  --seconds S        only the first S seconds of the show (it ends as by Escape)\n"
-    "  --fast             the show in virtual time with nothing written: no window, no sound, as\n"
-    "                     fast as it draws (for long runs and checks, with --timings)\n"
+    "  --seconds S        only the first S seconds of the show, from its first part (it ends as\n"
+    "                     by Escape), in every mode\n"
     "  --passes N         a looping show ends after N passes\n"
+    "\n"
+    "capture (no window, no sound device; faster than the show plays, the same bytes each time;\n"
+    "the start-up does not wait for the music's speed to be measured, as it is exact):\n"
+    "  --capture FILE     the show with its music: FILE.mp4 holds H.264 and AAC; FILE.mkv holds\n"
+    "                     H.264 and AAC, or with --lossless FFV1 and FLAC, in Matroska\n"
+    "  --frames DIR       the show as numbered PNG pictures and audio.wav in DIR instead\n"
+    "  --fps N            video frames per second, 1..240 (default 60); playing headless in\n"
+    "                     real time, the frames drawn per second\n"
+    "  --scale K          each pixel becomes K x K pixels, 1..6 (default 3: 960x720)\n"
+    "  --lossless         FFV1 video and FLAC audio (with a .mkv name)\n"
+    "  --fast             the show in virtual time with nothing written: no window, no sound, as\n"
+    "                     fast as it draws (for long runs and checks, with --timings); not with\n"
+    "                     --capture or --frames\n"
     "\n"
     "  --help             this text\n"
     "  --version          the program's version\n"
     "\n"
     "keys: Escape stops the show; F1 and F2 set the window to single or double size; F4 or\n"
     "Alt+Enter switch between full screen and window.\n"
+    "\n"
     "environment: VELA_TRACE=1 prints the display layer's diagnostic lines.\n";
 
+// A usage error: the one line that says what is wrong, and where the whole usage is.
 int UsageError(const char* problem, const char* word)
 {
-    std::fprintf(stderr, "vela: %s '%s'\n\n%s", problem, word, kUsage);
+    if (word) std::fprintf(stderr, "vela: %s '%s'\nsee 'vela --help'\n", problem, word);
+    else std::fprintf(stderr, "vela: %s\nsee 'vela --help'\n", problem);
     return 2;
+}
+
+bool EndsWith(const std::string& text, const char* ending)
+{
+    const size_t n = std::strlen(ending);
+    if (text.size() < n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != ending[i]) return false;
+    }
+    return true;
+}
+
+// The options that shape a capture or a run in virtual time, checked together: the container
+// follows the file's name, and options that contradict each other are refused.
+struct CaptureWords {
+    bool capture = false;  // --capture FILE
+    bool frames = false;   // --frames DIR
+    bool fast = false;     // --fast
+    bool lossless = false; // --lossless
+};
+
+// Empty, or what is wrong. Sets the kind of output from the file's name.
+std::string CheckCaptureWords(const CaptureWords& w, CaptureOptions* capture)
+{
+    if (w.capture && w.frames) return "--capture and --frames write different outputs; give one";
+    if (w.fast && (w.capture || w.frames)) return "--fast writes nothing; it cannot go with --capture or --frames";
+    if (w.lossless && !w.capture) return w.frames ? "--frames writes lossless pictures already; --lossless goes with --capture"
+                                                  : "--lossless goes with --capture";
+    if (!w.capture) return "";
+    if (EndsWith(capture->path, ".mp4")) {
+        if (w.lossless) return "--lossless writes FFV1 and FLAC in Matroska: name a .mkv file, not '" + capture->path + "'";
+        capture->kind = MediaKind::Mp4;
+    } else if (EndsWith(capture->path, ".mkv")) {
+        capture->kind = w.lossless ? MediaKind::Lossless : MediaKind::Matroska;
+    } else {
+        return "the capture file's name must end in .mp4 (H.264 and AAC) or .mkv (Matroska), not '" + capture->path + "'";
+    }
+    return "";
 }
 
 } // namespace
@@ -85,7 +133,9 @@ int main(int argc, char** argv)
     std::string packPath;
     bool headless = false;
     bool timings = false;
-    bool capturing = false, lossless = false;
+    bool capturing = false;
+    bool fpsGiven = false;
+    CaptureWords captureWords;
     CaptureOptions capture;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -118,6 +168,7 @@ int main(int argc, char** argv)
             timings = true;
         } else if (!std::strcmp(a, "--fast")) {
             capturing = true;
+            captureWords.fast = true;
             capture.write = false;
         } else if (!std::strcmp(a, "--passes")) {
             const char* p = value();
@@ -134,14 +185,16 @@ int main(int argc, char** argv)
             if (*p == 0 || *end != 0 || n < 1 || n > 1024) return UsageError("--pool-mib takes a size of 1 to 1024, not", p);
             poolMebibytes = static_cast<int32_t>(n);
         } else if (!std::strcmp(a, "--lossless")) {
-            lossless = true;
+            captureWords.lossless = true;
         } else if (!std::strcmp(a, "--capture") || !std::strcmp(a, "--frames")) {
             const char* p = value();
             if (!p) return UsageError("missing value for", a);
+            const bool frames = !std::strcmp(a, "--frames");
+            if (frames ? captureWords.frames : captureWords.capture) return UsageError("given twice:", a);
+            (frames ? captureWords.frames : captureWords.capture) = true;
             capturing = true;
-            capture.write = true;
             capture.path = p;
-            capture.kind = !std::strcmp(a, "--frames") ? MediaKind::Pictures : MediaKind::Mp4;
+            capture.kind = frames ? MediaKind::Pictures : MediaKind::Mp4;
         } else if (!std::strcmp(a, "--seconds")) {
             const char* p = value();
             if (!p) return UsageError("missing value for", a);
@@ -155,6 +208,7 @@ int main(int argc, char** argv)
             const long n = std::strtol(p, &end, 10);
             if (*p == 0 || *end != 0 || n < 0 || n > 100000) return UsageError("not a whole number:", p);
             (!std::strcmp(a, "--fps") ? capture.framesPerSecond : capture.scale) = static_cast<int>(n);
+            fpsGiven = fpsGiven || !std::strcmp(a, "--fps");
         } else if (!std::strcmp(a, "--priority")) {
             const char* p = value();
             if (!p) return UsageError("missing value for", a);
@@ -189,17 +243,23 @@ int main(int argc, char** argv)
             return UsageError("unknown option", a);
         }
     }
+    if (const std::string problem = CheckCaptureWords(captureWords, &capture); !problem.empty()) {
+        return UsageError(problem.c_str(), nullptr);
+    }
+    capture.write = captureWords.capture || captureWords.frames;
     if (capturing) {
-        if (lossless && capture.kind == MediaKind::Mp4) capture.kind = MediaKind::Lossless;
         const std::string problem = CheckCaptureOptions(capture);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "vela: %s\n\n%s", problem.c_str(), kUsage);
-            return 2;
-        }
+        if (!problem.empty()) return UsageError(problem.c_str(), nullptr);
         headless = true;
         capture.progress = capture.write;
-    } else if (lossless) {
-        return UsageError("--lossless goes with", "--capture");
+    } else {
+        // In real time --seconds ends the show after that much of it, and headless frames are
+        // paced to --fps (60 by default) as a window's are to its display.
+        if (fpsGiven && (capture.framesPerSecond < 1 || capture.framesPerSecond > 240)) {
+            return UsageError("--fps takes 1..240 frames per second", nullptr);
+        }
+        showSecondsLimit = capture.seconds;
+        VideoSetHeadlessRate(capture.framesPerSecond);
     }
     const char* env = std::getenv("VELA_HEADLESS");
     if (env && !std::strcmp(env, "1")) headless = true;
@@ -210,9 +270,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vela: %s\n", pack.message.c_str());
         return 2;
     }
-    if (!pack.message.empty()) std::fprintf(stderr, "vela: %s\n", pack.message.c_str());
+    // Without an archive the show says where it looked once it knows whether loose files stand in.
     packPath = pack.path;
     demoPackPath = packPath.c_str();
+    if (!pack.found) {
+        demoPackPlaces = pack.places.c_str();
+        demoLooseFolder = pack.workingFolder.c_str();
+    }
     // Ctrl+C and SIGTERM end the show as its close button does; the status then says which
     // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).
     CatchStopSignals();

@@ -146,7 +146,8 @@ bool CheckSettings(const MediaSettings& s, std::string* error)
         SetError(error, "media writer: no output path given");
         return false;
     }
-    if (s.kind != MediaKind::Mp4 && s.kind != MediaKind::Lossless && s.kind != MediaKind::Pictures) {
+    if (s.kind != MediaKind::Mp4 && s.kind != MediaKind::Matroska && s.kind != MediaKind::Lossless &&
+        s.kind != MediaKind::Pictures) {
         SetError(error, name + ": unknown kind of output");
         return false;
     }
@@ -155,7 +156,7 @@ bool CheckSettings(const MediaSettings& s, std::string* error)
                             " is outside 1x1 to " + std::to_string(kLargestSide) + "x" + std::to_string(kLargestSide));
         return false;
     }
-    if (s.kind == MediaKind::Mp4 && (s.width % 2 != 0 || s.height % 2 != 0)) {
+    if ((s.kind == MediaKind::Mp4 || s.kind == MediaKind::Matroska) && (s.width % 2 != 0 || s.height % 2 != 0)) {
         SetError(error, name + ": H.264 in 4:2:0 needs an even width and height, not " + std::to_string(s.width) + "x" +
                             std::to_string(s.height));
         return false;
@@ -325,6 +326,9 @@ ContainerChoice ChooseContainer(MediaKind kind)
 {
     if (kind == MediaKind::Mp4) {
         return {"mp4", AV_CODEC_ID_H264, "libx264", AV_PIX_FMT_YUV420P, AV_CODEC_ID_AAC, "aac"};
+    }
+    if (kind == MediaKind::Matroska) {
+        return {"matroska", AV_CODEC_ID_H264, "libx264", AV_PIX_FMT_YUV420P, AV_CODEC_ID_AAC, "aac"};
     }
     // bgr0 holds the red, green and blue bytes unchanged, so the decoded pictures equal the input.
     return {"matroska", AV_CODEC_ID_FFV1, "ffv1", AV_PIX_FMT_BGR0, AV_CODEC_ID_FLAC, "flac"};

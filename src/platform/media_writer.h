@@ -1,4 +1,4 @@
-// Writing the show to a video file: H.264 video with AAC audio in MP4, or lossless FFV1 video
+// Writing the show to a video file: H.264 video with AAC audio in MP4 or Matroska, or lossless FFV1 video
 // with FLAC audio in Matroska, through FFmpeg's libraries; or a numbered series of PNG pictures
 // with a WAV file beside them. The output is deterministic: the same frames and samples give the
 // same bytes on every run.
@@ -10,6 +10,7 @@
 
 enum class MediaKind {
     Mp4,       // H.264 (yuv420p) + AAC
+    Matroska,  // H.264 (yuv420p) + AAC in Matroska
     Lossless,  // FFV1 + FLAC in Matroska
     Pictures,  // PATH is a folder: frame-000000.png, frame-000001.png, ... and audio.wav
 };

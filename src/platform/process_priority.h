@@ -8,5 +8,6 @@ enum ProcessPriority {
     kPriorityLow,
 };
 
-// Applies the class to the whole process (nice -20, -10, 0, 19); a refusal is ignored.
+// Applies the class to the whole process (nice -20, -10, 0, 19). A refusal (raising the
+// priority without the rights) leaves it as it is, with one line on standard error, once.
 void SetProcessPriority(ProcessPriority priority);

@@ -62,3 +62,5 @@ void SleepMilliseconds(uint32_t milliseconds)
     timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
     nanosleep(&ts, nullptr);
 }
+
+bool TicksAreReal() { return currentSource.load(std::memory_order_acquire) == &systemSource && !sleepFunction; }

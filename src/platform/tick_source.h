@@ -12,6 +12,9 @@ uint32_t GetTickCount32();
 // Replaces the source; null restores the monotonic system clock.
 void SetTickSource(TickSourceFunction source, void* context);
 
+// True while neither the tick source nor the sleep is replaced: time is the system's own.
+bool TicksAreReal();
+
 // Gives the processor away for about `milliseconds` (loops that only poll call this).
 void SleepMilliseconds(uint32_t milliseconds);
 

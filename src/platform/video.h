@@ -103,8 +103,13 @@ bool VideoFrontSurfaceLost();
 bool VideoRestoreFrontSurface();
 
 // Shows the back surface stretched into the window (letterboxed to its shape in full screen).
-// Never blocks headless. Masks give the layout of 15/16-bit pixels.
+// Masks give the layout of 15/16-bit pixels. Headless, on the real clock, presents are paced to
+// the headless rate as a window's are to its display (nothing is shown, but the show should not
+// draw as fast as it can and burn a core for it); on a clock of the caller's own (virtual
+// time, tests) they never wait.
 void VideoPresent(const VideoSurface& surface, uint32_t redMask);
+// Frames per second headless presents are paced to (1..240; 0, the default: not paced).
+void VideoSetHeadlessRate(int framesPerSecond);
 
 // Called after every present with the surface shown (tests, captures); null removes it.
 using VideoPresentHook = void (*)(const VideoSurface& surface, void* context);

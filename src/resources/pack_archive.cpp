@@ -31,6 +31,7 @@ struct PackArchive {
     char* block = nullptr;
     PackEntry* entries = nullptr;
     bool damaged = false;
+    const char* problem = nullptr; // what was wrong with a damaged directory
 };
 
 PackArchive archive;
@@ -53,6 +54,7 @@ void RejectDirectory(const char* problem)
                  archive.fileName.c_str(), problem);
     ReleaseDirectory();
     archive.damaged = true;
+    archive.problem = problem;
 }
 
 bool ReadAt(FILE* file, uint64_t position, void* out, size_t n)
@@ -232,9 +234,12 @@ void ClosePack()
     archive.fileName.clear();
     archive.folder.clear();
     archive.damaged = false;
+    archive.problem = nullptr;
 }
 
 bool PackDirectoryDamaged() { return archive.damaged; }
+
+const char* PackDirectoryProblem() { return archive.damaged ? archive.problem : nullptr; }
 
 void SetLooseFolder(const char* folder) { archive.folder = folder && *folder ? folder : "."; }
 

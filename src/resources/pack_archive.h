@@ -55,6 +55,8 @@ int32_t CheckPackEntry(uint32_t index, const char** message);
 // True when the last OpenPack found the archive's trailer or directory damaged (and so left
 // only loose files).
 bool PackDirectoryDamaged();
+// What was wrong with it ("no room for the trailer", ...), or null when it was not damaged.
+const char* PackDirectoryProblem();
 
 // Loose files resolve below `folder` from now on (until the next OpenPack or ClosePack).
 void SetLooseFolder(const char* folder);

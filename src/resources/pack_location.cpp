@@ -78,6 +78,8 @@ bool LocatePack(const char* named, const std::string& programPath, PackLocation*
         places += folders[i];
     }
     location->path = "VELA.PAK";
+    location->places = places;
+    location->workingFolder = Normal(workingFolder);
     location->message = "no usable VELA.PAK in " + places + "; reading loose files from the working folder " +
                         Normal(workingFolder) + " instead";
     return true;

@@ -10,6 +10,8 @@ struct PackLocation {
     std::string path;    // the archive to open; "VELA.PAK" when none was found
     bool found = false;  // false: only loose files in the working folder remain
     std::string message; // one line for the user (without "vela: " and newline), or empty
+    std::string places;  // when none was found: the folders looked in ("A, B or C")
+    std::string workingFolder; // where loose files are read from
 };
 
 // `named` is the path the user gave, or null; `programPath` the running program's file. False

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Capture to video: an MP4 that ffprobe reads back with the right length, size and an audio
 # stream as long as the video; lossless captures that are the same bytes every time; a picture
-# series with its sound; bad arguments refused with a clear message and status 2.
+# series with its sound; the container follows the file's name; bad arguments and options that
+# contradict each other refused with one clear line and status 2.
 set -euo pipefail
 vela=$1
 work=$(mktemp -d)
@@ -39,5 +40,40 @@ for bad in "--capture /nonexistent/folder/x.mp4" "--capture x.mp4 --fps 0" "--ca
   "$vela" --pack "$pack" $bad b5 >/dev/null 2>"$work/err" || status=$?
   [ "$status" -eq 2 ] || { echo "'$bad' gave status $status"; exit 1; }
   grep -qE 'cannot create|--fps takes|--scale takes' "$work/err" || { echo "'$bad' said:"; cat "$work/err"; exit 1; }
+done
+
+# A .mkv name without --lossless holds H.264 and AAC in Matroska; with it, FFV1 and FLAC.
+if command -v ffprobe >/dev/null; then
+  "$vela" --pack "$pack" --capture plain.mkv --fps 5 --scale 1 --seconds 1 b4 2>/dev/null
+  for file in plain.mkv one.mkv; do
+    info=$(ffprobe -v error -show_entries format=format_name:stream=codec_name -of csv=p=0 "$file" | tr -d '"' | sort | tr '\n' ' ')
+    case $file in
+      plain.mkv) want="aac h264 matroska,webm " ;;
+      one.mkv) want="ffv1 flac matroska,webm " ;;
+    esac
+    [ "$info" = "$want" ] || { echo "$file holds '$info', not '$want'"; exit 1; }
+  done
+fi
+
+# Options that contradict each other: one line and where the usage is, nothing written.
+contradictions=(
+  "--capture x.txt|must end in .mp4"
+  "--capture x.mp4 --lossless|name a .mkv file"
+  "--fast --capture y.mp4|--fast writes nothing"
+  "--capture z.mp4 --frames dir|give one"
+  "--frames dir --lossless|--lossless goes with --capture"
+)
+for case in "${contradictions[@]}"; do
+  words=${case%%|*}
+  said=${case#*|}
+  status=0
+  # shellcheck disable=SC2086
+  "$vela" --pack "$pack" $words b5 >/dev/null 2>"$work/err" || status=$?
+  [ "$status" -eq 2 ] || { echo "'$words' gave status $status"; cat "$work/err"; exit 1; }
+  grep -qF -- "$said" "$work/err" || { echo "'$words' said:"; cat "$work/err"; exit 1; }
+  [ "$(wc -l <"$work/err")" -le 2 ] || { echo "'$words' printed more than its line:"; cat "$work/err"; exit 1; }
+  for written in x.txt x.mp4 y.mp4 z.mp4 dir; do
+    [ ! -e "$written" ] || { echo "'$words' wrote $written"; exit 1; }
+  done
 done
 echo "capture: ok"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The programs' command lines: help, version, unknown options, the empty headless show.
+# The programs' command lines: help, version, unknown options, the empty headless show, and
+# the show's script run without a display.
 set -euo pipefail
 vela=$1
 velatool=$2
@@ -15,11 +16,19 @@ for option in --window --fullscreen --once --loop --priority --no-launcher --no-
 done
 "$vela" --version | grep -q '^vela [0-9]'
 
+# A usage error is its one line and where the usage is, not the whole help.
 status=0
 "$vela" --no-such-option >/dev/null 2>"$work/err" || status=$?
 [ "$status" -eq 2 ] || { echo "unknown option gave status $status"; exit 1; }
 grep -q "unknown option '--no-such-option'" "$work/err"
-grep -q '^usage: vela' "$work/err"
+grep -q "^see 'vela --help'" "$work/err"
+[ "$(wc -l <"$work/err")" -eq 2 ] || { echo "a usage error printed:"; cat "$work/err"; exit 1; }
+
+# make run without a display: it says the show needs one and how to watch it as a video.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 bash "$(dirname "$0")/../../scripts/run-show" >/dev/null 2>"$work/err" || status=$?
+[ "$status" -ne 0 ] && [ "$status" -ne 124 ] || { echo "run-show without a display gave status $status"; cat "$work/err"; exit 1; }
+grep -q 'needs a display' "$work/err" && grep -q 'vela --capture show.mp4' "$work/err" || { cat "$work/err"; exit 1; }
 
 "$vela" --headless --no-launcher b5
 

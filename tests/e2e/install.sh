@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installed program: an installation into a scratch prefix holds both programs, the pack,
 # a valid menu entry, the icon and the manual pages; the
-# installed show, started from another folder, finds its pack there; without it, one line
-# says where it looked.
+# installed show, started from another folder, finds its pack there; without it (and without
+# loose files), one line says where it looked.
 set -euo pipefail
 vela=$1
 build=$(cd "$(dirname "$vela")" && pwd)
@@ -32,11 +32,13 @@ cd "$work/elsewhere"
 if grep -q 'VELA.PAK' "$work/err"; then echo "the installed show did not find its pack:"; cat "$work/err"; exit 1; fi
 "$prefix/bin/velatool" --version | grep -q '^velatool [0-9]'
 
-# Without it, one line names where it looked, and the show still plays from loose files.
+# Without it (and no loose files), one line names where it looked, and the show ends with 2.
 rm "$prefix/share/vela/VELA.PAK"
-"$prefix/bin/vela" --headless --no-launcher b5 2>"$work/err"
+status=0
+"$prefix/bin/vela" --headless --no-launcher b5 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] || { echo "no pack anywhere gave status $status"; cat "$work/err"; exit 1; }
 [ "$(grep -c 'VELA.PAK' "$work/err")" -eq 1 ] || { echo "not one line about the missing pack:"; cat "$work/err"; exit 1; }
-grep -q "no usable VELA.PAK in $work/elsewhere, $prefix/share/vela or $prefix/bin; reading loose files" "$work/err" || {
+grep -q "no usable VELA.PAK in $work/elsewhere, $prefix/share/vela or $prefix/bin, and no loose files" "$work/err" || {
   cat "$work/err"
   exit 1
 }
