@@ -59,6 +59,8 @@ int32_t PlayingPart() { return timings.part.load(); }
 
 void SetPlayingSection(int32_t section) { timings.section.store(section); }
 
+int32_t PlayingSection() { return timings.section.load(); }
+
 void BeginFrameTiming()
 {
     if (timings.on.load(std::memory_order_relaxed)) frameStart = Clock::now();

@@ -17,6 +17,8 @@ int32_t PlayingPart();
 // also counted under it. Starting a part sets it back to 0.
 constexpr int32_t kSectionCount = 4;
 void SetPlayingSection(int32_t section);
+// The section set last (0: none).
+int32_t PlayingSection();
 
 // Around one frame's drawing, on any thread; cheap, and a no-op unless timings are on.
 void BeginFrameTiming();

@@ -1,5 +1,6 @@
 // Parts one and two run headless in virtual time with marks fed as the module would give them.
 #include <cstring>
+#include <limits>
 
 #include "authoring/bmp_writer.h"
 #include "display/screen_geometry.h"
@@ -209,6 +210,43 @@ TEST_F(PartTwoTest, SeekingStartsNearTheEndAndTheSceneDissolvesIntoTheStillPictu
     FreePart2();
     PoolFree(handedPicture);
     handedPicture = nullptr;
+}
+
+TEST_F(PartTwoTest, TheSceneFrameStaysDefinedAtTheExtremeSpeedsACalibrationCanMeasure)
+{
+    // The largest speed (two calibration marks one clock unit apart) ends the scene at once and
+    // dissolves into the still picture; the smallest (marks as far apart as the clock counts)
+    // holds the first frame until Escape. Under UndefinedBehaviorSanitizer any float-to-integer
+    // conversion out of range fails the test.
+    struct Case {
+        float speed;
+        bool ends; // the scene reaches its end and dissolves (else Escape ends it)
+    };
+    const Case cases[] = {
+        {SpeedFactorFromCalibration(0, 1), true},
+        {SpeedFactorFromCalibration(std::numeric_limits<int32_t>::min() / 2, std::numeric_limits<int32_t>::max() / 2), false},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        UsePack(PartTwoEntries());
+        ASSERT_EQ(LoadPart2(), 0);
+        speedFactor = c.speed;
+        syncCounters.restartCount = 1;
+        ClockReset(0);
+        frameMilliseconds = 40;
+        if (!c.ends) EscapeAt(Now() + 2000);
+        std::vector<uint16_t> last;
+        onPresent = [&](int32_t, const uint16_t* view) { last.assign(view, view + 320 * 180); };
+        RunPart2();
+        onPresent = nullptr;
+        ASSERT_FALSE(last.empty()) << c.speed;
+        EXPECT_EQ(last[kPlainPixel], c.ends ? static_cast<uint16_t>(200 >> 3) : Grey16(40)) << c.speed;
+        EXPECT_EQ(sequencer.abortRequested != 0, !c.ends) << c.speed;
+        FreePart2();
+        PoolFree(handedPicture);
+        handedPicture = nullptr;
+    }
 }
 
 TEST_F(PartTwoTest, EachPassShiftsTheFlameTracksFurther)

@@ -5,10 +5,12 @@
 #include "authoring/bmp_writer.h"
 
 #include "engine/engine_setup.h"
+#include "engine/engine_state.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "sequencer/demo_main.h"
 #include "sequencer/frame_clock.h"
+#include "sequencer/frame_timings.h"
 #include "sequencer/music.h"
 #include "sequencer/part_harness.h"
 #include "sequencer/parts.h"
@@ -184,19 +186,45 @@ TEST_F(PartFourTest, AnAbortInTheTilesStillTakesTheFifthSceneAndEndsEveryLoop)
     EXPECT_EQ(PoolBytesInUse(), poolAtStart);
 }
 
-TEST_F(PartFourTest, AFourthSceneWithOneCameraIsDrawnOnce)
+TEST_F(PartFourTest, TheFourthSceneIsDrawnOncePerCameraOverTheTiles)
 {
-    PackEntries entries = PartFourEntries();
-    FsfScene orrery = BackgroundScene(300, {});
-    orrery.events->push_back(MakeBackgroundEvent(0, -1, 0, 0));
-    entries["SCENES\\PLAN_4\\PLAN4.FSF"] = WriteFsf(orrery);
-    UsePack(entries);
-    ASSERT_EQ(LoadPart4(), 0);
-    frameMilliseconds = 200;
-    RunPart4();
-    EXPECT_EQ(sequencer.abortRequested, 0);
-    FreePart4();
-    EXPECT_EQ(PoolBytesInUse(), poolAtStart);
+    // Every view drawn moves the engine's depth stamp on by one step: a frame of the tiles
+    // draws the scene from each of its cameras, and a scene with one camera only once.
+    for (const int cameras : {1, 2}) {
+        if (cameras == 2) {
+            TearDown();
+            SetUp();
+        }
+        PackEntries entries = PartFourEntries();
+        FsfScene orrery = BackgroundScene(300, {});
+        if (cameras == 2) {
+            FsfCamera second = orrery.cameras[0];
+            second.name = "second eye";
+            orrery.cameras.push_back(second);
+        }
+        orrery.events->push_back(MakeBackgroundEvent(0, -1, 0, 0));
+        entries["SCENES\\PLAN_4\\PLAN4.FSF"] = WriteFsf(orrery);
+        UsePack(entries);
+        ASSERT_EQ(LoadPart4(), 0);
+        frameMilliseconds = 200;
+        uint32_t lastStamp = engine.frameStamp;
+        std::vector<uint32_t> viewsPerFrame;
+        onPresent = [&](int32_t clock, const uint16_t*) {
+            const uint32_t views = (engine.frameStamp - lastStamp) >> 24;
+            lastStamp = engine.frameStamp;
+            if (clock > 0 && PlayingSection() == 1) viewsPerFrame.push_back(views);
+        };
+        RunPart4();
+        onPresent = nullptr;
+        // The section's last present only shows that its time is up.
+        ASSERT_GT(viewsPerFrame.size(), 2u);
+        EXPECT_EQ(viewsPerFrame.back(), 0u);
+        viewsPerFrame.pop_back();
+        for (const uint32_t views : viewsPerFrame) ASSERT_EQ(views, static_cast<uint32_t>(cameras)) << cameras << " cameras";
+        EXPECT_EQ(sequencer.abortRequested, 0);
+        FreePart4();
+        EXPECT_EQ(PoolBytesInUse(), poolAtStart);
+    }
 }
 
 TEST_F(PartFourTest, AFifthSceneThatCannotLoadEndsThePartAndSaysWhy)
