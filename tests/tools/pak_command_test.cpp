@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -119,6 +120,21 @@ TEST_F(PakCommand, DamagedMembersAreReportedByVerifyAndEndExtract)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "GOOD: OK\nBAD: invalid compressed data--crc error\n");
     EXPECT_EXIT(Pak({"extract", P("B.PAK"), "BAD"}), ::testing::ExitedWithCode(4),
                 "funzip error: invalid compressed data--crc error");
+
+    // Written to a file, the damaged member leaves nothing behind: no output, no temporary, and
+    // a file that was there before is untouched. The extract is forked from this test (not run
+    // afresh, which would make a scratch folder of its own) so that it writes into `dir`.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    WriteFileBytes(dir / "kept.bin", Bytes("before"));
+    for (const char* out : {"new.bin", "kept.bin"}) {
+        EXPECT_EXIT(Pak({"extract", P("B.PAK"), "BAD", "-o", P(out)}), ::testing::ExitedWithCode(4), "crc error");
+        std::vector<std::string> left;
+        for (const fs::directory_entry& e : fs::directory_iterator(dir)) left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"B.PAK", "big.txt", "kept.bin", "small.bin"})) << out;
+        EXPECT_EQ(ReadFileBytes(dir / "kept.bin"), Bytes("before")) << out;
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
 }
 
 TEST_F(PakCommand, ADirectoryThatMisstatesASizeIsAnErrorForExtractAndVerify)

@@ -70,4 +70,6 @@ std::string ChoiceValue(const std::string& text, const std::string& what, std::i
 // Runs a command's body and turns how it ended into the exit status: HelpRequested prints
 // `usage` to standard output (0); UsageError prints "velatool NAME: problem" and `usage` to the
 // standard error stream (2); CommandFailure prints "velatool NAME: message" there (its status).
+// A damaged pack member met meanwhile ends the process with its own code, after removing the
+// outputs not yet finished.
 int RunCommand(const char* name, const char* usage, const std::function<int()>& body);

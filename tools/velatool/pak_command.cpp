@@ -31,7 +31,15 @@ const char kUsage[] =
     "list     one line per directory record: name, offset, size, member kind, method.\n"
     "extract  copies an entry (or the range --offset/--length of it) to FILE or standard output;\n"
     "         a name the archive lacks is read from the loose file beside it.\n"
-    "verify   decodes every member; prints each name with OK or what is wrong with it.\n";
+    "verify   decodes every member; prints each name with OK or what is wrong with it.\n"
+    "\n"
+    "Exit status: 0 done; 1 a file missing, unreadable or not a pack archive, an entry neither\n"
+    "in the archive nor beside it, a write error, a member verify finds damaged or a directory\n"
+    "record whose size is wrong; 2 usage. extract ends as the show does on a damaged member,\n"
+    "after a \"funzip error\" line: 3 for headers or framing that are broken or cut short, 4\n"
+    "for compressed data that is damaged or fails its CRC-32 or length check, 1 when memory\n"
+    "runs out. A failed extract or create leaves no file behind, and a file of that name stays\n"
+    "as it was.\n";
 
 int Fail(const char* command, const std::string& message)
 {
