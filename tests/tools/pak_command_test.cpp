@@ -173,6 +173,33 @@ TEST_F(PakCommand, AnArchiveWrittenIntoItsOwnFolderIsNotPackedIntoItself)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "A.BIN 0 1 zip deflated\n");
 }
 
+// The reader would only ever find the last of two records of one name (matched without case).
+TEST_F(PakCommand, TwoEntriesOfOneNameAreRefused)
+{
+    fs::create_directories(dir / "tree");
+    WriteFileBytes(dir / "tree" / "a.bin", {1});
+    WriteFileBytes(dir / "tree" / "A.BIN", {2});
+    struct Case {
+        std::vector<std::string> words;
+        int status;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {{"A=" + P("small.bin"), "A=" + P("big.txt")}, 2, "two entries named A (from "},
+        {{"Data\\x=" + P("small.bin"), "B=" + P("big.txt"), "DATA\\X=" + P("big.txt")}, 2, "two entries named DATA\\X"},
+        {{"--dir", P("tree")}, 1, "two entries named A.BIN"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> words = {"create", P("X.PAK")};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunWithWords(RunPakCommand, "pak", words), c.status) << c.problem;
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find(c.problem), std::string::npos) << errors;
+        EXPECT_FALSE(fs::exists(dir / "X.PAK")) << c.problem;
+    }
+}
+
 TEST_F(PakCommand, BadInvocationsAndFilesFailClearly)
 {
     WriteFileBytes(dir / "junk.pak", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});

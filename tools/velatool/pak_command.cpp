@@ -1,6 +1,7 @@
 // velatool pak: builds pack archives from files, lists their directories, extracts entries
 // through the show's own reader and verifies every member.
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@ const char kUsage[] =
     "create   writes each file as a member (deflated zip by default; --descriptor puts the sizes\n"
     "         and CRC-32 after the data), then the directory and the trailer. With --dir, every\n"
     "         file below DIR becomes an entry named by its relative path with backslashes.\n"
+    "         Two entries may not share a name: names are matched without case.\n"
     "list     one line per directory record: name, offset, size, member kind, method.\n"
     "extract  copies an entry (or the range --offset/--length of it) to FILE or standard output;\n"
     "         a name the archive lacks is read from the loose file beside it.\n"
@@ -116,6 +118,22 @@ int Create(int argc, char** argv)
         if (ec) return Fail("create", dir + ": " + ec.message());
         std::sort(found.begin(), found.end());
         inputs = found;
+    }
+    // The reader matches names without case and finds only the last record of a name, so an
+    // entry given twice would hide the first one.
+    std::vector<std::pair<std::string, std::string>> names; // upper-cased name, file
+    for (const auto& [name, file] : inputs) {
+        std::string key = name;
+        for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        names.emplace_back(key, file);
+    }
+    std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < names.size(); ++i) {
+        if (names[i].first != names[i - 1].first) continue;
+        const std::string problem = "two entries named " + names[i].first + " (from " + names[i - 1].second + " and " +
+                                    names[i].second + ")";
+        if (dir.empty()) Usage(problem);
+        return Fail("create", problem);
     }
 
     PackBuilder pack;
