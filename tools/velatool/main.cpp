@@ -1,6 +1,7 @@
 // velatool: the toolkit for the show's pack archives, pictures, scenes, effects and modules.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "velatool/commands.h"
 
@@ -20,24 +21,28 @@ const Subcommand kSubcommands[] = {
     {"module", RunModuleCommand, "inspect XM modules, list their sync marks, render them to WAV"},
 };
 
-void PrintUsage(FILE* out)
+void PrintUsage()
 {
-    std::fprintf(out, "usage: velatool COMMAND [ARGS...]\n\ncommands:\n");
-    for (const Subcommand& c : kSubcommands) std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
-    std::fprintf(out, "\n'velatool COMMAND --help' describes a command.\n"
-                      "options:\n  --help     this text\n  --version  the program's version\n");
+    std::printf("usage: velatool COMMAND [ARGS...]\n\ncommands:\n");
+    for (const Subcommand& c : kSubcommands) std::printf("  %-8s %s\n", c.name, c.summary);
+    std::printf("\n'velatool COMMAND --help' describes a command.\n"
+                "options:\n  --help     this text\n  --version  the program's version\n");
+}
+
+// A bad command line: the problem on one line, then where the help is.
+int BadCommandLine(const std::string& problem)
+{
+    std::fprintf(stderr, "velatool: %s\nsee 'velatool --help'\n", problem.c_str());
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        PrintUsage(stderr);
-        return 2;
-    }
+    if (argc < 2) return BadCommandLine("a command is needed");
     if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-        PrintUsage(stdout);
+        PrintUsage();
         return 0;
     }
     if (!std::strcmp(argv[1], "--version")) {
@@ -47,7 +52,5 @@ int main(int argc, char** argv)
     for (const Subcommand& c : kSubcommands) {
         if (!std::strcmp(argv[1], c.name)) return c.run(argc - 1, argv + 1);
     }
-    std::fprintf(stderr, "velatool: unknown command '%s'\n", argv[1]);
-    PrintUsage(stderr);
-    return 2;
+    return BadCommandLine(std::string("unknown command '") + argv[1] + "'");
 }

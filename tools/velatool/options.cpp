@@ -177,7 +177,7 @@ int RunCommand(const char* name, const char* usage, const std::function<int()>& 
     } catch (const HelpRequested&) {
         std::fputs(usage, stdout);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "velatool %s: %s\n%s", name, e.problem.c_str(), usage);
+        std::fprintf(stderr, "velatool %s: %s\nsee 'velatool %s --help'\n", name, e.problem.c_str(), name);
         status = 2;
     } catch (const CommandFailure& f) {
         if (!f.message.empty()) std::fprintf(stderr, "velatool %s: %s\n", name, f.message.c_str());
