@@ -140,6 +140,18 @@ TEST_F(ModuleCommand, BadInputGivesAClearErrorAndAFailingStatus)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Module({"render", P("SONG.XM"), "--out", P("no/such/dir/x.wav")}), 1);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("x.wav"), std::string::npos);
+
+    // A module the player refuses (no channels) is said to be so once.
+    std::vector<uint8_t> silent = WriteXm(SongWithMarks());
+    silent[68] = silent[69] = 0;
+    WriteFileBytes(dir / "NOCHANNELS.XM", silent);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"info", P("NOCHANNELS.XM")}), 1);
+    const std::string refused = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(refused.rfind("velatool module: " + P("NOCHANNELS.XM") + ": The player cannot read the module", 0), 0u)
+        << refused;
+    EXPECT_EQ(refused.find("cannot read the module", refused.find("cannot read the module") + 1), std::string::npos)
+        << refused;
 }
 
 TEST(ModuleExtent, WholeModulesMeasureTheirLengthAndCutOnesTheFirstPartCutShort)
