@@ -188,6 +188,14 @@ TEST_F(ModuleCommand, ATruncatedModuleIsRefusedAndRenderedOnlyWhenForced)
         EXPECT_NE(err.find(P("CUT.XM") + ": truncated: pattern "), std::string::npos) << err;
         EXPECT_NE(err.find("the file holds 3000)"), std::string::npos) << err;
     }
+    // Cut within its samples, the module is told in words that agree.
+    const std::vector<uint8_t> marked = WriteXm(SongWithMarks());
+    WriteFileBytes(dir / "SHORT.XM", std::vector<uint8_t>(marked.begin(), marked.end() - 1));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"info", P("SHORT.XM")}), 1);
+    const std::string shortError = Captured(false);
+    EXPECT_NE(shortError.find(": truncated: the samples of instrument 1 end past the end of the file"), std::string::npos)
+        << shortError;
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Module({"render", P("CUT.XM"), "--out", P("cut.wav")}), 1);
     EXPECT_NE(Captured(false).find("truncated"), std::string::npos);

@@ -79,7 +79,9 @@ std::vector<uint8_t> ReadWholeModule(const std::string& name, const std::string&
     std::vector<uint8_t> bytes = ReadModuleBytes(name, pack);
     const XmExtent extent = MeasureXmModule(bytes.data(), bytes.size());
     if (extent.measured && !extent.complete) {
-        const std::string problem = "truncated: " + extent.cutShort + " ends past the end of the file (it needs " +
+        // "the sample headers of instrument 2" and "the samples of instrument 2" are plural.
+        const char* verb = extent.cutShort.rfind("the sample", 0) == 0 ? " end" : " ends";
+        const std::string problem = "truncated: " + extent.cutShort + verb + " past the end of the file (it needs " +
                                     std::string(extent.cutShort == "the song header" ? "" : "at least ") +
                                     std::to_string(extent.needed) + " bytes, the file holds " +
                                     std::to_string(bytes.size()) + ")";
