@@ -42,7 +42,7 @@ env -u VELA_HEADLESS -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:none \
 [ "$status" -ne 0 ] || { echo "a show without a display reported success"; exit 1; }
 grep -q 'no display to open a window on' "$work/err"
 
-"$velatool" --help | grep -q '^usage: velatool'
+"$velatool" --help | grep -q '^Usage: velatool COMMAND'
 "$velatool" --version | grep -q '^velatool [0-9]'
 status=0
 "$velatool" frobnicate 2>"$work/err" || status=$?

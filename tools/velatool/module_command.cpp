@@ -17,9 +17,7 @@
 #include "velatool/output_files.h"
 #include "velatool/xm_extent.h"
 
-namespace {
-
-const char kUsage[] =
+const char kModuleUsage[] =
     "usage: velatool module info FILE.XM [--pack PAK]\n"
     "       velatool module syncs FILE.XM [--pack PAK]\n"
     "       velatool module render FILE.XM --out FILE.wav [--pack PAK] [--seconds S]\n"
@@ -36,6 +34,8 @@ const char kUsage[] =
     "FILE.XM is an entry of PAK when --pack is given, otherwise a file.\n"
     "A module shorter than its own headers, patterns and samples say has lost its end: info\n"
     "and syncs refuse it, and render plays what is left only with --force.\n";
+
+namespace {
 
 constexpr uint32_t kRenderBlock = 4096;
 // A pass that does not end by itself is cut off here.
@@ -272,7 +272,7 @@ int Render(const std::string& name, const std::string& pack, const std::string& 
 
 int RunModuleCommand(int argc, char** argv)
 {
-    return RunCommand("module", kUsage, [&] {
+    return RunCommand("module", kModuleUsage, [&] {
         const CommandLine line =
             ReadCommandLine(argc, argv, 1,
                             {{"--pack", true}, {"--out", true}, {"--seconds", true}, {"--rate", true},

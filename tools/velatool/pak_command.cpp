@@ -16,11 +16,7 @@
 #include "velatool/options.h"
 #include "velatool/output_files.h"
 
-namespace {
-
-namespace fs = std::filesystem;
-
-const char kUsage[] =
+const char kPakUsage[] =
     "usage: velatool pak create OUT.PAK [--method store|deflate|gzip] [--descriptor] NAME=FILE ... | --dir DIR\n"
     "       velatool pak list PAK\n"
     "       velatool pak extract PAK NAME [-o|--out FILE] [--offset N] [--length N]\n"
@@ -42,6 +38,10 @@ const char kUsage[] =
     "for compressed data that is damaged or fails its CRC-32 or length check, 1 when memory\n"
     "runs out. A failed extract or create leaves no file behind, and a file of that name stays\n"
     "as it was.\n";
+
+namespace {
+
+namespace fs = std::filesystem;
 
 int Fail(const char* command, const std::string& message)
 {
@@ -279,7 +279,7 @@ int Extract(int argc, char** argv)
 
 int RunPakCommand(int argc, char** argv)
 {
-    return RunCommand("pak", kUsage, [&] {
+    return RunCommand("pak", kPakUsage, [&] {
         const std::string sub = ReadSubcommand(argc, argv);
         if (sub == "create") return Create(argc, argv);
         if (sub == "list") return List(argc, argv);
