@@ -27,9 +27,9 @@ std::unique_ptr<openmpt::module> OpenModule(const std::vector<uint8_t>& bytes, s
     try {
         return std::make_unique<openmpt::module>(bytes, QuietLog());
     } catch (const std::exception& e) {
-        *error = std::string("the player cannot read the module: ") + e.what();
+        *error = e.what(); // the library's text for this error already says the player cannot read it
     } catch (...) {
-        *error = "the player cannot read the module";
+        error->clear();
     }
     return nullptr;
 }

@@ -51,9 +51,12 @@ env -u VELA_HEADLESS -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:none \
 [ "$status" -ne 0 ] || { echo "a show without a display reported success"; exit 1; }
 grep -q 'no display to open a window on' "$work/err"
 
-"$velatool" --help | grep -q '^usage: velatool'
+"$velatool" --help | grep -q '^Usage: velatool COMMAND'
 "$velatool" --version | grep -q '^velatool [0-9]'
 status=0
-"$velatool" frobnicate 2>/dev/null || status=$?
+"$velatool" frobnicate 2>"$work/err" || status=$?
 [ "$status" -eq 2 ]
+# A bad command line is the problem and where the help is, not the help burying it.
+printf "velatool: unknown command 'frobnicate'\nsee 'velatool --help'\n" | cmp -s - "$work/err" ||
+  { echo "velatool's usage error is not its two lines:"; cat "$work/err"; exit 1; }
 echo "command lines: ok"

@@ -24,6 +24,13 @@ identify -format '%wx%h' "$prefix/$icon" | grep -qx 256x256 || { echo "the icon 
 grep -q '^\.TH VELA "6"' "$prefix/share/man/man6/vela.6"
 grep -q -- 'no\\-launcher' "$prefix/share/man/man6/vela.6"
 grep -q '^\.TH VELATOOL "1"' "$prefix/share/man/man1/velatool.1"
+# The velatool page gives every command's forms, from the commands' own usage, and its options
+# as a section of their own.
+for form in 'pak create OUT.PAK' 'pak extract PAK NAME' 'picture topng NAME' 'scene render NAME' \
+            'effect OP' 'module render FILE.XM'; do
+  grep -qF "$form" "$prefix/share/man/man1/velatool.1" || { echo "the velatool page lacks '$form'"; exit 1; }
+done
+grep -q '^\.SH OPTIONS' "$prefix/share/man/man1/velatool.1"
 
 # From a folder of its own, the installed show finds the installed pack.
 mkdir "$work/elsewhere"

@@ -140,6 +140,18 @@ TEST_F(ModuleCommand, BadInputGivesAClearErrorAndAFailingStatus)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Module({"render", P("SONG.XM"), "--out", P("no/such/dir/x.wav")}), 1);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("x.wav"), std::string::npos);
+
+    // A module the player refuses (no channels) is said to be so once.
+    std::vector<uint8_t> silent = WriteXm(SongWithMarks());
+    silent[68] = silent[69] = 0;
+    WriteFileBytes(dir / "NOCHANNELS.XM", silent);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"info", P("NOCHANNELS.XM")}), 1);
+    const std::string refused = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(refused.rfind("velatool module: " + P("NOCHANNELS.XM") + ": The player cannot read the module", 0), 0u)
+        << refused;
+    EXPECT_EQ(refused.find("cannot read the module", refused.find("cannot read the module") + 1), std::string::npos)
+        << refused;
 }
 
 TEST(ModuleExtent, WholeModulesMeasureTheirLengthAndCutOnesTheFirstPartCutShort)
@@ -176,6 +188,14 @@ TEST_F(ModuleCommand, ATruncatedModuleIsRefusedAndRenderedOnlyWhenForced)
         EXPECT_NE(err.find(P("CUT.XM") + ": truncated: pattern "), std::string::npos) << err;
         EXPECT_NE(err.find("the file holds 3000)"), std::string::npos) << err;
     }
+    // Cut within its samples, the module is told in words that agree.
+    const std::vector<uint8_t> marked = WriteXm(SongWithMarks());
+    WriteFileBytes(dir / "SHORT.XM", std::vector<uint8_t>(marked.begin(), marked.end() - 1));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Module({"info", P("SHORT.XM")}), 1);
+    const std::string shortError = Captured(false);
+    EXPECT_NE(shortError.find(": truncated: the samples of instrument 1 end past the end of the file"), std::string::npos)
+        << shortError;
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Module({"render", P("CUT.XM"), "--out", P("cut.wav")}), 1);
     EXPECT_NE(Captured(false).find("truncated"), std::string::npos);

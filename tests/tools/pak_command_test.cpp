@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -119,6 +120,21 @@ TEST_F(PakCommand, DamagedMembersAreReportedByVerifyAndEndExtract)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "GOOD: OK\nBAD: invalid compressed data--crc error\n");
     EXPECT_EXIT(Pak({"extract", P("B.PAK"), "BAD"}), ::testing::ExitedWithCode(4),
                 "funzip error: invalid compressed data--crc error");
+
+    // Written to a file, the damaged member leaves nothing behind: no output, no temporary, and
+    // a file that was there before is untouched. The extract is forked from this test (not run
+    // afresh, which would make a scratch folder of its own) so that it writes into `dir`.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    WriteFileBytes(dir / "kept.bin", Bytes("before"));
+    for (const char* out : {"new.bin", "kept.bin"}) {
+        EXPECT_EXIT(Pak({"extract", P("B.PAK"), "BAD", "-o", P(out)}), ::testing::ExitedWithCode(4), "crc error");
+        std::vector<std::string> left;
+        for (const fs::directory_entry& e : fs::directory_iterator(dir)) left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"B.PAK", "big.txt", "kept.bin", "small.bin"})) << out;
+        EXPECT_EQ(ReadFileBytes(dir / "kept.bin"), Bytes("before")) << out;
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
 }
 
 TEST_F(PakCommand, ADirectoryThatMisstatesASizeIsAnErrorForExtractAndVerify)
@@ -155,6 +171,33 @@ TEST_F(PakCommand, AnArchiveWrittenIntoItsOwnFolderIsNotPackedIntoItself)
     ::testing::internal::CaptureStdout();
     ASSERT_EQ(Pak({"list", out}), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "A.BIN 0 1 zip deflated\n");
+}
+
+// The reader would only ever find the last of two records of one name (matched without case).
+TEST_F(PakCommand, TwoEntriesOfOneNameAreRefused)
+{
+    fs::create_directories(dir / "tree");
+    WriteFileBytes(dir / "tree" / "a.bin", {1});
+    WriteFileBytes(dir / "tree" / "A.BIN", {2});
+    struct Case {
+        std::vector<std::string> words;
+        int status;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {{"A=" + P("small.bin"), "A=" + P("big.txt")}, 2, "two entries named A (from "},
+        {{"Data\\x=" + P("small.bin"), "B=" + P("big.txt"), "DATA\\X=" + P("big.txt")}, 2, "two entries named DATA\\X"},
+        {{"--dir", P("tree")}, 1, "two entries named A.BIN"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> words = {"create", P("X.PAK")};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunWithWords(RunPakCommand, "pak", words), c.status) << c.problem;
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find(c.problem), std::string::npos) << errors;
+        EXPECT_FALSE(fs::exists(dir / "X.PAK")) << c.problem;
+    }
 }
 
 TEST_F(PakCommand, BadInvocationsAndFilesFailClearly)

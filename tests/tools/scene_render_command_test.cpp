@@ -188,7 +188,7 @@ TEST_F(SceneRender, BadOptionsAreUsageErrors)
         std::string joined;
         for (const auto& w : words) joined += w + " ";
         EXPECT_EQ(status, 2) << joined;
-        EXPECT_NE(err.find("usage: velatool scene"), std::string::npos) << joined;
+        EXPECT_NE(err.find("see 'velatool scene " + words[0] + " --help'"), std::string::npos) << joined << err;
     }
     EXPECT_FALSE(fs::exists("a.png"));
 

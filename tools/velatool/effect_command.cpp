@@ -22,9 +22,7 @@
 #include "velatool/options.h"
 #include "velatool/png_io.h"
 
-namespace {
-
-const char kUsage[] =
+const char kEffectUsage[] =
     "usage: velatool effect OP --view VIEW.png --out OUT.png [--depth 15|16] [options]\n"
     "\n"
     "Runs OP over the view (a PNG of any size W x H, taken as H rows of W pixels, channels\n"
@@ -51,6 +49,8 @@ const char kUsage[] =
     "--indexed keeps an 8-bit picture's indices and fades it through its fade\n"
     "palettes, coloured by --palettes START:MIDDLE:END (R,G,B each; default\n"
     "255,255,255:127,127,127:0,0,0).\n";
+
+namespace {
 
 struct Options {
     std::string op, view, out, mask, second, grey, sprite;
@@ -281,7 +281,7 @@ int Run(int argc, char** argv)
 
 int RunEffectCommand(int argc, char** argv)
 {
-    return RunCommand("effect", kUsage, [&] {
+    return RunCommand("effect", kEffectUsage, [&] {
         try {
             return Run(argc, argv);
         } catch (const CommandFailure&) {

@@ -17,9 +17,7 @@
 #include "velatool/output_files.h"
 #include "velatool/xm_extent.h"
 
-namespace {
-
-const char kUsage[] =
+const char kModuleUsage[] =
     "usage: velatool module info FILE.XM [--pack PAK]\n"
     "       velatool module syncs FILE.XM [--pack PAK]\n"
     "       velatool module render FILE.XM --out FILE.wav [--pack PAK] [--seconds S]\n"
@@ -36,6 +34,8 @@ const char kUsage[] =
     "FILE.XM is an entry of PAK when --pack is given, otherwise a file.\n"
     "A module shorter than its own headers, patterns and samples say has lost its end: info\n"
     "and syncs refuse it, and render plays what is left only with --force.\n";
+
+namespace {
 
 constexpr uint32_t kRenderBlock = 4096;
 // A pass that does not end by itself is cut off here.
@@ -79,7 +79,9 @@ std::vector<uint8_t> ReadWholeModule(const std::string& name, const std::string&
     std::vector<uint8_t> bytes = ReadModuleBytes(name, pack);
     const XmExtent extent = MeasureXmModule(bytes.data(), bytes.size());
     if (extent.measured && !extent.complete) {
-        const std::string problem = "truncated: " + extent.cutShort + " ends past the end of the file (it needs " +
+        // "the sample headers of instrument 2" and "the samples of instrument 2" are plural.
+        const char* verb = extent.cutShort.rfind("the sample", 0) == 0 ? " end" : " ends";
+        const std::string problem = "truncated: " + extent.cutShort + verb + " past the end of the file (it needs " +
                                     std::string(extent.cutShort == "the song header" ? "" : "at least ") +
                                     std::to_string(extent.needed) + " bytes, the file holds " +
                                     std::to_string(bytes.size()) + ")";
@@ -270,7 +272,7 @@ int Render(const std::string& name, const std::string& pack, const std::string& 
 
 int RunModuleCommand(int argc, char** argv)
 {
-    return RunCommand("module", kUsage, [&] {
+    return RunCommand("module", kModuleUsage, [&] {
         const CommandLine line =
             ReadCommandLine(argc, argv, 1,
                             {{"--pack", true}, {"--out", true}, {"--seconds", true}, {"--rate", true},

@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "resources/pack_archive.h"
+#include "velatool/output_files.h"
+
 namespace {
 
 bool IsHelp(const std::string& word) { return word == "--help" || word == "-h"; }
@@ -166,16 +169,20 @@ std::string ChoiceValue(const std::string& text, const std::string& what, std::i
 
 int RunCommand(const char* name, const char* usage, const std::function<int()>& body)
 {
+    // A damaged pack member ends the process from inside the reader: no unfinished output stays.
+    SetPackFailureHook(DiscardOpenOutputs);
+    int status = 0;
     try {
-        return body();
+        status = body();
     } catch (const HelpRequested&) {
         std::fputs(usage, stdout);
-        return 0;
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "velatool %s: %s\n%s", name, e.problem.c_str(), usage);
-        return 2;
+        std::fprintf(stderr, "velatool %s: %s\nsee 'velatool %s --help'\n", name, e.problem.c_str(), name);
+        status = 2;
     } catch (const CommandFailure& f) {
         if (!f.message.empty()) std::fprintf(stderr, "velatool %s: %s\n", name, f.message.c_str());
-        return f.status;
+        status = f.status;
     }
+    SetPackFailureHook(nullptr);
+    return status;
 }

@@ -1,6 +1,6 @@
 // The words of a velatool command line, read the same way by every subcommand: named options
 // with or without a value, positional words and --help; and the way a command ends on a bad
-// command line (status 2, the problem, then the command's usage) or on bad data (status 1 and a
+// command line (status 2, the problem, then where its help is) or on bad data (status 1 and a
 // message naming the file).
 #pragma once
 
@@ -68,6 +68,9 @@ std::vector<int64_t> NumberListValue(const std::string& text, size_t count, char
 std::string ChoiceValue(const std::string& text, const std::string& what, std::initializer_list<const char*> choices);
 
 // Runs a command's body and turns how it ended into the exit status: HelpRequested prints
-// `usage` to standard output (0); UsageError prints "velatool NAME: problem" and `usage` to the
-// standard error stream (2); CommandFailure prints "velatool NAME: message" there (its status).
+// `usage` to standard output (0); UsageError prints "velatool NAME: problem" and "see 'velatool
+// NAME --help'" to the standard error stream (2); CommandFailure prints "velatool NAME:
+// message" there (its status).
+// A damaged pack member met meanwhile ends the process with its own code, after removing the
+// outputs not yet finished.
 int RunCommand(const char* name, const char* usage, const std::function<int()>& body);

@@ -1,6 +1,7 @@
 // velatool pak: builds pack archives from files, lists their directories, extracts entries
 // through the show's own reader and verifies every member.
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,11 +16,7 @@
 #include "velatool/options.h"
 #include "velatool/output_files.h"
 
-namespace {
-
-namespace fs = std::filesystem;
-
-const char kUsage[] =
+const char kPakUsage[] =
     "usage: velatool pak create OUT.PAK [--method store|deflate|gzip] [--descriptor] NAME=FILE ... | --dir DIR\n"
     "       velatool pak list PAK\n"
     "       velatool pak extract PAK NAME [-o|--out FILE] [--offset N] [--length N]\n"
@@ -28,10 +25,23 @@ const char kUsage[] =
     "create   writes each file as a member (deflated zip by default; --descriptor puts the sizes\n"
     "         and CRC-32 after the data), then the directory and the trailer. With --dir, every\n"
     "         file below DIR becomes an entry named by its relative path with backslashes.\n"
+    "         Two entries may not share a name: names are matched without case.\n"
     "list     one line per directory record: name, offset, size, member kind, method.\n"
     "extract  copies an entry (or the range --offset/--length of it) to FILE or standard output;\n"
     "         a name the archive lacks is read from the loose file beside it.\n"
-    "verify   decodes every member; prints each name with OK or what is wrong with it.\n";
+    "verify   decodes every member; prints each name with OK or what is wrong with it.\n"
+    "\n"
+    "Exit status: 0 done; 1 a file missing, unreadable or not a pack archive, an entry neither\n"
+    "in the archive nor beside it, a write error, a member verify finds damaged or a directory\n"
+    "record whose size is wrong; 2 usage. extract ends as the show does on a damaged member,\n"
+    "after a \"funzip error\" line: 3 for headers or framing that are broken or cut short, 4\n"
+    "for compressed data that is damaged or fails its CRC-32 or length check, 1 when memory\n"
+    "runs out. A failed extract or create leaves no file behind, and a file of that name stays\n"
+    "as it was.\n";
+
+namespace {
+
+namespace fs = std::filesystem;
 
 int Fail(const char* command, const std::string& message)
 {
@@ -108,6 +118,22 @@ int Create(int argc, char** argv)
         if (ec) return Fail("create", dir + ": " + ec.message());
         std::sort(found.begin(), found.end());
         inputs = found;
+    }
+    // The reader matches names without case and finds only the last record of a name, so an
+    // entry given twice would hide the first one.
+    std::vector<std::pair<std::string, std::string>> names; // upper-cased name, file
+    for (const auto& [name, file] : inputs) {
+        std::string key = name;
+        for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        names.emplace_back(key, file);
+    }
+    std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < names.size(); ++i) {
+        if (names[i].first != names[i - 1].first) continue;
+        const std::string problem = "two entries named " + names[i].first + " (from " + names[i - 1].second + " and " +
+                                    names[i].second + ")";
+        if (dir.empty()) Usage(problem);
+        return Fail("create", problem);
     }
 
     PackBuilder pack;
@@ -253,7 +279,7 @@ int Extract(int argc, char** argv)
 
 int RunPakCommand(int argc, char** argv)
 {
-    return RunCommand("pak", kUsage, [&] {
+    return RunCommand("pak", kPakUsage, [&] {
         const std::string sub = ReadSubcommand(argc, argv);
         if (sub == "create") return Create(argc, argv);
         if (sub == "list") return List(argc, argv);

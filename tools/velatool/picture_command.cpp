@@ -17,9 +17,7 @@
 #include "velatool/options.h"
 #include "velatool/png_io.h"
 
-namespace {
-
-const char kUsage[] =
+const char kPictureUsage[] =
     "usage: velatool picture info NAME [--pack PAK]\n"
     "       velatool picture topng NAME OUT.png [--pack PAK] [--depth 15|16] [--indexed]\n"
     "       velatool picture contact OUT.png (NAME... | --all) [--pack PAK] [--columns N]\n"
@@ -35,6 +33,8 @@ const char kUsage[] =
     "contact a contact sheet: each picture drawn as the show draws it (16-bit pixels, with the\n"
     "       same transparency, over black), scaled 2x, with its name beneath, in rows of N\n"
     "       (default 3) on a grey ground. --all takes every .BMP entry of the pack, in pack order.\n";
+
+namespace {
 
 [[noreturn]] void Usage(const std::string& problem) { throw UsageError{problem}; }
 
@@ -236,7 +236,7 @@ int Contact(const std::string& out, std::vector<std::string> names, bool all, co
 
 int RunPictureCommand(int argc, char** argv)
 {
-    return RunCommand("picture", kUsage, [&] {
+    return RunCommand("picture", kPictureUsage, [&] {
         const CommandLine line = ReadCommandLine(
             argc, argv, 1,
             {{"--pack", true}, {"--depth", true}, {"--indexed", false}, {"--all", false}, {"--columns", true}});

@@ -23,9 +23,7 @@
 #include "velatool/scene_command.h"
 #include "velatool/scene_diagnosis.h"
 
-namespace {
-
-const char kUsage[] =
+const char kSceneUsage[] =
     "usage: velatool scene dump NAME [--pack PAK]\n"
     "       velatool scene info NAME [--pack PAK] [--depth 15|16]\n"
     "       velatool scene render NAME [--frame F | --frames A:B:STEP] --out FILE.png [--pack PAK]\n"
@@ -45,6 +43,8 @@ const char kUsage[] =
     "       told) into one PNG; bench measures how fast the scene draws.\n"
     "       'velatool scene render --help', 'velatool scene contact --help' and\n"
     "       'velatool scene bench --help' tell more.\n";
+
+namespace {
 
 constexpr int32_t kToolPoolMegabytes = 64;
 
@@ -613,7 +613,7 @@ int RunSceneCommand(int argc, char** argv)
     if (sub == "contact") return RunSceneContact(argc, argv);
     if (sub == "bench") return RunSceneBench(argc, argv);
     const std::string command = sub == "dump" || sub == "info" ? "scene " + sub : "scene";
-    return RunCommand(command.c_str(), kUsage, [&] {
+    return RunCommand(command.c_str(), kSceneUsage, [&] {
         ReadSubcommand(argc, argv);
         if (sub == "dump") return RunDump(argc, argv);
         if (sub == "info") return RunInfo(argc, argv);
