@@ -178,7 +178,10 @@ void FailPackMember(int32_t exitCode, const char* text)
         packFailureHook = nullptr;
         hook();
     }
-    std::exit(exitCode);
+    // The read may be on a loading thread while the main thread goes on presenting: the process
+    // ends without running static destructors under it, once every stream is flushed.
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
 }
 
 void OpenPack(const char* archivePath)
