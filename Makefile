@@ -2,7 +2,7 @@
 JOBS ?= 2
 ARGS ?=
 
-.PHONY: all deps build run install test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
+.PHONY: all deps build run install package test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
 
 all: build
 
@@ -20,6 +20,13 @@ run: build
 PREFIX ?= /usr/local
 install: build
 	@cmake --install build/release --prefix $(PREFIX)
+
+# The same files as a Debian package under /usr (build/package/vela_<version>_<arch>.deb), from
+# a build of its own without the tests and benchmarks.
+package: deps
+	@cmake --preset package >/dev/null
+	@cmake --build --preset package -j $(JOBS)
+	@cpack --preset package
 
 # The whole suite: optimised build, then AddressSanitizer + UndefinedBehaviorSanitizer,
 # then ThreadSanitizer on the tests where threads meet, then the fuzz targets built with clang
