@@ -1,3 +1,0 @@
-#include "sequencer/sequencer_state.h"
-
-SequencerState sequencer;

@@ -1,0 +1,3 @@
+#include "show/sequencer_state.h"
+
+SequencerState sequencer;

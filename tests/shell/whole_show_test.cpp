@@ -1,0 +1,231 @@
+// The whole show with its own content, played in virtual time with the music rendered offline:
+// every frame hashed and compared with the stored list (tests/reference/show/), the pool back at
+// its level after every pass, the flame tracks re-phased as each pass goes. A mismatch names the
+// part, the frame and its time, and leaves that frame as a PNG in <build>/test-output/show/.
+// VELA_UPDATE_REFERENCES=1 stores the lists anew: a deliberate act, after watching the capture.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "display/display_device.h"
+#include "display/window.h"
+#include "engine/engine_state.h"
+#include "platform/headless.h"
+#include "shell/show_main.h"
+#include "shell/pass_records.h"
+#include "show/frame_timings.h"
+#include "shell/launcher.h"
+#include "show/music.h"
+#include "show/parts.h"
+#include "show/sequencer_state.h"
+#include "shell/virtual_time.h"
+#include "velatool/png_io.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint64_t Fnv1a(const uint8_t* bytes, size_t count, uint64_t h = 1469598103934665603ull)
+{
+    for (size_t i = 0; i < count; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
+    return h;
+}
+
+// One frame as the list stores it.
+struct FrameRecord {
+    int64_t index;
+    int32_t part;
+    double seconds;
+    uint64_t hash;
+};
+
+struct ShowRun {
+    std::string name;                    // of the stored list
+    std::vector<FrameRecord> expected;   // empty when the list is being written
+    std::vector<FrameRecord> frames;
+    uint64_t soundHash[5] = {};
+    int64_t stopAfter = -1;              // abort the show after this many frames
+    size_t stopAfterPasses = 0;          // ... or once this many passes have ended
+    bool mismatchReported = false;
+};
+ShowRun* run = nullptr;
+
+RgbImage FramePicture(const VideoSurface& frame)
+{
+    RgbImage image;
+    image.width = frame.width;
+    image.height = frame.height;
+    image.rgb.resize(static_cast<size_t>(frame.width) * frame.height * 3);
+    const int depth = frame.bitsPerPixel == 15 ? 15 : 16;
+    for (int y = 0; y < frame.height; ++y) {
+        const RgbImage line =
+            UnpackPixels(reinterpret_cast<const uint16_t*>(frame.pixels + static_cast<size_t>(y) * frame.pitch), frame.width, 1, depth);
+        std::copy(line.rgb.begin(), line.rgb.end(), image.rgb.begin() + static_cast<size_t>(y) * frame.width * 3);
+    }
+    return image;
+}
+
+void RecordFrame(int64_t index, const VideoSurface& frame, void*)
+{
+    uint64_t h = Fnv1a(reinterpret_cast<const uint8_t*>(&frame.width), sizeof frame.width);
+    h = Fnv1a(reinterpret_cast<const uint8_t*>(&frame.bitsPerPixel), sizeof frame.bitsPerPixel, h);
+    h = Fnv1a(frame.pixels, static_cast<size_t>(frame.pitch) * frame.height, h);
+    const FrameRecord record{index, PlayingPart(), VirtualSeconds(), h};
+    run->frames.push_back(record);
+    const size_t i = run->frames.size() - 1;
+    if (!run->expected.empty() && !run->mismatchReported &&
+        (i >= run->expected.size() || run->expected[i].hash != h)) {
+        run->mismatchReported = true;
+        const fs::path out = fs::path(VELA_BINARY_DIR) / "test-output" / "show" / (run->name + "-" + std::to_string(index) + ".png");
+        fs::create_directories(out.parent_path());
+        std::string error;
+        if (frame.bitsPerPixel == 15 || frame.bitsPerPixel == 16) WritePng(out.string(), FramePicture(frame), &error);
+        ADD_FAILURE() << run->name << ": frame " << index << " (part " << record.part << ", " << record.seconds
+                      << " s) differs from the stored list; it is in " << out;
+    }
+    if (run->stopAfter >= 0 && index + 1 >= run->stopAfter) sequencer.abortRequested = 1;
+    if (run->stopAfterPasses && PoolAtPassEnds().size() >= run->stopAfterPasses) sequencer.abortRequested = 1;
+}
+
+void RecordSound(const int16_t* samples, size_t frames, void*)
+{
+    const int32_t part = PlayingPart();
+    run->soundHash[part] = Fnv1a(reinterpret_cast<const uint8_t*>(samples), frames * 4, run->soundHash[part] ? run->soundHash[part] : 1469598103934665603ull);
+}
+
+fs::path StoredList(const std::string& name) { return fs::path(VELA_SOURCE_DIR) / "tests" / "reference" / "show" / (name + ".txt"); }
+
+std::vector<FrameRecord> ReadList(const std::string& name)
+{
+    std::vector<FrameRecord> records;
+    std::ifstream in(StoredList(name));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#' || line.rfind("sound", 0) == 0) continue;
+        std::istringstream fields(line);
+        FrameRecord r{};
+        std::string hash;
+        fields >> r.index >> r.part >> r.seconds >> hash;
+        r.hash = std::stoull(hash, nullptr, 16);
+        records.push_back(r);
+    }
+    return records;
+}
+
+bool Updating()
+{
+    const char* update = std::getenv("VELA_UPDATE_REFERENCES");
+    return update && std::string(update) == "1";
+}
+
+class WholeShow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        launcherChoices = LauncherChoices{};
+        launcherChoices.priority = kPriorityNormal;
+        launcherChoices.askUser = 0;
+        demoPackPath = VELA_CONTENT_PACK;
+        SetHeadless(true);
+    }
+
+    // Plays the show with `words` at `fps` and compares (or stores) its frame list.
+    void Play(ShowRun& r, std::vector<std::string> words, int fps, const VideoModeRules& rules = VideoModeRules{})
+    {
+        if (!Updating()) {
+            r.expected = ReadList(r.name);
+            ASSERT_FALSE(r.expected.empty()) << StoredList(r.name) << " is missing; VELA_UPDATE_REFERENCES=1 writes it";
+        }
+        // What a fresh process starts with: the show keeps some state across passes on purpose
+        // (the flame tracks' phases, the loading animation's frame, the engine's field of view).
+        sequencer = SequencerState{};
+        display = DisplayDevice{};
+        windowState = WindowState{};
+        engine = EngineState{};
+        partTwoDesync = DesyncCounter{};
+        partThreeDesync = DesyncCounter{};
+        syncCounters.restartCount = syncCounters.cueCount = syncCounters.cueTime = 0;
+        syncCounters.calibrationCount = syncCounters.loadingFrame = 0;
+        syncCounters.calibrationTimes[0] = syncCounters.calibrationTimes[1] = 0;
+        speedFactor = 1.0f;
+        run = &r;
+        VirtualTimeSink sink;
+        sink.picture = RecordFrame;
+        sink.sound = RecordSound;
+        StartVirtualTime(fps, sink);
+        std::vector<char*> argv;
+        for (auto& w : words) argv.push_back(w.data());
+        ASSERT_EQ(RunApplication(static_cast<int>(argv.size()), argv.data(), rules, DemoMain), 0);
+        FinishVirtualTime();
+        run = nullptr;
+        EXPECT_EQ(DemoExitStatus(), 0);
+        if (Updating()) {
+            fs::create_directories(StoredList(r.name).parent_path());
+            std::ofstream out(StoredList(r.name));
+            out << "# frame part seconds hash, one line per video frame at " << fps << " fps\n";
+            char line[96];
+            for (const FrameRecord& f : r.frames) {
+                std::snprintf(line, sizeof line, "%lld %d %.3f %016llx\n", static_cast<long long>(f.index), f.part, f.seconds,
+                              static_cast<unsigned long long>(f.hash));
+                out << line;
+            }
+            for (int p = 0; p < 5; ++p) out << "sound " << p << " " << std::hex << r.soundHash[p] << std::dec << "\n";
+        } else {
+            EXPECT_EQ(r.frames.size(), r.expected.size()) << r.name << ": the show's length in frames changed";
+        }
+    }
+};
+
+TEST_F(WholeShow, EveryFrameOfTheShowMatchesTheStoredList)
+{
+    ShowRun r;
+    r.name = "whole-show-10fps";
+    const size_t passesBefore = PoolAtPassEnds().size();
+    Play(r, {}, 10);
+    ASSERT_EQ(PoolAtPassEnds().size(), passesBefore + 1);
+    EXPECT_EQ(PoolAtPassStarts().back(), PoolAtPassEnds().back()) << "the pool is back at its level after the pass";
+    EXPECT_EQ(partTwoDesync.calls, 22);
+    EXPECT_EQ(partThreeDesync.calls, 6);
+}
+
+TEST_F(WholeShow, TwoLoopedPassesLeaveThePoolAsTheyFoundIt)
+{
+    ShowRun r;
+    r.name = "loop-b3-5fps";
+    launcherChoices.loop = 1;
+    const size_t passesBefore = PoolAtPassEnds().size();
+    r.stopAfterPasses = passesBefore + 2;
+    Play(r, {"b3"}, 5);
+    const auto& starts = PoolAtPassStarts();
+    const auto& ends = PoolAtPassEnds();
+    ASSERT_GE(ends.size(), passesBefore + 2);
+    for (size_t p = passesBefore; p < passesBefore + 2; ++p) EXPECT_EQ(starts[p], ends[p]) << "pass " << p - passesBefore;
+    // Each pass shifts the flame tracks further: part three's counter grows by 6 a pass.
+    EXPECT_GE(partThreeDesync.calls, 12);
+}
+
+TEST_F(WholeShow, FifteenBitsAndThe320x200ModeHaveTheirOwnStretches)
+{
+    ShowRun fifteen;
+    fifteen.name = "part1-15bit-10fps";
+    fifteen.stopAfter = 250;
+    VideoModeRules rules;
+    rules.forcedLayout = 15;
+    Play(fifteen, {"b1"}, 10, rules);
+
+    ShowRun low;
+    low.name = "part3-320x200-10fps";
+    low.stopAfter = 250;
+    VideoModeRules noTall;
+    noTall.missingWidth[0] = 320;
+    noTall.missingHeight[0] = 240;
+    noTall.missingCount = 1;
+    Play(low, {"b3"}, 10, noTall);
+}
+
+} // namespace
