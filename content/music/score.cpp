@@ -57,7 +57,6 @@ int64_t RowTicks(const Score& score, int row)
     return ticks;
 }
 
-double RowSeconds(const Score& score, int row) { return static_cast<double>(RowTicks(score, row)) * 2.5 / score.bpm; }
 
 namespace {
 

@@ -65,8 +65,6 @@ const XmCell& CellAt(const Score& score, int row, int channel);
 uint8_t AddInstrument(Score* score, XmInstrument instrument);
 void StartPattern(Score* score, int row);
 void PutMark(Score* score, int row, uint8_t value);
-// Seconds from the start of the module to the start of `row` (ticks last 2.5 / bpm s).
-double RowSeconds(const Score& score, int row);
 // Ticks from the start of the module to the start of `row`.
 int64_t RowTicks(const Score& score, int row);
 

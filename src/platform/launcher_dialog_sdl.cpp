@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 
 #include "platform/headless.h"
-#include "platform/launcher_form.h"
+#include "forms/launcher_form.h"
 
 namespace {
 

@@ -353,12 +353,6 @@ SoundTiming SoundTimingSoFar()
     return t;
 }
 
-int32_t SoundMixRate()
-{
-    std::lock_guard<std::mutex> lock(soundLibrary.stateMutex);
-    return soundLibrary.mixRate;
-}
-
 int32_t SoundLastError()
 {
     std::lock_guard<std::mutex> lock(soundLibrary.errorMutex);

@@ -87,8 +87,6 @@ int32_t SoundResume();
 // Offline output: renders the next `frames` interleaved stereo frames into `out` on the calling
 // thread, firing the sync callback from inside; silence when nothing plays or while suspended.
 int32_t SoundRenderNext(int16_t* out, uint32_t frames);
-// Output frames per second in use.
-int32_t SoundMixRate();
 
 // How well the real-time outputs kept time since start: marks fired, the latest a mark came
 // after its sound was due (playing nowhere), the most a mark came ahead of its sound reaching

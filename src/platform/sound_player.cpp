@@ -135,6 +135,4 @@ void RenderSoundPlayer(SoundPlayer* p, int16_t* out, uint32_t frames, std::vecto
 }
 
 void SetSoundPlayerVolume(SoundPlayer* p, int32_t volume) { p->volume = std::clamp(volume, 0, 64); }
-int32_t SoundPlayerVolume(const SoundPlayer* p) { return p->volume; }
 bool SoundPlayerEnded(const SoundPlayer* p) { return p->ended; }
-uint64_t SoundPlayerFrames(const SoundPlayer* p) { return p->frames; }

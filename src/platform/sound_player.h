@@ -51,9 +51,6 @@ void RenderSoundPlayer(SoundPlayer* player, int16_t* out, uint32_t frames, std::
 
 // Output volume 0..64 (64 = as mixed, 0 = silent); values outside are clamped.
 void SetSoundPlayerVolume(SoundPlayer* player, int32_t volume);
-int32_t SoundPlayerVolume(const SoundPlayer* player);
 
 // True once a pass that does not loop has ended.
 bool SoundPlayerEnded(const SoundPlayer* player);
-// Frames rendered so far.
-uint64_t SoundPlayerFrames(const SoundPlayer* player);

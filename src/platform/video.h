@@ -77,7 +77,6 @@ void VideoCloseWindow();
 // `softwareOnly` the window is drawn without graphics acceleration.
 bool VideoCreateDevice(bool softwareOnly);
 void VideoReleaseDevice();
-bool VideoDeviceExists();
 
 // Full screen at width x height x bits: false when the mode does not exist.
 bool VideoSetFullScreenMode(int width, int height, int bitsPerPixel);

@@ -88,8 +88,6 @@ void VideoReleaseDevice()
     video.device = false;
 }
 
-bool VideoDeviceExists() { return video.device; }
-
 bool VideoSetFullScreenMode(int width, int height, int bitsPerPixel)
 {
     if (!video.device || ModeIsMissing(width, height) || bitsPerPixel > 32) return false;

@@ -91,3 +91,13 @@ std::string ResolveLooseFile(const std::string& folder, const char* name)
         return {};
     return path;
 }
+
+std::FILE* OpenLooseFile(const std::string& folder, const char* name, uint64_t* size)
+{
+    const std::string path = ResolveLooseFile(folder, name);
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file) *size = static_cast<uint64_t>(st.st_size);
+    return file;
+}

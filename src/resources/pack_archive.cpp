@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 #include "resources/loose_files.h"
 #include "resources/memory_pool.h"
@@ -206,10 +205,11 @@ void OpenPack(const char* archivePath)
 uint32_t PackEntrySize(const char* name)
 {
     if (const PackEntry* entry = FindEntry(name)) return entry->size;
-    std::string path = ResolveLooseFile(LooseFolder(), name);
-    struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-    return st.st_size > off_t{UINT32_MAX} ? UINT32_MAX : static_cast<uint32_t>(st.st_size);
+    uint64_t size = 0;
+    std::FILE* file = OpenLooseFile(LooseFolder(), name, &size);
+    if (!file) return 0;
+    std::fclose(file);
+    return size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
 }
 
 int32_t ReadPackEntry(const char* name, void* destination, uint32_t offset, uint32_t length)
@@ -221,10 +221,8 @@ int32_t ReadPackEntry(const char* name, void* destination, uint32_t offset, uint
         FailOnDamage(result);
         return 0;
     }
-    std::string path = ResolveLooseFile(LooseFolder(), name);
-    struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 1;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    uint64_t size = 0;
+    std::FILE* file = OpenLooseFile(LooseFolder(), name, &size);
     if (!file) return 1;
     if (length && fseeko(file, offset, SEEK_SET) == 0) std::fread(destination, 1, length, file);
     std::fclose(file);
@@ -305,10 +303,8 @@ int32_t StreamPackEntry(const char* name, PackSink sink, void* context, uint64_t
         *size = result.size;
         return 0;
     }
-    std::string path = ResolveLooseFile(LooseFolder(), name);
-    struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 1;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    uint64_t looseSize = 0;
+    std::FILE* file = OpenLooseFile(LooseFolder(), name, &looseSize);
     if (!file) return 1;
     uint8_t buffer[65536];
     for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {

@@ -13,39 +13,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts Xvfb and waits until it serves clients; a server that dies or never answers is
-# replaced by a fresh one on another display, up to three times. Without -noreset the server
-# resets each time its last client leaves, and a client that connects during the reset (SDL
-# probes the display once before it opens it) is refused.
-start_xvfb() {
-  local attempt
-  for attempt in 1 2 3; do
-    : >"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-    xpid=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; kill -0 "$xpid" 2>/dev/null || break; sleep 0.1; done
-    if [ -s "$work/display" ]; then
-      export DISPLAY=":$(cat "$work/display")"
-      for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        kill -0 "$xpid" 2>/dev/null || break
-        sleep 0.1
-      done
-    fi
-    echo "Xvfb attempt $attempt did not serve clients; its log:"
-    cat "$work/xvfb.log"
-    kill "$xpid" 2>/dev/null || true
-    wait "$xpid" 2>/dev/null || true
-    xpid=""
-  done
-  echo "Xvfb did not start"
-  exit 1
-}
+source "$(cd "$(dirname "$0")" && pwd)/lib/x_session.sh"
 start_xvfb
-unset VELA_HEADLESS
-# SDL must use the X server: a silent fallback to its offscreen driver would hide the window.
-export SDL_VIDEODRIVER=x11
-export SDL_AUDIODRIVER=dummy
+use_x_session
 
 cd "$work"
 "$vela" --no-launcher --window --loop --no-sound --pack "$(dirname "$vela")/content/VELA.PAK" b1 >"$work/vela.out" 2>&1 &

@@ -11,7 +11,10 @@ int pauseCalls = 0, resumeCalls = 0;
 void CountPause() { ++pauseCalls; }
 void CountResume() { ++resumeCalls; }
 
-TEST_F(WindowTest, MinimisingPausesOnceAndActivationResumesTheClock)
+// The display tests' fixture, under a name of this program's own.
+using WindowPauseTest = WindowTest;
+
+TEST_F(WindowPauseTest, MinimisingPausesOnceAndActivationResumesTheClock)
 {
     pauseCalls = resumeCalls = 0;
     SetPauseHooks(CountResume, CountPause);

@@ -76,7 +76,6 @@ Svf MakeSvf(double cutoffHz, double q, double rate)
     return f;
 }
 
-void TuneSvf(Svf* f, double cutoffHz, double rate) { f->g = TanOfCutoff(cutoffHz, rate); }
 
 void StepSvf(Svf* f, double input)
 {

@@ -34,8 +34,6 @@ struct Svf {
 };
 
 Svf MakeSvf(double cutoffHz, double q, double rate);
-// Moves the cutoff, keeping the state (for swept filters).
-void TuneSvf(Svf* filter, double cutoffHz, double rate);
 // One sample through the filter; read low, band or high afterwards.
 void StepSvf(Svf* filter, double input);
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/launcher_form.h"
+#include "forms/launcher_form.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/launcher_form.h"
+#include "forms/launcher_form.h"
 
 const LauncherControl kLauncherControls[] = {
     {kControlStart, kControlDefaultButton, "START", 154, 5, 52, 24},

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/launcher_dialog.h"
+#include "forms/launcher_choices.h"
 
 // The dialog's size in dialog units, and pixels per unit (a dialog unit is a quarter of the
 // dialog font's mean character width across and an eighth of its height down).
