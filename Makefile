@@ -45,7 +45,7 @@ test-sanitize: deps
 
 test-tsan: deps
 	@cmake --preset tsan >/dev/null
-	@cmake --build --preset tsan -j $(JOBS)
+	@cmake --build --preset tsan -j $(JOBS) --target thread_tests
 	@ctest --preset tsan -j $(JOBS)
 
 FUZZ_SMOKE_SECONDS ?= 5
