@@ -2,18 +2,26 @@
 JOBS ?= 2
 ARGS ?=
 
-.PHONY: all deps build run install package test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
+.PHONY: all deps deps-play play-build build run install package test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps all
+
+deps-play:
+	@scripts/install-deps play
 
 build: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
 
-run: build
+# Only what playing needs: the show, its pack and the toolkit, without the tests and their tools.
+play-build: deps-play
+	@cmake --preset play >/dev/null
+	@cmake --build --preset play -j $(JOBS)
+
+run: play-build
 	@scripts/run-show $(ARGS)
 
 # The show as a desktop program: programs, pack, menu entry, icon and manual pages below PREFIX.
