@@ -11,6 +11,7 @@
 #include "engine/flare_pictures.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_setup.h"
+#include "engine/material_preparation.h"
 
 namespace {
 
@@ -56,6 +57,48 @@ TEST_F(SceneFileTest, EngineInitChecksSizeAndDepth)
     EXPECT_EQ(engine.depthRows[1023], 1023 * 2000 * 4);
     EXPECT_EQ(engine.nodeCount, 1);
     EXPECT_EQ(engine.work, nullptr);
+}
+
+TEST_F(SceneFileTest, OnlyTheEngineLoadAndFreeChangeItsScene)
+{
+    FsfScene s;
+    s.materials = {PlainMaterial("paint")};
+    s.objects = {SquareObject("o", 0, Row(0, 0, 0))};
+    Put("PLAIN.FSF", WriteFsf(s));
+    SetEngineScene(nullptr);
+    const size_t before = PoolBytesInUse();
+
+    // Reading a scene does not hand it to the engine; the engine's load does, unless the
+    // scene cannot be read.
+    Scene other{};
+    ASSERT_EQ(LoadScene(&other, "PLAIN.FSF"), 0);
+    EXPECT_EQ(EngineScene(), nullptr);
+    ASSERT_EQ(LoadEngineScene(&scene, "PLAIN.FSF"), 0);
+    EXPECT_EQ(EngineScene(), &scene);
+    Scene missing{};
+    EXPECT_EQ(LoadEngineScene(&missing, "MISSING.FSF"), 1);
+    EXPECT_EQ(EngineScene(), &scene);
+
+    // Set-up prepares the engine's scene only, and freeing another scene leaves it alone.
+    ASSERT_EQ(EngineInit(320, 180, 16), 0);
+    ASSERT_NE(scene.materials->shadeRamp, nullptr);
+    EXPECT_EQ(other.materials->shadeRamp, nullptr);
+    FreeScene(&other);
+    EXPECT_EQ(EngineScene(), &scene);
+    EXPECT_NE(scene.materials->shadeRamp, nullptr);
+
+    // Material preparation builds the tables of the scene it is given, whichever the engine's.
+    ASSERT_EQ(LoadScene(&other, "PLAIN.FSF"), 0);
+    ASSERT_EQ(PrepareMaterials(&other, 16), 0);
+    ASSERT_NE(other.materials->shadeRamp, nullptr);
+    EXPECT_EQ(std::memcmp(other.materials->shadeRamp, scene.materials->shadeRamp, 512), 0);
+    FreeScene(&other); // tables and all
+
+    FreeEngineScene(&scene);
+    EXPECT_EQ(EngineScene(), nullptr);
+    EXPECT_EQ(engine.depthBuffer, nullptr);
+    EXPECT_EQ(scene.objects, nullptr);
+    EXPECT_EQ(PoolBytesInUse(), before);
 }
 
 TEST_F(SceneFileTest, EngineTables)
@@ -181,7 +224,7 @@ TEST_F(SceneFileTest, TexturePicturesAreCheckedAndNamedOnFailure)
     // Names never climb out of the scene's folders.
     Put("SUB/SCENE.FSF", WriteFsf(TexturedScene(Row(1, 0, 0), "..\\WOOD.BMP")));
     Put("WOOD.BMP", TexturePicture(256));
-    ASSERT_EQ(LoadScene(&scene, "SUB\\SCENE.FSF"), 0);
+    ASSERT_EQ(LoadEngineScene(&scene, "SUB\\SCENE.FSF"), 0);
     EXPECT_EQ(EngineInit(320, 180, 16), 5);
 }
 

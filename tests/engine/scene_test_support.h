@@ -25,8 +25,7 @@ protected:
     }
     void TearDown() override
     {
-        EngineRelease();
-        FreeScene(&scene);
+        FreeEngineScene(&scene);
         ClosePack();
         FreeMemoryPool();
     }
@@ -37,6 +36,7 @@ protected:
         std::filesystem::create_directories(path.parent_path());
         WriteFileBytes(path, bytes);
     }
+    // Writes `bytes` as the scene file `name` and loads it as the engine's scene.
     int32_t Load(const std::vector<uint8_t>& bytes, const char* name = "SCENE.FSF")
     {
         std::string relative = name;
@@ -44,7 +44,7 @@ protected:
             if (c == '\\') c = '/';
         }
         Put(relative, bytes);
-        return LoadScene(&scene, name);
+        return LoadEngineScene(&scene, name);
     }
 
     Scene scene{};
