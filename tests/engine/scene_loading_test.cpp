@@ -73,7 +73,7 @@ FsfScene FullScene()
     a.targetTrack = std::vector<StepKey>{MakeStepWord(0, 0x80000001u)};
     FsfObject b = SquareObject("child", 2, 1);
     b.parentNumber = 1;
-    b.morphTrack = FsfScalarTrack{0, {MakeMorphKey(0, 1), MakeMorphKey(10, 2)}};
+    b.morphTrack = FsfScalarTrack{1, {MakeMorphKey(0, 1), MakeMorphKey(10, 2, 0.25f, -0.5f)}};
     s.objects = {a, b};
 
     s.version = 0x600;
@@ -161,6 +161,13 @@ TEST_F(SceneFileTest, LoadsEveryChunkKind)
     EXPECT_EQ(f.parent, &a);
     EXPECT_EQ(b.morphTrack.keys[0].target, &a);
     EXPECT_EQ(b.morphTrack.keys[1].target, &b);
+    // Morph keys keep the rest of their stored scalar key.
+    ASSERT_EQ(b.morphTrack.keyCount, 2);
+    EXPECT_EQ(b.morphTrack.loop, 1);
+    EXPECT_EQ(b.morphTrack.keys[1].frame, 10.0f);
+    EXPECT_EQ(b.morphTrack.keys[1].storedValue, 2u);
+    EXPECT_EQ(b.morphTrack.keys[1].inTangent, 0.25f);
+    EXPECT_EQ(b.morphTrack.keys[1].outTangent, -0.5f);
 
     // A camera texture for the second camera (index 1 of the target key).
     const SceneCamera& second = *scene.cameras->next;

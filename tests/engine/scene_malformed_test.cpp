@@ -74,6 +74,13 @@ const MalformedCase kCases[] = {
              w.Close();
          });
      }},
+    {"morph key count overrunning its chunk", [] {
+         return Rooted([](FsfChunkWriter& w) {
+             w.Open(0x600);
+             w.FieldI32s(0x60e, {1, 0, 0, 0, 0, 0, 0, 0, 0}); // one 36-byte key needs 44 bytes
+             w.Close();
+         });
+     }},
     {"text without terminator", [] {
          return Rooted([](FsfChunkWriter& w) {
              w.Open(0x200);
