@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "authoring/bmp_writer.h"
 #include "engine/render_modes.h"
 #include "display/pixel_format.h"
 #include "engine/flare_pictures.h"
@@ -17,27 +16,11 @@ namespace {
 
 constexpr int Row(int map, int shade, int blend) { return 1 + map * 20 + shade * 4 + blend; }
 
-// A 256-wide picture whose pixel values are their column, with a grey-ramp palette.
-std::vector<uint8_t> TexturePicture(int height)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(256) * height);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i);
-    std::vector<uint8_t> palette;
-    for (int i = 0; i < 256; ++i) {
-        palette.push_back(static_cast<uint8_t>(i));
-        palette.push_back(static_cast<uint8_t>(255 - i));
-        palette.push_back(128);
-    }
-    return MakeBmp8(256, height, pixels, palette);
-}
-
+// A square in `mode` whose material is textured with `textureName`.
 FsfScene TexturedScene(int mode, const std::string& textureName = "WOOD.BMP")
 {
-    FsfScene s;
-    FsfMaterial m = PlainMaterial("wood");
-    m.textureName = textureName;
-    s.materials = {m};
-    s.objects = {SquareObject("o", 0, mode)};
+    FsfScene s = OneMaterialScene({SquareObject("o", 0, mode)});
+    s.materials[0].textureName = textureName;
     return s;
 }
 
@@ -61,10 +44,7 @@ TEST_F(SceneFileTest, EngineInitChecksSizeAndDepth)
 
 TEST_F(SceneFileTest, OnlyTheEngineLoadAndFreeChangeItsScene)
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("paint")};
-    s.objects = {SquareObject("o", 0, Row(0, 0, 0))};
-    Put("PLAIN.FSF", WriteFsf(s));
+    Put("PLAIN.FSF", WriteFsf(OneMaterialScene({SquareObject("o", 0, Row(0, 0, 0))})));
     SetEngineScene(nullptr);
     const size_t before = PoolBytesInUse();
 
@@ -176,7 +156,7 @@ TEST_F(SceneFileTest, ShadingRampsForUntexturedModes)
 
 TEST_F(SceneFileTest, TexturesAndTheirTables)
 {
-    Put("WOOD.BMP", TexturePicture(512));
+    Put("WOOD.BMP", ColumnTexture(512));
     FsfScene s = TexturedScene(Row(1, 0, 1)); // TEXTU_NOSHA_TRANS
     s.objects[0].modeTrack = std::vector<StepKey>{MakeStepReal(5, Row(3, 2, 0))}; // TEXTR_FLATY_OPAQU
     ASSERT_EQ(Load(WriteFsf(s)), 0);
@@ -201,14 +181,14 @@ TEST_F(SceneFileTest, TexturesAndTheirTables)
 TEST_F(SceneFileTest, TexturePicturesAreCheckedAndNamedOnFailure)
 {
     // Found in the scene's .DAT folder when it is not beside the scene.
-    Put("PLAN.DAT/WOOD.BMP", TexturePicture(256));
+    Put("PLAN.DAT/WOOD.BMP", ColumnTexture(256));
     ASSERT_EQ(Load(WriteFsf(TexturedScene(Row(1, 0, 0))), "PLAN.FSF"), 0);
     ASSERT_EQ(EngineInit(320, 180, 16), 0);
     EXPECT_EQ(scene.materials->frameCount, 1);
     EngineRelease();
     FreeScene(&scene);
 
-    Put("BAD.BMP", TexturePicture(300));
+    Put("BAD.BMP", ColumnTexture(300));
     ASSERT_EQ(Load(WriteFsf(TexturedScene(Row(1, 0, 0), "BAD.BMP"))), 0);
     EXPECT_EQ(EngineInit(320, 180, 16), 5);
     EXPECT_STREQ(EngineErrorText(5), "Error: File  BAD.BMP      acces error or invalid BMP format");
@@ -223,14 +203,14 @@ TEST_F(SceneFileTest, TexturePicturesAreCheckedAndNamedOnFailure)
 
     // Names never climb out of the scene's folders.
     Put("SUB/SCENE.FSF", WriteFsf(TexturedScene(Row(1, 0, 0), "..\\WOOD.BMP")));
-    Put("WOOD.BMP", TexturePicture(256));
+    Put("WOOD.BMP", ColumnTexture(256));
     ASSERT_EQ(LoadEngineScene(&scene, "SUB\\SCENE.FSF"), 0);
     EXPECT_EQ(EngineInit(320, 180, 16), 5);
 }
 
 TEST_F(SceneFileTest, FlarePicturesAndBackgroundColours)
 {
-    Put("GLOW.BMP", TexturePicture(256));
+    Put("GLOW.BMP", ColumnTexture(256));
     FsfScene s;
     FsfFlare builtIn, loaded;
     loaded.pictureName = "GLOW.BMP";
@@ -269,7 +249,7 @@ TEST_F(SceneFileTest, FlarePicturesAndBackgroundColours)
 
 TEST_F(SceneFileTest, BuffersSizedFromTheObjectsAndReleased)
 {
-    Put("WOOD.BMP", TexturePicture(256));
+    Put("WOOD.BMP", ColumnTexture(256));
     FsfScene s = TexturedScene(Row(2, 3, 1));
     FsfObject big = SquareObject("big", 9, Row(1, 3, 0));
     for (int i = 0; i < 60; ++i) big.vertices->push_back({0, 0, static_cast<float>(i)});

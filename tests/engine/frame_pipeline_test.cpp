@@ -68,8 +68,7 @@ FsfObject SquareAt(const std::string& name, int32_t number, int32_t mode, Vec3 c
 // A camera at the origin looking along +y, shown from frame 0, with one plain material.
 FsfScene BasicScene()
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("plain")};
+    FsfScene s = OneMaterialScene();
     s.cameras = {Camera({0, 0, 0}, {0, 10, 0})};
     s.events = std::vector<FsfEvent>{MakeCameraEvent(0, 0)};
     return s;

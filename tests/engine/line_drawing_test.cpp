@@ -174,7 +174,7 @@ TEST_F(RendererTest, OutlineEdgesSilhouettesAndCreases)
     o.boundRadius = 5;
     o.edges = std::vector<FsfEdge>{{0, 2, 0, 1, 0.9f}, {0, 1, 0, -1, 0.5f}};
     o.flagTrack = {MakeStepWord(0, 1)};
-    Start(OneObjectScene(o));
+    Start(OneMaterialScene({o}));
     SceneObject* object = scene.objects;
     ASSERT_EQ(object->edgeCount, 2);
     engine.outlineMode = 2;
@@ -221,7 +221,7 @@ TEST_F(RendererTest, OutlineEdgesSilhouettesAndCreases)
 
 TEST_F(RendererTest, WireframeDrawsTheEdgesOfFacesSeen)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(0, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(0, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     Start(s);
     engine.lineMode = 1;
     engine.depthBias = 0;

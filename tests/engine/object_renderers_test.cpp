@@ -40,7 +40,7 @@ TEST_F(RendererTest, FaceThroughTheEyePlaneIsClippedToWhatLiesInFront)
 {
     // Two corners in front of the eye, one behind it and off to the side.
     const Vec3 a{-3, 6, -2}, b{3, 6, -2}, c{1, -4, 3};
-    Start(OneObjectScene(TriangleObject(Row(0, 0, 0), a, b, c)));
+    Start(OneMaterialScene({TriangleObject(Row(0, 0, 0), a, b, c)}));
     ASSERT_EQ(engine.backfaceCulling, 1);
     SceneObject* o = scene.objects;
     engine.backfaceCulling = 0; // whichever side the eye sees
@@ -90,7 +90,7 @@ TEST_F(RendererTest, FanOfAClippedFaceFillsTheViewOnce)
     // One triangle much larger than the view at one depth: clipped to the view and fanned.
     // TRANS over black shows any pixel written twice (s + s / 2) or missed (0).
     const Vec3 a{0, 10, 30}, b{-30, 10, -9}, c{30, 10, -9};
-    Start(OneObjectScene(TriangleObject(Row(0, 0, 1), a, b, c)));
+    Start(OneMaterialScene({TriangleObject(Row(0, 0, 1), a, b, c)}));
     engine.pass = 1;
     raster.blend = kBlendTrans;
     RenderNomapNosha(scene.objects);
@@ -144,9 +144,7 @@ TEST(PolygonClipping, TwoFacesSharingAnEdgeCutItAtTheSamePoint)
 TEST_F(RendererTest, FacingCullingFlippingAndMorphs)
 {
     const Vec3 a{-2, 10, -2}, b{2, 10, -2}, c{-2, 10, 2};
-    FsfScene s;
-    s.materials = {PlainMaterial("paint")};
-    s.objects = {TriangleObject(Row(0, 0, 0), a, b, c), TriangleObject(Row(0, 0, 0), a, c, b)};
+    FsfScene s = OneMaterialScene({TriangleObject(Row(0, 0, 0), a, b, c), TriangleObject(Row(0, 0, 0), a, c, b)});
     s.objects[1].name = "back";
     Start(s);
     SceneObject* front = scene.objects;
@@ -178,7 +176,7 @@ TEST_F(RendererTest, FacingCullingFlippingAndMorphs)
 
 TEST_F(RendererTest, OutlineModeTwoProjectsButFillsNothing)
 {
-    Start(OneObjectScene(TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})));
+    Start(OneMaterialScene({TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})}));
     std::vector<uint32_t> depthBefore(engine.depthBuffer, engine.depthBuffer + kW * kH);
     engine.outlineMode = 2;
     RenderNomapGoura(scene.objects);
@@ -197,7 +195,7 @@ TEST_F(RendererTest, OutlineModeTwoProjectsButFillsNothing)
 TEST_F(RendererTest, ColourSourcesPerShadeAndPass)
 {
     const Vec3 a{-2, 10, -2}, b{2, 10, -2}, c{-2, 10, 2};
-    FsfScene s = OneObjectScene(TriangleObject(Row(0, 2, 0), a, b, c));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(0, 2, 0), a, b, c)});
     s.objects[0].modeTrack = std::vector<StepKey>{MakeStepReal(1, Row(0, 4, 0)), MakeStepReal(2, Row(0, 1, 1))};
     Start(s);
     SceneObject* o = scene.objects;
@@ -242,7 +240,7 @@ TEST_F(RendererTest, ColourSourcesPerShadeAndPass)
 TEST_F(RendererTest, MissingTablesAndBadIndicesDrawNothing)
 {
     FsfObject tri = TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2});
-    Start(OneObjectScene(tri));
+    Start(OneMaterialScene({tri}));
     SceneObject* o = scene.objects;
     Material& m = *scene.materials;
     // No texture was loaded for this material: textured renderers draw nothing.
@@ -289,7 +287,7 @@ TEST_F(RendererTest, MissingTablesAndBadIndicesDrawNothing)
 
 TEST_F(RendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(2, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(2, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
     Start(s);
     SceneObject* o = scene.objects;
@@ -316,7 +314,7 @@ TEST_F(RendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
 
 TEST_F(RendererTest, CameraTextureObjects)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
     FsfCamera cam;
     cam.name = "c";
@@ -349,7 +347,7 @@ TEST_F(RendererTest, CameraTextureObjects)
 
 TEST_F(RendererTest, TexturedFacesFollowTheMappingAndItsScroll)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
     Start(s);
     SceneObject* o = scene.objects;

@@ -253,9 +253,8 @@ TEST_F(SceneFileTest, HeaderNeedsRootIdOrFileSize)
 
 TEST_F(SceneFileTest, LegacyModeCodesAndSwitchValues)
 {
-    FsfScene s;
+    FsfScene s = OneMaterialScene();
     s.version = 0x3ff;
-    s.materials = {PlainMaterial("m")};
     FsfObject o = SquareObject("o", 0, 19); // legacy code 19: TEXTR_NOSHA_OPAQU
     o.modeTrack = std::vector<StepKey>{MakeStepReal(0, 10.7f), MakeStepReal(5, 99), MakeStepReal(9, 3)};
     o.switchTrack = std::vector<StepKey>{MakeStepReal(0, 10), MakeStepReal(1, 2), MakeStepReal(2, 0)};
@@ -281,8 +280,7 @@ TEST_F(SceneFileTest, LegacyModeCodesAndSwitchValues)
 
 TEST_F(SceneFileTest, ReferencesOfBothVersions)
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene();
     FsfObject first = SquareObject("five-a", 5, 1);
     FsfObject second = SquareObject("five-b", 5, 1);
     FsfObject child = SquareObject("child", 6, 1);
@@ -314,8 +312,7 @@ TEST_F(SceneFileTest, ReferencesOfBothVersions)
 
 TEST_F(SceneFileTest, FaceAndVertexNormals)
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene();
     FsfObject flat = SquareObject("flat", 0, 1 + 2 * 4);   // NOMAP_FLATY: no vertex normals
     FsfObject smooth = SquareObject("smooth", 1, 1 + 3 * 4); // NOMAP_GOURA
     smooth.vertices->push_back({2, 0, 0});
@@ -347,8 +344,7 @@ TEST_F(SceneFileTest, FaceAndVertexNormals)
 
 TEST_F(SceneFileTest, CameraTextureIndexWrapsOverTheCameras)
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene();
     s.cameras = {FsfCamera{}, FsfCamera{}, FsfCamera{}};
     FsfObject o = SquareObject("screen", 0, 21);
     o.targetTrack = std::vector<StepKey>{MakeStepWord(0, 0x80000005u), MakeStepWord(5, 0x00000001u)};

@@ -9,11 +9,9 @@ namespace {
 
 FsfScene BaseScene()
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene({SquareObject("o", 0, 1)});
     s.cameras = {FsfCamera{}};
     s.lights = {FsfLight{}};
-    s.objects = {SquareObject("o", 0, 1)};
     s.events = std::vector<FsfEvent>{MakeCameraEvent(0, 0)};
     return s;
 }

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "authoring/bmp_writer.h"
 #include "authoring/scene_writer.h"
 #include "engine/engine_setup.h"
 #include "engine/engine_state.h"
@@ -74,4 +76,29 @@ inline FsfMaterial PlainMaterial(const std::string& name)
     m.diffuse = FsfColour{100, 110, 120};
     m.specular = FsfColour{250, 250, 250};
     return m;
+}
+
+// The usual test scene: one plain material, "paint", and the given objects (their faces use
+// material 0).
+inline FsfScene OneMaterialScene(std::vector<FsfObject> objects = {})
+{
+    FsfScene s;
+    s.materials = {PlainMaterial("paint")};
+    s.objects = std::move(objects);
+    return s;
+}
+
+// A 256-wide 8-bit picture, `rows` high, whose texels are their column, with palette entry
+// i = (i, 255 - i, 128).
+inline std::vector<uint8_t> ColumnTexture(int rows = 256)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(256) * static_cast<size_t>(rows));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i);
+    std::vector<uint8_t> palette;
+    for (int i = 0; i < 256; ++i) {
+        palette.push_back(static_cast<uint8_t>(i));
+        palette.push_back(static_cast<uint8_t>(255 - i));
+        palette.push_back(128);
+    }
+    return MakeBmp8(256, rows, pixels, palette);
 }
