@@ -24,9 +24,11 @@ FsfScene TexturedScene(int mode, const std::string& textureName = "WOOD.BMP")
     return s;
 }
 
+class EngineSetupTest : public SceneFixture {};
+
 } // namespace
 
-TEST_F(SceneFileTest, EngineInitChecksSizeAndDepth)
+TEST_F(EngineSetupTest, EngineInitChecksSizeAndDepth)
 {
     EXPECT_EQ(EngineInit(320, 1025, 16), 4);
     EXPECT_EQ(EngineInit(320, 180, 24), 3);
@@ -42,7 +44,7 @@ TEST_F(SceneFileTest, EngineInitChecksSizeAndDepth)
     EXPECT_EQ(engine.work, nullptr);
 }
 
-TEST_F(SceneFileTest, OnlyTheEngineLoadAndFreeChangeItsScene)
+TEST_F(EngineSetupTest, OnlyTheEngineLoadAndFreeChangeItsScene)
 {
     Put("PLAIN.FSF", WriteFsf(OneMaterialScene({SquareObject("o", 0, Row(0, 0, 0))})));
     SetEngineScene(nullptr);
@@ -81,7 +83,7 @@ TEST_F(SceneFileTest, OnlyTheEngineLoadAndFreeChangeItsScene)
     EXPECT_EQ(PoolBytesInUse(), before);
 }
 
-TEST_F(SceneFileTest, EngineTables)
+TEST_F(EngineSetupTest, EngineTables)
 {
     ASSERT_EQ(EngineInit(320, 180, 16), 0);
     EXPECT_EQ(engine.width, 320);
@@ -120,7 +122,7 @@ TEST_F(SceneFileTest, EngineTables)
     EXPECT_NEAR(engine.sinV / engine.cosV, 180.0f / 320.0f * tanH, 1e-6);
 }
 
-TEST_F(SceneFileTest, ShadingRampsForUntexturedModes)
+TEST_F(EngineSetupTest, ShadingRampsForUntexturedModes)
 {
     FsfScene s;
     FsfMaterial m = PlainMaterial("paint");
@@ -154,7 +156,7 @@ TEST_F(SceneFileTest, ShadingRampsForUntexturedModes)
     EXPECT_EQ(paint.shadeRamp[64], PackColour(r, g, b, 16));
 }
 
-TEST_F(SceneFileTest, TexturesAndTheirTables)
+TEST_F(EngineSetupTest, TexturesAndTheirTables)
 {
     Put("WOOD.BMP", ColumnTexture(512));
     FsfScene s = TexturedScene(Row(1, 0, 1)); // TEXTU_NOSHA_TRANS
@@ -178,7 +180,7 @@ TEST_F(SceneFileTest, TexturesAndTheirTables)
     EXPECT_EQ(wood.shadedTexture[10], PackColour(40, 255, 255, 15));
 }
 
-TEST_F(SceneFileTest, TexturePicturesAreCheckedAndNamedOnFailure)
+TEST_F(EngineSetupTest, TexturePicturesAreCheckedAndNamedOnFailure)
 {
     // Found in the scene's .DAT folder when it is not beside the scene.
     Put("PLAN.DAT/WOOD.BMP", ColumnTexture(256));
@@ -208,7 +210,7 @@ TEST_F(SceneFileTest, TexturePicturesAreCheckedAndNamedOnFailure)
     EXPECT_EQ(EngineInit(320, 180, 16), 5);
 }
 
-TEST_F(SceneFileTest, FlarePicturesAndBackgroundColours)
+TEST_F(EngineSetupTest, FlarePicturesAndBackgroundColours)
 {
     Put("GLOW.BMP", ColumnTexture(256));
     FsfScene s;
@@ -247,7 +249,7 @@ TEST_F(SceneFileTest, FlarePicturesAndBackgroundColours)
     EXPECT_STREQ(EngineErrorText(5), "Error: File  NOPE.BMP     acces error or invalid BMP format");
 }
 
-TEST_F(SceneFileTest, BuffersSizedFromTheObjectsAndReleased)
+TEST_F(EngineSetupTest, BuffersSizedFromTheObjectsAndReleased)
 {
     Put("WOOD.BMP", ColumnTexture(256));
     FsfScene s = TexturedScene(Row(2, 3, 1));

@@ -89,11 +89,11 @@ const DrawRecord* Find(const std::string& name)
     return nullptr;
 }
 
-class FramePipelineTest : public SceneFileTest {
+class FramePipelineTest : public SceneFixture {
 protected:
     void SetUp() override
     {
-        SceneFileTest::SetUp();
+        SceneFixture::SetUp();
         draws.clear();
         SetObjectDrawHook(RecordDraw);
     }
@@ -108,7 +108,7 @@ protected:
         engine.creaseLimit = 0.0f;
         engine.outlineMode = 0;
         raster = RasterState{};
-        SceneFileTest::TearDown();
+        SceneFixture::TearDown();
     }
     void Start(const FsfScene& s, int32_t width = 320, int32_t height = 180)
     {

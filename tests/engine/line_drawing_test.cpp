@@ -161,7 +161,10 @@ TEST(LineDrawing, CutAtDepthOneAndClippedAtTheEdges)
     EXPECT_GT(edges.CountNot(0), 0);
 }
 
-TEST_F(RendererTest, OutlineEdgesSilhouettesAndCreases)
+// An object's edges: its outline pass and its wireframe.
+class ObjectEdgesTest : public RendererFixture {};
+
+TEST_F(ObjectEdgesTest, OutlineEdgesSilhouettesAndCreases)
 {
     // A square of two faces sharing edge 0-2, plus an open edge 0-1 of the first face.
     FsfObject o;
@@ -219,7 +222,7 @@ TEST_F(RendererTest, OutlineEdgesSilhouettesAndCreases)
     EXPECT_TRUE(GuardsIntact());
 }
 
-TEST_F(RendererTest, WireframeDrawsTheEdgesOfFacesSeen)
+TEST_F(ObjectEdgesTest, WireframeDrawsTheEdgesOfFacesSeen)
 {
     FsfScene s = OneMaterialScene({TriangleObject(Row(0, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     Start(s);

@@ -36,7 +36,9 @@ int RayHits(int32_t px, int32_t py, Vec3 a, Vec3 b, Vec3 c)
 
 } // namespace
 
-TEST_F(RendererTest, FaceThroughTheEyePlaneIsClippedToWhatLiesInFront)
+class ObjectRendererTest : public RendererFixture {};
+
+TEST_F(ObjectRendererTest, FaceThroughTheEyePlaneIsClippedToWhatLiesInFront)
 {
     // Two corners in front of the eye, one behind it and off to the side.
     const Vec3 a{-3, 6, -2}, b{3, 6, -2}, c{1, -4, 3};
@@ -64,7 +66,7 @@ TEST_F(RendererTest, FaceThroughTheEyePlaneIsClippedToWhatLiesInFront)
     EXPECT_EQ(static_cast<uint32_t>(marked->sx16), kNotProjected);
 }
 
-TEST_F(RendererTest, TriangleCutByAllFourPlanes)
+TEST_F(ObjectRendererTest, TriangleCutByAllFourPlanes)
 {
     // Normalised so that the planes are |x| <= depth and |z| <= depth.
     const ClipPlanes planes{0.70710678f, 0.70710678f, 0.70710678f, 0.70710678f};
@@ -85,7 +87,7 @@ TEST_F(RendererTest, TriangleCutByAllFourPlanes)
     EXPECT_EQ(ClipPolygon<0>(planes, touching, 3, scratch0), 3);
 }
 
-TEST_F(RendererTest, FanOfAClippedFaceFillsTheViewOnce)
+TEST_F(ObjectRendererTest, FanOfAClippedFaceFillsTheViewOnce)
 {
     // One triangle much larger than the view at one depth: clipped to the view and fanned.
     // TRANS over black shows any pixel written twice (s + s / 2) or missed (0).
@@ -141,7 +143,7 @@ TEST(PolygonClipping, TwoFacesSharingAnEdgeCutItAtTheSamePoint)
     EXPECT_EQ(differing, 0);
 }
 
-TEST_F(RendererTest, FacingCullingFlippingAndMorphs)
+TEST_F(ObjectRendererTest, FacingCullingFlippingAndMorphs)
 {
     const Vec3 a{-2, 10, -2}, b{2, 10, -2}, c{-2, 10, 2};
     FsfScene s = OneMaterialScene({TriangleObject(Row(0, 0, 0), a, b, c), TriangleObject(Row(0, 0, 0), a, c, b)});
@@ -174,7 +176,7 @@ TEST_F(RendererTest, FacingCullingFlippingAndMorphs)
     EXPECT_EQ(Pixels(), reference);
 }
 
-TEST_F(RendererTest, OutlineModeTwoProjectsButFillsNothing)
+TEST_F(ObjectRendererTest, OutlineModeTwoProjectsButFillsNothing)
 {
     Start(OneMaterialScene({TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})}));
     std::vector<uint32_t> depthBefore(engine.depthBuffer, engine.depthBuffer + kW * kH);
@@ -192,7 +194,7 @@ TEST_F(RendererTest, OutlineModeTwoProjectsButFillsNothing)
     EXPECT_GT(CountDrawn(), 50);
 }
 
-TEST_F(RendererTest, ColourSourcesPerShadeAndPass)
+TEST_F(ObjectRendererTest, ColourSourcesPerShadeAndPass)
 {
     const Vec3 a{-2, 10, -2}, b{2, 10, -2}, c{-2, 10, 2};
     FsfScene s = OneMaterialScene({TriangleObject(Row(0, 2, 0), a, b, c)});
@@ -237,7 +239,7 @@ TEST_F(RendererTest, ColourSourcesPerShadeAndPass)
     EXPECT_EQ(Pixel(cx, cy), 0x1234);
 }
 
-TEST_F(RendererTest, MissingTablesAndBadIndicesDrawNothing)
+TEST_F(ObjectRendererTest, MissingTablesAndBadIndicesDrawNothing)
 {
     FsfObject tri = TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2});
     Start(OneMaterialScene({tri}));
@@ -285,7 +287,7 @@ TEST_F(RendererTest, MissingTablesAndBadIndicesDrawNothing)
     EXPECT_TRUE(GuardsIntact());
 }
 
-TEST_F(RendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
+TEST_F(ObjectRendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
 {
     FsfScene s = OneMaterialScene({TriangleObject(Row(2, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
@@ -312,7 +314,7 @@ TEST_F(RendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
     EXPECT_FLOAT_EQ(r->extra[0], 8388608.0f + 65536.0f);
 }
 
-TEST_F(RendererTest, CameraTextureObjects)
+TEST_F(ObjectRendererTest, CameraTextureObjects)
 {
     FsfScene s = OneMaterialScene({TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
@@ -345,7 +347,7 @@ TEST_F(RendererTest, CameraTextureObjects)
     second->targetSize = savedSize;
 }
 
-TEST_F(RendererTest, TexturedFacesFollowTheMappingAndItsScroll)
+TEST_F(ObjectRendererTest, TexturedFacesFollowTheMappingAndItsScroll)
 {
     FsfScene s = OneMaterialScene({TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);

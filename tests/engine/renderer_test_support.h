@@ -12,7 +12,7 @@
 #include "engine/raster/rasteriser.h"
 #include "engine/engine_setup.h"
 
-class RendererTest : public SceneFileTest {
+class RendererFixture : public SceneFixture {
 protected:
     static constexpr int32_t kW = 64, kH = 48;
     static constexpr int32_t kGuard = 64;
@@ -54,7 +54,7 @@ protected:
     void TearDown() override
     {
         raster.colourBase = nullptr;
-        SceneFileTest::TearDown();
+        SceneFixture::TearDown();
     }
 
     // Back to a black view (guards kept).

@@ -360,6 +360,14 @@ TEST_F(SceneFileTest, FreeSceneReturnsThePool)
     const size_t before = PoolBytesInUse();
     ASSERT_EQ(Load(WriteFsf(FullScene())), 0);
     EXPECT_GT(PoolBytesInUse(), before);
+    // Tables and pictures the engine's set-up hangs on the records go with them.
+    Material& m = *scene.materials;
+    m.textureFrames = static_cast<uint8_t*>(PoolAlloc(2 * 65536, 65536));
+    m.texturePalette = static_cast<uint16_t*>(PoolAlloc(512, 512));
+    m.shadeRampHalf = static_cast<uint16_t*>(PoolAlloc(512, 512));
+    m.shadedTexture = static_cast<uint16_t*>(PoolAlloc(131072, 131072));
+    scene.flares->picture = static_cast<uint8_t*>(PoolAlloc(65536, 16));
+    ASSERT_TRUE(m.textureFrames && m.texturePalette && m.shadeRampHalf && m.shadedTexture && scene.flares->picture);
     FreeScene(&scene);
     EXPECT_EQ(PoolBytesInUse(), before);
     EXPECT_EQ(scene.objects, nullptr);

@@ -1,5 +1,6 @@
 // Scene tests: a scratch folder served as loose files, a reserved pool, and small scenes
-// built with the scene writer.
+// built with the scene writer. SceneFixture is the base of every engine fixture that loads a
+// scene; SceneFileTest is the suite of the scene file tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@
 #include "resources/pack_archive.h"
 #include "support/test_support.h"
 
-class SceneFileTest : public ::testing::Test {
+class SceneFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -52,6 +53,9 @@ protected:
     Scene scene{};
     std::filesystem::path dir_;
 };
+
+// Loading, checking and freeing scene files (scene_loading_test.cpp, scene_malformed_test.cpp).
+class SceneFileTest : public SceneFixture {};
 
 // A unit square of two triangles in the x-z plane, facing -y, with mapping coordinates.
 inline FsfObject SquareObject(const std::string& name, int32_t number, int32_t mode)
