@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "engine/render_modes.h"
 #include "display/pixel_format.h"
@@ -83,43 +85,88 @@ TEST_F(EngineSetupTest, OnlyTheEngineLoadAndFreeChangeItsScene)
     EXPECT_EQ(PoolBytesInUse(), before);
 }
 
-TEST_F(EngineSetupTest, EngineTables)
+// The tables set-up builds, checked for what their users rely on at sizes from two rows to the
+// largest view.
+TEST_F(EngineSetupTest, TablesHoldWhatTheirUsersRelyOn)
 {
-    ASSERT_EQ(EngineInit(320, 180, 16), 0);
-    EXPECT_EQ(engine.width, 320);
-    EXPECT_EQ(engine.clipY16, 180 * 16);
-    EXPECT_EQ(engine.centreX16, 2560.0f);
-    EXPECT_EQ(engine.centreY16, 1432.0f);
-    EXPECT_EQ(engine.colourRows[3], 3 * 640);
-    EXPECT_EQ(engine.colourPitch, 640);
-    EXPECT_EQ(engine.textureDepthRows[2], 2048);
-    EXPECT_EQ(engine.screenColourRows[179], engine.colourRows[179]);
+    for (const auto& [w, h] : {std::pair{320, 180}, std::pair{7, kMaxViewRows}, std::pair{kMaxViewWidth, 2}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        ASSERT_EQ(EngineInit(w, h, 16), 0);
+        // Drawing is clipped at the view's edges (x 16); projection is centred on the view's
+        // middle, half a pixel up.
+        EXPECT_EQ(engine.clipX16, 16 * w);
+        EXPECT_EQ(engine.clipY16, 16 * h);
+        EXPECT_EQ(engine.centreX16, 8.0f * static_cast<float>(w));
+        EXPECT_EQ(engine.centreY16, 8.0f * static_cast<float>(h) - 8.0f);
+        // Every row entry is a whole row inside the depth and colour buffers, both tables name
+        // the same row, visible rows come in order and the rows past the view fall on row 0.
+        EXPECT_EQ(engine.colourPitch, 2 * w);
+        EXPECT_EQ(engine.depthPitch, 4 * w);
+        const int64_t colourBytes = int64_t{2} * w * h, depthBytes = int64_t{4} * w * h;
+        for (int32_t y = 0; y < kMaxViewRows; ++y) {
+            const int32_t c = engine.colourRows[y], d = engine.depthRows[y];
+            ASSERT_TRUE(c >= 0 && c % engine.colourPitch == 0 && c + int64_t{engine.colourPitch} <= colourBytes) << y;
+            ASSERT_TRUE(d >= 0 && d % engine.depthPitch == 0 && d + int64_t{engine.depthPitch} <= depthBytes) << y;
+            ASSERT_EQ(c / engine.colourPitch, d / engine.depthPitch) << y;
+            ASSERT_EQ(c / engine.colourPitch, y < h ? y : 0) << y;
+        }
+        // The main view's rows, restored after each camera texture, are these; camera textures
+        // are 256 x 256.
+        EXPECT_EQ(std::memcmp(engine.screenColourRows, engine.colourRows, sizeof engine.colourRows), 0);
+        EXPECT_EQ(std::memcmp(engine.screenDepthRows, engine.depthRows, sizeof engine.depthRows), 0);
+        for (int32_t y = 0; y < 256; ++y) {
+            ASSERT_EQ(engine.textureColourRows[y], y * 256 * 2);
+            ASSERT_EQ(engine.textureDepthRows[y], y * 256 * 4);
+        }
+    }
+
+    // The flares' glow, by flare colour (row) and picture intensity (column): nothing for a
+    // black texel, full (63) for a white one whatever the colour, never less for a brighter
+    // texel or colour, and the texel itself (over 4) at full colour.
     EXPECT_EQ(reinterpret_cast<uintptr_t>(engine.glowTable) % 65536, 0u);
+    for (int c = 0; c < 256; ++c) {
+        const uint8_t* row = engine.glowTable + 256 * c;
+        ASSERT_EQ(row[0], 0) << c;
+        ASSERT_EQ(row[255], 63) << c;
+        for (int t = 1; t < 256; ++t) {
+            ASSERT_LE(row[t - 1], row[t]) << c << " " << t;
+            if (c > 0) {
+                ASSERT_LE(row[t - 256], row[t]) << c << " " << t;
+            }
+        }
+    }
+    for (int t = 0; t < 256; ++t) EXPECT_EQ(engine.glowTable[255 * 256 + t], t >> 2) << t;
 
-    for (int x = 0; x < 256; ++x) EXPECT_EQ(engine.glowTable[255 * 256 + x], x >> 2) << x;
-    EXPECT_EQ(engine.glowTable[255], 63);
-    EXPECT_EQ(engine.glowTable[0], 0);
-    for (int i = 1; i < 256; ++i) EXPECT_LE(engine.glowTable[128 * 256 + i - 1], engine.glowTable[128 * 256 + i]);
-
-    EXPECT_EQ(AngleRamp(1024), 327680);
+    // The shade level (16.16) of the cosine k / 1024 between a normal and the light: never
+    // darker for a surface turned further towards the light, within levels 5 .. 230 of the
+    // shading ramps, 127.5 at a right angle, and held at the ends beyond the table.
+    for (int32_t k = kAngleRampMin + 1; k <= -kAngleRampMin; ++k) ASSERT_LE(AngleRamp(k), AngleRamp(k - 1)) << k;
+    for (int32_t k = kAngleRampMin; k <= -kAngleRampMin; ++k) {
+        ASSERT_TRUE(AngleRamp(k) >= (5 << 16) && AngleRamp(k) <= (230 << 16)) << k;
+    }
     EXPECT_EQ(AngleRamp(0), 8355840);
-    EXPECT_EQ(AngleRamp(-1024), 15073280);
-    EXPECT_EQ(AngleRamp(-2048), 15073280);
-    EXPECT_EQ(AngleRamp(1500), 327680);
-    EXPECT_EQ(AngleRamp(1023), 327680); // clamped to level 5
+    EXPECT_EQ(AngleRamp(-1024), 230 << 16);
+    EXPECT_EQ(AngleRamp(1023), 5 << 16);
     EXPECT_EQ(AngleRamp(512), static_cast<int32_t>(std::lround(std::acos(0.5) * 255 * 65536 / M_PI)));
+    EXPECT_EQ(AngleRamp(-5000), AngleRamp(kAngleRampMin));
+    EXPECT_EQ(AngleRamp(5000), AngleRamp(-kAngleRampMin));
 
-    EXPECT_EQ(engine.sineTable[0], 0.0f);
-    EXPECT_EQ(engine.sineTable[4096], 1.0f);
-    EXPECT_EQ(engine.sineTable[12288], -1.0f);
-    EXPECT_EQ(engine.sineTable[16384 + 100], engine.sineTable[100]);
-    EXPECT_NEAR(engine.sineTable[20479], std::sin(20479 * 2 * M_PI / 16384), 1e-7);
-
-    // The field-of-view cache for angle 1460: one focal length, the vertical extent from the height.
-    EXPECT_EQ(engine.fovAngle, 1460);
-    const float tanH = engine.sinH / engine.cosH;
-    EXPECT_NEAR(engine.focal16, 2560.0f / tanH, 1e-2);
-    EXPECT_NEAR(engine.sinV / engine.cosV, 180.0f / 320.0f * tanH, 1e-6);
+    // The field of view: the sine table agrees with the angle functions the camera uses, the
+    // side planes are unit normals, and a point on the edge of the field lands on the edge of
+    // the view, sideways and upwards.
+    for (int32_t a = 0; a < 16384; ++a) {
+        ASSERT_EQ(engine.sineTable[a], AngleSine(a)) << a;
+        ASSERT_EQ(engine.sineTable[a + kCosineOffset], AngleCosine(a)) << a;
+    }
+    ASSERT_EQ(EngineInit(320, 180, 16), 0);
+    for (int32_t a : {1460, 200, 3000}) {
+        SetFieldOfView(a);
+        EXPECT_EQ(engine.fovAngle, a);
+        EXPECT_NEAR(engine.cosH * engine.cosH + engine.sinH * engine.sinH, 1.0f, 1e-6f);
+        EXPECT_NEAR(engine.cosV * engine.cosV + engine.sinV * engine.sinV, 1.0f, 1e-6f);
+        EXPECT_NEAR(engine.focal16 * engine.sinH / engine.cosH, 320 * 8.0f, 1e-2f) << a;
+        EXPECT_NEAR(engine.focal16 * engine.sinV / engine.cosV, 180 * 8.0f, 1e-2f) << a;
+    }
 }
 
 TEST_F(EngineSetupTest, ShadingRampsForUntexturedModes)
