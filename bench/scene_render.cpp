@@ -36,9 +36,9 @@ void SceneFrames(benchmark::State& state)
     }
     SetLooseFolder(folder.string().c_str());
     Scene scene{};
-    if (LoadScene(&scene, kBenchSceneName) != kSceneOk || EngineInit(kWidth, kHeight, depth) != kEngineOk) {
+    if (LoadEngineScene(&scene, kBenchSceneName) != kSceneOk || EngineInit(kWidth, kHeight, depth) != kEngineOk) {
         state.SkipWithError("cannot load or set up the benchmark scene");
-        FreeScene(&scene);
+        FreeEngineScene(&scene);
         FreeMemoryPool();
         return;
     }
@@ -60,8 +60,7 @@ void SceneFrames(benchmark::State& state)
         benchmark::Counter(frames * kBenchGridColumns * kBenchGridRows * 2, benchmark::Counter::kIsRate);
     state.counters["pixels/s"] = benchmark::Counter(frames * kWidth * kHeight, benchmark::Counter::kIsRate);
 
-    EngineRelease();
-    FreeScene(&scene);
+    FreeEngineScene(&scene);
     ClosePack();
     FreeMemoryPool();
 }

@@ -44,11 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const size_t before = PoolBytesInUse();
     Scene scene{};
-    const int32_t result = LoadScene(&scene, "FUZZ.FSF");
+    const int32_t result = LoadEngineScene(&scene, "FUZZ.FSF");
     if (result == kSceneOk || result == kSceneMemoryError) {
         if (result == kSceneOk) EngineInit(320, 180, 16);
-        EngineRelease();
-        FreeScene(&scene);
+        FreeEngineScene(&scene);
     }
     if (PoolBytesInUse() != before) std::abort();
     return 0;

@@ -8,6 +8,7 @@
 #include "engine/engine_state.h"
 #include "engine/flare_pictures.h"
 #include "engine/material_preparation.h"
+#include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 
 EngineState engine;
@@ -148,6 +149,20 @@ void SetEngineScene(Scene* scene) { engine.scene = scene; }
 
 Scene* EngineScene() { return engine.scene; }
 
+int32_t LoadEngineScene(Scene* scene, const char* name)
+{
+    const int32_t result = LoadScene(scene, name);
+    if (result == kSceneOk || result == kSceneMemoryError) SetEngineScene(scene);
+    return result;
+}
+
+void FreeEngineScene(Scene* scene)
+{
+    EngineRelease();
+    if (scene && engine.scene == scene) SetEngineScene(nullptr);
+    FreeScene(scene);
+}
+
 int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel)
 {
     // Widths whose row offsets would not fit in 32 bits are refused with the heights.
@@ -200,13 +215,13 @@ int32_t EngineInit(int32_t width, int32_t height, int32_t bitsPerPixel)
         engine.textureColourRows[y] = y * 512;
         engine.textureDepthRows[y] = y * 1024;
     }
-    return PrepareMaterials(bitsPerPixel);
+    return PrepareMaterials(scene, bitsPerPixel);
 }
 
 void EngineRelease()
 {
     if (Scene* scene = engine.scene) {
-        for (Material* m = scene->materials; m; m = m->next) ReleaseMaterialTables(m);
+        for (Material* m = scene->materials; m; m = m->next) FreeMaterialTables(m);
         for (SceneFlare* f = scene->flares; f; f = f->next) {
             PoolFree(f->picture);
             f->picture = nullptr;

@@ -6,9 +6,17 @@
 
 #include "engine/scene/scene_model.h"
 
-// The scene EngineInit prepares; LoadScene sets it and FreeScene clears it.
+// The scene EngineInit prepares and EngineRelease releases, null for none. Loading a scene
+// does not change it: LoadEngineScene sets it and FreeEngineScene clears it.
 void SetEngineScene(Scene* scene);
 Scene* EngineScene();
+
+// LoadScene, and the scene becomes the current one when it was read: 0, or 7 with the partly
+// built scene. On 1 the current scene stays as it was.
+int32_t LoadEngineScene(Scene* scene, const char* name);
+// EngineRelease, then FreeScene; `scene` stops being the current one if it was. Safe on an
+// empty scene.
+void FreeEngineScene(Scene* scene);
 
 // Sets the engine up for the current scene at the given output size and depth: 0 or an
 // engine error code. Fails with 4 for a height above 1024 (or a size below 1, or a width

@@ -23,7 +23,7 @@ struct NodeTransform {
 };
 
 struct EngineState {
-    Scene* scene; // the current scene (the one LoadScene filled last)
+    Scene* scene; // the current scene (SetEngineScene, LoadEngineScene)
 
     int32_t width, height;
     float widthF, heightF;

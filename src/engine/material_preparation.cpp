@@ -6,7 +6,6 @@
 #include "display/pixel_format.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_pictures.h"
-#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/material_preparation.h"
 #include "engine/render_modes.h"
@@ -174,27 +173,10 @@ int32_t BuildForPass(int pass, const Scene& scene, Material& m, int32_t bitsPerP
 
 } // namespace
 
-void ReleaseMaterialTables(Material* m)
+int32_t PrepareMaterials(Scene* scene, int32_t bitsPerPixel)
 {
-    PoolFree(m->textureFrames);
-    PoolFree(m->texturePalette);
-    PoolFree(m->texturePaletteHalf);
-    PoolFree(m->shadeRamp);
-    PoolFree(m->shadeRampHalf);
-    PoolFree(m->shadedTexture);
-    PoolFree(m->shadedTextureHalf);
-    m->textureFrames = m->currentFrame = nullptr;
-    m->texturePalette = m->texturePaletteHalf = nullptr;
-    m->shadeRamp = m->shadeRampHalf = nullptr;
-    m->shadedTexture = m->shadedTextureHalf = nullptr;
-    m->frameCount = 0;
-}
-
-int32_t PrepareMaterials(int32_t bitsPerPixel)
-{
-    Scene* scene = EngineScene();
     if (!scene) return kEngineOk;
-    for (Material* m = scene->materials; m; m = m->next) ReleaseMaterialTables(m);
+    for (Material* m = scene->materials; m; m = m->next) FreeMaterialTables(m);
     for (int pass = 1; pass <= 6; ++pass) {
         for (SceneObject* o = scene->objects; o; o = o->next) {
             if (o->faceCount <= 0 || !ObjectWants(pass, *o)) continue;

@@ -83,6 +83,7 @@ int32_t LoadPartScene(Scene* scene, const char* name)
         FreeScene(scene); // a scene that ran out of memory is handed back half built
         return loaded;
     }
+    SetEngineScene(scene);
     const int32_t setUp = EngineInit(screen.screenWidth, screen.viewHeight, screen.pixelDepth);
     if (setUp != 0) {
         sequencer.errorMessage = EngineErrorText(setUp);
@@ -94,8 +95,7 @@ int32_t LoadPartScene(Scene* scene, const char* name)
 
 void FreePartScene(Scene* scene)
 {
-    EngineRelease();
-    FreeScene(scene);
+    FreeEngineScene(scene);
 }
 
 bool LoadViewPicture(const char* name, Picture* picture)

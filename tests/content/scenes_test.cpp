@@ -53,12 +53,11 @@ protected:
         ASSERT_EQ(InitMemoryPool(kShowPoolMegabytes), 0);
         OpenPack(VELA_CONTENT_PACK);
         ASSERT_GT(PackEntryCount(), 0u) << VELA_CONTENT_PACK;
-        ASSERT_EQ(LoadScene(&scene, GetParam().name), kSceneOk) << GetParam().name;
+        ASSERT_EQ(LoadEngineScene(&scene, GetParam().name), kSceneOk) << GetParam().name;
     }
     void TearDown() override
     {
-        EngineRelease();
-        FreeScene(&scene);
+        FreeEngineScene(&scene);
         ClosePack();
         FreeMemoryPool();
     }
@@ -197,12 +196,11 @@ protected:
     {
         ASSERT_EQ(InitMemoryPool(kShowPoolMegabytes), 0);
         OpenPack(VELA_CONTENT_PACK);
-        ASSERT_EQ(LoadScene(&scene, name), kSceneOk) << name;
+        ASSERT_EQ(LoadEngineScene(&scene, name), kSceneOk) << name;
     }
     void TearDown() override
     {
-        EngineRelease();
-        FreeScene(&scene);
+        FreeEngineScene(&scene);
         ClosePack();
         FreeMemoryPool();
     }

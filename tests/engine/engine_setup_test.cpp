@@ -4,45 +4,33 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <utility>
 
-#include "authoring/bmp_writer.h"
 #include "engine/render_modes.h"
 #include "display/pixel_format.h"
 #include "engine/flare_pictures.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_setup.h"
+#include "engine/material_preparation.h"
 
 namespace {
 
 constexpr int Row(int map, int shade, int blend) { return 1 + map * 20 + shade * 4 + blend; }
 
-// A 256-wide picture whose pixel values are their column, with a grey-ramp palette.
-std::vector<uint8_t> TexturePicture(int height)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(256) * height);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i);
-    std::vector<uint8_t> palette;
-    for (int i = 0; i < 256; ++i) {
-        palette.push_back(static_cast<uint8_t>(i));
-        palette.push_back(static_cast<uint8_t>(255 - i));
-        palette.push_back(128);
-    }
-    return MakeBmp8(256, height, pixels, palette);
-}
-
+// A square in `mode` whose material is textured with `textureName`.
 FsfScene TexturedScene(int mode, const std::string& textureName = "WOOD.BMP")
 {
-    FsfScene s;
-    FsfMaterial m = PlainMaterial("wood");
-    m.textureName = textureName;
-    s.materials = {m};
-    s.objects = {SquareObject("o", 0, mode)};
+    FsfScene s = OneMaterialScene({SquareObject("o", 0, mode)});
+    s.materials[0].textureName = textureName;
     return s;
 }
 
+class EngineSetupTest : public SceneFixture {};
+
 } // namespace
 
-TEST_F(SceneFileTest, EngineInitChecksSizeAndDepth)
+TEST_F(EngineSetupTest, EngineInitChecksSizeAndDepth)
 {
     EXPECT_EQ(EngineInit(320, 1025, 16), 4);
     EXPECT_EQ(EngineInit(320, 180, 24), 3);
@@ -58,46 +46,130 @@ TEST_F(SceneFileTest, EngineInitChecksSizeAndDepth)
     EXPECT_EQ(engine.work, nullptr);
 }
 
-TEST_F(SceneFileTest, EngineTables)
+TEST_F(EngineSetupTest, OnlyTheEngineLoadAndFreeChangeItsScene)
 {
+    Put("PLAIN.FSF", WriteFsf(OneMaterialScene({SquareObject("o", 0, Row(0, 0, 0))})));
+    SetEngineScene(nullptr);
+    const size_t before = PoolBytesInUse();
+
+    // Reading a scene does not hand it to the engine; the engine's load does, unless the
+    // scene cannot be read.
+    Scene other{};
+    ASSERT_EQ(LoadScene(&other, "PLAIN.FSF"), 0);
+    EXPECT_EQ(EngineScene(), nullptr);
+    ASSERT_EQ(LoadEngineScene(&scene, "PLAIN.FSF"), 0);
+    EXPECT_EQ(EngineScene(), &scene);
+    Scene missing{};
+    EXPECT_EQ(LoadEngineScene(&missing, "MISSING.FSF"), 1);
+    EXPECT_EQ(EngineScene(), &scene);
+
+    // Set-up prepares the engine's scene only, and freeing another scene leaves it alone.
     ASSERT_EQ(EngineInit(320, 180, 16), 0);
-    EXPECT_EQ(engine.width, 320);
-    EXPECT_EQ(engine.clipY16, 180 * 16);
-    EXPECT_EQ(engine.centreX16, 2560.0f);
-    EXPECT_EQ(engine.centreY16, 1432.0f);
-    EXPECT_EQ(engine.colourRows[3], 3 * 640);
-    EXPECT_EQ(engine.colourPitch, 640);
-    EXPECT_EQ(engine.textureDepthRows[2], 2048);
-    EXPECT_EQ(engine.screenColourRows[179], engine.colourRows[179]);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(engine.glowTable) % 65536, 0u);
+    ASSERT_NE(scene.materials->shadeRamp, nullptr);
+    EXPECT_EQ(other.materials->shadeRamp, nullptr);
+    FreeScene(&other);
+    EXPECT_EQ(EngineScene(), &scene);
+    EXPECT_NE(scene.materials->shadeRamp, nullptr);
 
-    for (int x = 0; x < 256; ++x) EXPECT_EQ(engine.glowTable[255 * 256 + x], x >> 2) << x;
-    EXPECT_EQ(engine.glowTable[255], 63);
-    EXPECT_EQ(engine.glowTable[0], 0);
-    for (int i = 1; i < 256; ++i) EXPECT_LE(engine.glowTable[128 * 256 + i - 1], engine.glowTable[128 * 256 + i]);
+    // Material preparation builds the tables of the scene it is given, whichever the engine's.
+    ASSERT_EQ(LoadScene(&other, "PLAIN.FSF"), 0);
+    ASSERT_EQ(PrepareMaterials(&other, 16), 0);
+    ASSERT_NE(other.materials->shadeRamp, nullptr);
+    EXPECT_EQ(std::memcmp(other.materials->shadeRamp, scene.materials->shadeRamp, 512), 0);
+    FreeScene(&other); // tables and all
 
-    EXPECT_EQ(AngleRamp(1024), 327680);
-    EXPECT_EQ(AngleRamp(0), 8355840);
-    EXPECT_EQ(AngleRamp(-1024), 15073280);
-    EXPECT_EQ(AngleRamp(-2048), 15073280);
-    EXPECT_EQ(AngleRamp(1500), 327680);
-    EXPECT_EQ(AngleRamp(1023), 327680); // clamped to level 5
-    EXPECT_EQ(AngleRamp(512), static_cast<int32_t>(std::lround(std::acos(0.5) * 255 * 65536 / M_PI)));
-
-    EXPECT_EQ(engine.sineTable[0], 0.0f);
-    EXPECT_EQ(engine.sineTable[4096], 1.0f);
-    EXPECT_EQ(engine.sineTable[12288], -1.0f);
-    EXPECT_EQ(engine.sineTable[16384 + 100], engine.sineTable[100]);
-    EXPECT_NEAR(engine.sineTable[20479], std::sin(20479 * 2 * M_PI / 16384), 1e-7);
-
-    // The field-of-view cache for angle 1460: one focal length, the vertical extent from the height.
-    EXPECT_EQ(engine.fovAngle, 1460);
-    const float tanH = engine.sinH / engine.cosH;
-    EXPECT_NEAR(engine.focal16, 2560.0f / tanH, 1e-2);
-    EXPECT_NEAR(engine.sinV / engine.cosV, 180.0f / 320.0f * tanH, 1e-6);
+    FreeEngineScene(&scene);
+    EXPECT_EQ(EngineScene(), nullptr);
+    EXPECT_EQ(engine.depthBuffer, nullptr);
+    EXPECT_EQ(scene.objects, nullptr);
+    EXPECT_EQ(PoolBytesInUse(), before);
 }
 
-TEST_F(SceneFileTest, ShadingRampsForUntexturedModes)
+// The tables set-up builds, checked for what their users rely on at sizes from two rows to the
+// largest view.
+TEST_F(EngineSetupTest, TablesHoldWhatTheirUsersRelyOn)
+{
+    for (const auto& [w, h] : {std::pair{320, 180}, std::pair{7, kMaxViewRows}, std::pair{kMaxViewWidth, 2}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        ASSERT_EQ(EngineInit(w, h, 16), 0);
+        // Drawing is clipped at the view's edges (x 16); projection is centred on the view's
+        // middle, half a pixel up.
+        EXPECT_EQ(engine.clipX16, 16 * w);
+        EXPECT_EQ(engine.clipY16, 16 * h);
+        EXPECT_EQ(engine.centreX16, 8.0f * static_cast<float>(w));
+        EXPECT_EQ(engine.centreY16, 8.0f * static_cast<float>(h) - 8.0f);
+        // Every row entry is a whole row inside the depth and colour buffers, both tables name
+        // the same row, visible rows come in order and the rows past the view fall on row 0.
+        EXPECT_EQ(engine.colourPitch, 2 * w);
+        EXPECT_EQ(engine.depthPitch, 4 * w);
+        const int64_t colourBytes = int64_t{2} * w * h, depthBytes = int64_t{4} * w * h;
+        for (int32_t y = 0; y < kMaxViewRows; ++y) {
+            const int32_t c = engine.colourRows[y], d = engine.depthRows[y];
+            ASSERT_TRUE(c >= 0 && c % engine.colourPitch == 0 && c + int64_t{engine.colourPitch} <= colourBytes) << y;
+            ASSERT_TRUE(d >= 0 && d % engine.depthPitch == 0 && d + int64_t{engine.depthPitch} <= depthBytes) << y;
+            ASSERT_EQ(c / engine.colourPitch, d / engine.depthPitch) << y;
+            ASSERT_EQ(c / engine.colourPitch, y < h ? y : 0) << y;
+        }
+        // The main view's rows, restored after each camera texture, are these; camera textures
+        // are 256 x 256.
+        EXPECT_EQ(std::memcmp(engine.screenColourRows, engine.colourRows, sizeof engine.colourRows), 0);
+        EXPECT_EQ(std::memcmp(engine.screenDepthRows, engine.depthRows, sizeof engine.depthRows), 0);
+        for (int32_t y = 0; y < 256; ++y) {
+            ASSERT_EQ(engine.textureColourRows[y], y * 256 * 2);
+            ASSERT_EQ(engine.textureDepthRows[y], y * 256 * 4);
+        }
+    }
+
+    // The flares' glow, by flare colour (row) and picture intensity (column): nothing for a
+    // black texel, full (63) for a white one whatever the colour, never less for a brighter
+    // texel or colour, and the texel itself (over 4) at full colour.
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(engine.glowTable) % 65536, 0u);
+    for (int c = 0; c < 256; ++c) {
+        const uint8_t* row = engine.glowTable + 256 * c;
+        ASSERT_EQ(row[0], 0) << c;
+        ASSERT_EQ(row[255], 63) << c;
+        for (int t = 1; t < 256; ++t) {
+            ASSERT_LE(row[t - 1], row[t]) << c << " " << t;
+            if (c > 0) {
+                ASSERT_LE(row[t - 256], row[t]) << c << " " << t;
+            }
+        }
+    }
+    for (int t = 0; t < 256; ++t) EXPECT_EQ(engine.glowTable[255 * 256 + t], t >> 2) << t;
+
+    // The shade level (16.16) of the cosine k / 1024 between a normal and the light: never
+    // darker for a surface turned further towards the light, within levels 5 .. 230 of the
+    // shading ramps, 127.5 at a right angle, and held at the ends beyond the table.
+    for (int32_t k = kAngleRampMin + 1; k <= -kAngleRampMin; ++k) ASSERT_LE(AngleRamp(k), AngleRamp(k - 1)) << k;
+    for (int32_t k = kAngleRampMin; k <= -kAngleRampMin; ++k) {
+        ASSERT_TRUE(AngleRamp(k) >= (5 << 16) && AngleRamp(k) <= (230 << 16)) << k;
+    }
+    EXPECT_EQ(AngleRamp(0), 8355840);
+    EXPECT_EQ(AngleRamp(-1024), 230 << 16);
+    EXPECT_EQ(AngleRamp(1023), 5 << 16);
+    EXPECT_EQ(AngleRamp(512), static_cast<int32_t>(std::lround(std::acos(0.5) * 255 * 65536 / M_PI)));
+    EXPECT_EQ(AngleRamp(-5000), AngleRamp(kAngleRampMin));
+    EXPECT_EQ(AngleRamp(5000), AngleRamp(-kAngleRampMin));
+
+    // The field of view: the sine table agrees with the angle functions the camera uses, the
+    // side planes are unit normals, and a point on the edge of the field lands on the edge of
+    // the view, sideways and upwards.
+    for (int32_t a = 0; a < 16384; ++a) {
+        ASSERT_EQ(engine.sineTable[a], AngleSine(a)) << a;
+        ASSERT_EQ(engine.sineTable[a + kCosineOffset], AngleCosine(a)) << a;
+    }
+    ASSERT_EQ(EngineInit(320, 180, 16), 0);
+    for (int32_t a : {1460, 200, 3000}) {
+        SetFieldOfView(a);
+        EXPECT_EQ(engine.fovAngle, a);
+        EXPECT_NEAR(engine.cosH * engine.cosH + engine.sinH * engine.sinH, 1.0f, 1e-6f);
+        EXPECT_NEAR(engine.cosV * engine.cosV + engine.sinV * engine.sinV, 1.0f, 1e-6f);
+        EXPECT_NEAR(engine.focal16 * engine.sinH / engine.cosH, 320 * 8.0f, 1e-2f) << a;
+        EXPECT_NEAR(engine.focal16 * engine.sinV / engine.cosV, 180 * 8.0f, 1e-2f) << a;
+    }
+}
+
+TEST_F(EngineSetupTest, ShadingRampsForUntexturedModes)
 {
     FsfScene s;
     FsfMaterial m = PlainMaterial("paint");
@@ -131,9 +203,9 @@ TEST_F(SceneFileTest, ShadingRampsForUntexturedModes)
     EXPECT_EQ(paint.shadeRamp[64], PackColour(r, g, b, 16));
 }
 
-TEST_F(SceneFileTest, TexturesAndTheirTables)
+TEST_F(EngineSetupTest, TexturesAndTheirTables)
 {
-    Put("WOOD.BMP", TexturePicture(512));
+    Put("WOOD.BMP", ColumnTexture(512));
     FsfScene s = TexturedScene(Row(1, 0, 1)); // TEXTU_NOSHA_TRANS
     s.objects[0].modeTrack = std::vector<StepKey>{MakeStepReal(5, Row(3, 2, 0))}; // TEXTR_FLATY_OPAQU
     ASSERT_EQ(Load(WriteFsf(s)), 0);
@@ -155,17 +227,17 @@ TEST_F(SceneFileTest, TexturesAndTheirTables)
     EXPECT_EQ(wood.shadedTexture[10], PackColour(40, 255, 255, 15));
 }
 
-TEST_F(SceneFileTest, TexturePicturesAreCheckedAndNamedOnFailure)
+TEST_F(EngineSetupTest, TexturePicturesAreCheckedAndNamedOnFailure)
 {
     // Found in the scene's .DAT folder when it is not beside the scene.
-    Put("PLAN.DAT/WOOD.BMP", TexturePicture(256));
+    Put("PLAN.DAT/WOOD.BMP", ColumnTexture(256));
     ASSERT_EQ(Load(WriteFsf(TexturedScene(Row(1, 0, 0))), "PLAN.FSF"), 0);
     ASSERT_EQ(EngineInit(320, 180, 16), 0);
     EXPECT_EQ(scene.materials->frameCount, 1);
     EngineRelease();
     FreeScene(&scene);
 
-    Put("BAD.BMP", TexturePicture(300));
+    Put("BAD.BMP", ColumnTexture(300));
     ASSERT_EQ(Load(WriteFsf(TexturedScene(Row(1, 0, 0), "BAD.BMP"))), 0);
     EXPECT_EQ(EngineInit(320, 180, 16), 5);
     EXPECT_STREQ(EngineErrorText(5), "Error: File  BAD.BMP      acces error or invalid BMP format");
@@ -180,14 +252,14 @@ TEST_F(SceneFileTest, TexturePicturesAreCheckedAndNamedOnFailure)
 
     // Names never climb out of the scene's folders.
     Put("SUB/SCENE.FSF", WriteFsf(TexturedScene(Row(1, 0, 0), "..\\WOOD.BMP")));
-    Put("WOOD.BMP", TexturePicture(256));
-    ASSERT_EQ(LoadScene(&scene, "SUB\\SCENE.FSF"), 0);
+    Put("WOOD.BMP", ColumnTexture(256));
+    ASSERT_EQ(LoadEngineScene(&scene, "SUB\\SCENE.FSF"), 0);
     EXPECT_EQ(EngineInit(320, 180, 16), 5);
 }
 
-TEST_F(SceneFileTest, FlarePicturesAndBackgroundColours)
+TEST_F(EngineSetupTest, FlarePicturesAndBackgroundColours)
 {
-    Put("GLOW.BMP", TexturePicture(256));
+    Put("GLOW.BMP", ColumnTexture(256));
     FsfScene s;
     FsfFlare builtIn, loaded;
     loaded.pictureName = "GLOW.BMP";
@@ -224,9 +296,9 @@ TEST_F(SceneFileTest, FlarePicturesAndBackgroundColours)
     EXPECT_STREQ(EngineErrorText(5), "Error: File  NOPE.BMP     acces error or invalid BMP format");
 }
 
-TEST_F(SceneFileTest, BuffersSizedFromTheObjectsAndReleased)
+TEST_F(EngineSetupTest, BuffersSizedFromTheObjectsAndReleased)
 {
-    Put("WOOD.BMP", TexturePicture(256));
+    Put("WOOD.BMP", ColumnTexture(256));
     FsfScene s = TexturedScene(Row(2, 3, 1));
     FsfObject big = SquareObject("big", 9, Row(1, 3, 0));
     for (int i = 0; i < 60; ++i) big.vertices->push_back({0, 0, static_cast<float>(i)});

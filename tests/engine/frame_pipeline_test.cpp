@@ -68,8 +68,7 @@ FsfObject SquareAt(const std::string& name, int32_t number, int32_t mode, Vec3 c
 // A camera at the origin looking along +y, shown from frame 0, with one plain material.
 FsfScene BasicScene()
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("plain")};
+    FsfScene s = OneMaterialScene();
     s.cameras = {Camera({0, 0, 0}, {0, 10, 0})};
     s.events = std::vector<FsfEvent>{MakeCameraEvent(0, 0)};
     return s;
@@ -90,11 +89,11 @@ const DrawRecord* Find(const std::string& name)
     return nullptr;
 }
 
-class FramePipelineTest : public SceneFileTest {
+class FramePipelineTest : public SceneFixture {
 protected:
     void SetUp() override
     {
-        SceneFileTest::SetUp();
+        SceneFixture::SetUp();
         draws.clear();
         SetObjectDrawHook(RecordDraw);
     }
@@ -109,7 +108,7 @@ protected:
         engine.creaseLimit = 0.0f;
         engine.outlineMode = 0;
         raster = RasterState{};
-        SceneFileTest::TearDown();
+        SceneFixture::TearDown();
     }
     void Start(const FsfScene& s, int32_t width = 320, int32_t height = 180)
     {

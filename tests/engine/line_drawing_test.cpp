@@ -161,7 +161,10 @@ TEST(LineDrawing, CutAtDepthOneAndClippedAtTheEdges)
     EXPECT_GT(edges.CountNot(0), 0);
 }
 
-TEST_F(RendererTest, OutlineEdgesSilhouettesAndCreases)
+// An object's edges: its outline pass and its wireframe.
+class ObjectEdgesTest : public RendererFixture {};
+
+TEST_F(ObjectEdgesTest, OutlineEdgesSilhouettesAndCreases)
 {
     // A square of two faces sharing edge 0-2, plus an open edge 0-1 of the first face.
     FsfObject o;
@@ -174,7 +177,7 @@ TEST_F(RendererTest, OutlineEdgesSilhouettesAndCreases)
     o.boundRadius = 5;
     o.edges = std::vector<FsfEdge>{{0, 2, 0, 1, 0.9f}, {0, 1, 0, -1, 0.5f}};
     o.flagTrack = {MakeStepWord(0, 1)};
-    Start(OneObjectScene(o));
+    Start(OneMaterialScene({o}));
     SceneObject* object = scene.objects;
     ASSERT_EQ(object->edgeCount, 2);
     engine.outlineMode = 2;
@@ -219,9 +222,9 @@ TEST_F(RendererTest, OutlineEdgesSilhouettesAndCreases)
     EXPECT_TRUE(GuardsIntact());
 }
 
-TEST_F(RendererTest, WireframeDrawsTheEdgesOfFacesSeen)
+TEST_F(ObjectEdgesTest, WireframeDrawsTheEdgesOfFacesSeen)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(0, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(0, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     Start(s);
     engine.lineMode = 1;
     engine.depthBias = 0;

@@ -36,11 +36,13 @@ int RayHits(int32_t px, int32_t py, Vec3 a, Vec3 b, Vec3 c)
 
 } // namespace
 
-TEST_F(RendererTest, FaceThroughTheEyePlaneIsClippedToWhatLiesInFront)
+class ObjectRendererTest : public RendererFixture {};
+
+TEST_F(ObjectRendererTest, FaceThroughTheEyePlaneIsClippedToWhatLiesInFront)
 {
     // Two corners in front of the eye, one behind it and off to the side.
     const Vec3 a{-3, 6, -2}, b{3, 6, -2}, c{1, -4, 3};
-    Start(OneObjectScene(TriangleObject(Row(0, 0, 0), a, b, c)));
+    Start(OneMaterialScene({TriangleObject(Row(0, 0, 0), a, b, c)}));
     ASSERT_EQ(engine.backfaceCulling, 1);
     SceneObject* o = scene.objects;
     engine.backfaceCulling = 0; // whichever side the eye sees
@@ -64,7 +66,7 @@ TEST_F(RendererTest, FaceThroughTheEyePlaneIsClippedToWhatLiesInFront)
     EXPECT_EQ(static_cast<uint32_t>(marked->sx16), kNotProjected);
 }
 
-TEST_F(RendererTest, TriangleCutByAllFourPlanes)
+TEST_F(ObjectRendererTest, TriangleCutByAllFourPlanes)
 {
     // Normalised so that the planes are |x| <= depth and |z| <= depth.
     const ClipPlanes planes{0.70710678f, 0.70710678f, 0.70710678f, 0.70710678f};
@@ -85,12 +87,12 @@ TEST_F(RendererTest, TriangleCutByAllFourPlanes)
     EXPECT_EQ(ClipPolygon<0>(planes, touching, 3, scratch0), 3);
 }
 
-TEST_F(RendererTest, FanOfAClippedFaceFillsTheViewOnce)
+TEST_F(ObjectRendererTest, FanOfAClippedFaceFillsTheViewOnce)
 {
     // One triangle much larger than the view at one depth: clipped to the view and fanned.
     // TRANS over black shows any pixel written twice (s + s / 2) or missed (0).
     const Vec3 a{0, 10, 30}, b{-30, 10, -9}, c{30, 10, -9};
-    Start(OneObjectScene(TriangleObject(Row(0, 0, 1), a, b, c)));
+    Start(OneMaterialScene({TriangleObject(Row(0, 0, 1), a, b, c)}));
     engine.pass = 1;
     raster.blend = kBlendTrans;
     RenderNomapNosha(scene.objects);
@@ -141,12 +143,10 @@ TEST(PolygonClipping, TwoFacesSharingAnEdgeCutItAtTheSamePoint)
     EXPECT_EQ(differing, 0);
 }
 
-TEST_F(RendererTest, FacingCullingFlippingAndMorphs)
+TEST_F(ObjectRendererTest, FacingCullingFlippingAndMorphs)
 {
     const Vec3 a{-2, 10, -2}, b{2, 10, -2}, c{-2, 10, 2};
-    FsfScene s;
-    s.materials = {PlainMaterial("paint")};
-    s.objects = {TriangleObject(Row(0, 0, 0), a, b, c), TriangleObject(Row(0, 0, 0), a, c, b)};
+    FsfScene s = OneMaterialScene({TriangleObject(Row(0, 0, 0), a, b, c), TriangleObject(Row(0, 0, 0), a, c, b)});
     s.objects[1].name = "back";
     Start(s);
     SceneObject* front = scene.objects;
@@ -176,9 +176,9 @@ TEST_F(RendererTest, FacingCullingFlippingAndMorphs)
     EXPECT_EQ(Pixels(), reference);
 }
 
-TEST_F(RendererTest, OutlineModeTwoProjectsButFillsNothing)
+TEST_F(ObjectRendererTest, OutlineModeTwoProjectsButFillsNothing)
 {
-    Start(OneObjectScene(TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})));
+    Start(OneMaterialScene({TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})}));
     std::vector<uint32_t> depthBefore(engine.depthBuffer, engine.depthBuffer + kW * kH);
     engine.outlineMode = 2;
     RenderNomapGoura(scene.objects);
@@ -194,10 +194,10 @@ TEST_F(RendererTest, OutlineModeTwoProjectsButFillsNothing)
     EXPECT_GT(CountDrawn(), 50);
 }
 
-TEST_F(RendererTest, ColourSourcesPerShadeAndPass)
+TEST_F(ObjectRendererTest, ColourSourcesPerShadeAndPass)
 {
     const Vec3 a{-2, 10, -2}, b{2, 10, -2}, c{-2, 10, 2};
-    FsfScene s = OneObjectScene(TriangleObject(Row(0, 2, 0), a, b, c));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(0, 2, 0), a, b, c)});
     s.objects[0].modeTrack = std::vector<StepKey>{MakeStepReal(1, Row(0, 4, 0)), MakeStepReal(2, Row(0, 1, 1))};
     Start(s);
     SceneObject* o = scene.objects;
@@ -239,10 +239,10 @@ TEST_F(RendererTest, ColourSourcesPerShadeAndPass)
     EXPECT_EQ(Pixel(cx, cy), 0x1234);
 }
 
-TEST_F(RendererTest, MissingTablesAndBadIndicesDrawNothing)
+TEST_F(ObjectRendererTest, MissingTablesAndBadIndicesDrawNothing)
 {
     FsfObject tri = TriangleObject(Row(0, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2});
-    Start(OneObjectScene(tri));
+    Start(OneMaterialScene({tri}));
     SceneObject* o = scene.objects;
     Material& m = *scene.materials;
     // No texture was loaded for this material: textured renderers draw nothing.
@@ -287,9 +287,9 @@ TEST_F(RendererTest, MissingTablesAndBadIndicesDrawNothing)
     EXPECT_TRUE(GuardsIntact());
 }
 
-TEST_F(RendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
+TEST_F(ObjectRendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(2, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(2, 3, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
     Start(s);
     SceneObject* o = scene.objects;
@@ -314,9 +314,9 @@ TEST_F(RendererTest, VertexRecordsOfGouraudAndEnvironmentRenderers)
     EXPECT_FLOAT_EQ(r->extra[0], 8388608.0f + 65536.0f);
 }
 
-TEST_F(RendererTest, CameraTextureObjects)
+TEST_F(ObjectRendererTest, CameraTextureObjects)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
     FsfCamera cam;
     cam.name = "c";
@@ -347,9 +347,9 @@ TEST_F(RendererTest, CameraTextureObjects)
     second->targetSize = savedSize;
 }
 
-TEST_F(RendererTest, TexturedFacesFollowTheMappingAndItsScroll)
+TEST_F(ObjectRendererTest, TexturedFacesFollowTheMappingAndItsScroll)
 {
-    FsfScene s = OneObjectScene(TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2}));
+    FsfScene s = OneMaterialScene({TriangleObject(Row(1, 0, 0), {-2, 10, -2}, {2, 10, -2}, {-2, 10, 2})});
     PutTexture(s);
     Start(s);
     SceneObject* o = scene.objects;

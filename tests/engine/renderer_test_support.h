@@ -8,12 +8,11 @@
 
 #include <vector>
 
-#include "authoring/bmp_writer.h"
 #include "engine/object_renderers.h"
 #include "engine/raster/rasteriser.h"
 #include "engine/engine_setup.h"
 
-class RendererTest : public SceneFileTest {
+class RendererFixture : public SceneFixture {
 protected:
     static constexpr int32_t kW = 64, kH = 48;
     static constexpr int32_t kGuard = 64;
@@ -55,7 +54,7 @@ protected:
     void TearDown() override
     {
         raster.colourBase = nullptr;
-        SceneFileTest::TearDown();
+        SceneFixture::TearDown();
     }
 
     // Back to a black view (guards kept).
@@ -67,15 +66,7 @@ protected:
     // and the scene's first material set to use it.
     void PutTexture(FsfScene& s)
     {
-        std::vector<uint8_t> pixels(65536);
-        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i);
-        std::vector<uint8_t> palette;
-        for (int i = 0; i < 256; ++i) {
-            palette.push_back(static_cast<uint8_t>(i));
-            palette.push_back(static_cast<uint8_t>(255 - i));
-            palette.push_back(128);
-        }
-        Put("TEX.BMP", MakeBmp8(256, 256, pixels, palette));
+        Put("TEX.BMP", ColumnTexture());
         s.materials[0].textureName = "TEX.BMP";
     }
 
@@ -117,12 +108,4 @@ inline FsfObject TriangleObject(int32_t mode, Vec3 a, Vec3 b, Vec3 c)
     o.boundCentre = a;
     o.boundRadius = 100;
     return o;
-}
-
-inline FsfScene OneObjectScene(const FsfObject& object)
-{
-    FsfScene s;
-    s.materials = {PlainMaterial("paint")};
-    s.objects = {object};
-    return s;
 }

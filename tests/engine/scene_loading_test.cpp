@@ -73,7 +73,7 @@ FsfScene FullScene()
     a.targetTrack = std::vector<StepKey>{MakeStepWord(0, 0x80000001u)};
     FsfObject b = SquareObject("child", 2, 1);
     b.parentNumber = 1;
-    b.morphTrack = FsfScalarTrack{0, {MakeMorphKey(0, 1), MakeMorphKey(10, 2)}};
+    b.morphTrack = FsfScalarTrack{1, {MakeMorphKey(0, 1), MakeMorphKey(10, 2, 0.25f, -0.5f)}};
     s.objects = {a, b};
 
     s.version = 0x600;
@@ -161,6 +161,13 @@ TEST_F(SceneFileTest, LoadsEveryChunkKind)
     EXPECT_EQ(f.parent, &a);
     EXPECT_EQ(b.morphTrack.keys[0].target, &a);
     EXPECT_EQ(b.morphTrack.keys[1].target, &b);
+    // Morph keys keep the rest of their stored scalar key.
+    ASSERT_EQ(b.morphTrack.keyCount, 2);
+    EXPECT_EQ(b.morphTrack.loop, 1);
+    EXPECT_EQ(b.morphTrack.keys[1].frame, 10.0f);
+    EXPECT_EQ(b.morphTrack.keys[1].storedValue, 2u);
+    EXPECT_EQ(b.morphTrack.keys[1].inTangent, 0.25f);
+    EXPECT_EQ(b.morphTrack.keys[1].outTangent, -0.5f);
 
     // A camera texture for the second camera (index 1 of the target key).
     const SceneCamera& second = *scene.cameras->next;
@@ -246,9 +253,8 @@ TEST_F(SceneFileTest, HeaderNeedsRootIdOrFileSize)
 
 TEST_F(SceneFileTest, LegacyModeCodesAndSwitchValues)
 {
-    FsfScene s;
+    FsfScene s = OneMaterialScene();
     s.version = 0x3ff;
-    s.materials = {PlainMaterial("m")};
     FsfObject o = SquareObject("o", 0, 19); // legacy code 19: TEXTR_NOSHA_OPAQU
     o.modeTrack = std::vector<StepKey>{MakeStepReal(0, 10.7f), MakeStepReal(5, 99), MakeStepReal(9, 3)};
     o.switchTrack = std::vector<StepKey>{MakeStepReal(0, 10), MakeStepReal(1, 2), MakeStepReal(2, 0)};
@@ -274,8 +280,7 @@ TEST_F(SceneFileTest, LegacyModeCodesAndSwitchValues)
 
 TEST_F(SceneFileTest, ReferencesOfBothVersions)
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene();
     FsfObject first = SquareObject("five-a", 5, 1);
     FsfObject second = SquareObject("five-b", 5, 1);
     FsfObject child = SquareObject("child", 6, 1);
@@ -307,8 +312,7 @@ TEST_F(SceneFileTest, ReferencesOfBothVersions)
 
 TEST_F(SceneFileTest, FaceAndVertexNormals)
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene();
     FsfObject flat = SquareObject("flat", 0, 1 + 2 * 4);   // NOMAP_FLATY: no vertex normals
     FsfObject smooth = SquareObject("smooth", 1, 1 + 3 * 4); // NOMAP_GOURA
     smooth.vertices->push_back({2, 0, 0});
@@ -340,8 +344,7 @@ TEST_F(SceneFileTest, FaceAndVertexNormals)
 
 TEST_F(SceneFileTest, CameraTextureIndexWrapsOverTheCameras)
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene();
     s.cameras = {FsfCamera{}, FsfCamera{}, FsfCamera{}};
     FsfObject o = SquareObject("screen", 0, 21);
     o.targetTrack = std::vector<StepKey>{MakeStepWord(0, 0x80000005u), MakeStepWord(5, 0x00000001u)};
@@ -357,6 +360,14 @@ TEST_F(SceneFileTest, FreeSceneReturnsThePool)
     const size_t before = PoolBytesInUse();
     ASSERT_EQ(Load(WriteFsf(FullScene())), 0);
     EXPECT_GT(PoolBytesInUse(), before);
+    // Tables and pictures the engine's set-up hangs on the records go with them.
+    Material& m = *scene.materials;
+    m.textureFrames = static_cast<uint8_t*>(PoolAlloc(2 * 65536, 65536));
+    m.texturePalette = static_cast<uint16_t*>(PoolAlloc(512, 512));
+    m.shadeRampHalf = static_cast<uint16_t*>(PoolAlloc(512, 512));
+    m.shadedTexture = static_cast<uint16_t*>(PoolAlloc(131072, 131072));
+    scene.flares->picture = static_cast<uint8_t*>(PoolAlloc(65536, 16));
+    ASSERT_TRUE(m.textureFrames && m.texturePalette && m.shadeRampHalf && m.shadedTexture && scene.flares->picture);
     FreeScene(&scene);
     EXPECT_EQ(PoolBytesInUse(), before);
     EXPECT_EQ(scene.objects, nullptr);

@@ -9,11 +9,9 @@ namespace {
 
 FsfScene BaseScene()
 {
-    FsfScene s;
-    s.materials = {PlainMaterial("m")};
+    FsfScene s = OneMaterialScene({SquareObject("o", 0, 1)});
     s.cameras = {FsfCamera{}};
     s.lights = {FsfLight{}};
-    s.objects = {SquareObject("o", 0, 1)};
     s.events = std::vector<FsfEvent>{MakeCameraEvent(0, 0)};
     return s;
 }
@@ -71,6 +69,13 @@ const MalformedCase kCases[] = {
          return Rooted([](FsfChunkWriter& w) {
              w.Open(0x500);
              w.FieldI32s(0x503, {2, 0, 0, 0, 0});
+             w.Close();
+         });
+     }},
+    {"morph key count overrunning its chunk", [] {
+         return Rooted([](FsfChunkWriter& w) {
+             w.Open(0x600);
+             w.FieldI32s(0x60e, {1, 0, 0, 0, 0, 0, 0, 0, 0}); // one 36-byte key needs 44 bytes
              w.Close();
          });
      }},

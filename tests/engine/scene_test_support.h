@@ -1,12 +1,15 @@
 // Scene tests: a scratch folder served as loose files, a reserved pool, and small scenes
-// built with the scene writer.
+// built with the scene writer. SceneFixture is the base of every engine fixture that loads a
+// scene; SceneFileTest is the suite of the scene file tests.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "authoring/bmp_writer.h"
 #include "authoring/scene_writer.h"
 #include "engine/engine_setup.h"
 #include "engine/engine_state.h"
@@ -15,7 +18,7 @@
 #include "resources/pack_archive.h"
 #include "support/test_support.h"
 
-class SceneFileTest : public ::testing::Test {
+class SceneFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -25,8 +28,7 @@ protected:
     }
     void TearDown() override
     {
-        EngineRelease();
-        FreeScene(&scene);
+        FreeEngineScene(&scene);
         ClosePack();
         FreeMemoryPool();
     }
@@ -37,6 +39,7 @@ protected:
         std::filesystem::create_directories(path.parent_path());
         WriteFileBytes(path, bytes);
     }
+    // Writes `bytes` as the scene file `name` and loads it as the engine's scene.
     int32_t Load(const std::vector<uint8_t>& bytes, const char* name = "SCENE.FSF")
     {
         std::string relative = name;
@@ -44,12 +47,15 @@ protected:
             if (c == '\\') c = '/';
         }
         Put(relative, bytes);
-        return LoadScene(&scene, name);
+        return LoadEngineScene(&scene, name);
     }
 
     Scene scene{};
     std::filesystem::path dir_;
 };
+
+// Loading, checking and freeing scene files (scene_loading_test.cpp, scene_malformed_test.cpp).
+class SceneFileTest : public SceneFixture {};
 
 // A unit square of two triangles in the x-z plane, facing -y, with mapping coordinates.
 inline FsfObject SquareObject(const std::string& name, int32_t number, int32_t mode)
@@ -74,4 +80,29 @@ inline FsfMaterial PlainMaterial(const std::string& name)
     m.diffuse = FsfColour{100, 110, 120};
     m.specular = FsfColour{250, 250, 250};
     return m;
+}
+
+// The usual test scene: one plain material, "paint", and the given objects (their faces use
+// material 0).
+inline FsfScene OneMaterialScene(std::vector<FsfObject> objects = {})
+{
+    FsfScene s;
+    s.materials = {PlainMaterial("paint")};
+    s.objects = std::move(objects);
+    return s;
+}
+
+// A 256-wide 8-bit picture, `rows` high, whose texels are their column, with palette entry
+// i = (i, 255 - i, 128).
+inline std::vector<uint8_t> ColumnTexture(int rows = 256)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(256) * static_cast<size_t>(rows));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i);
+    std::vector<uint8_t> palette;
+    for (int i = 0; i < 256; ++i) {
+        palette.push_back(static_cast<uint8_t>(i));
+        palette.push_back(static_cast<uint8_t>(255 - i));
+        palette.push_back(128);
+    }
+    return MakeBmp8(256, rows, pixels, palette);
 }

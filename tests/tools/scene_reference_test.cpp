@@ -291,8 +291,7 @@ protected:
     }
     void TearDown() override
     {
-        EngineRelease();
-        FreeScene(&scene_);
+        FreeEngineScene(&scene_);
         ClosePack();
         FreeMemoryPool();
     }
@@ -302,7 +301,7 @@ protected:
     {
         WriteFileBytes(dir_ / "REF.BMP", ReferenceTexture());
         WriteFileBytes(dir_ / "REF.FSF", WriteFsf(ref.build()));
-        const int32_t loaded = LoadScene(&scene_, "REF.FSF");
+        const int32_t loaded = LoadEngineScene(&scene_, "REF.FSF");
         EXPECT_EQ(loaded, kSceneOk) << SceneErrorText(loaded);
         if (loaded != kSceneOk) return false;
         const int32_t init = EngineInit(kWidth, kHeight, ref.depth);

@@ -518,7 +518,7 @@ void LoadSceneForTool(const std::string& name, const std::string& pack, Scene* s
         throw;
     }
     bytesBeforeScene = PoolBytesInUse();
-    const int32_t result = LoadScene(scene, entry.c_str());
+    const int32_t result = LoadEngineScene(scene, entry.c_str());
     if (result == kSceneOk) return;
     std::string problem = SceneErrorText(result);
     if (result == kSceneFileError) {
@@ -544,8 +544,7 @@ void SetUpEngineForTool(const std::string& name, Scene* scene, int32_t width, in
 
 void FinishSceneTool(Scene* scene)
 {
-    EngineRelease();
-    FreeScene(scene);
+    FreeEngineScene(scene);
     ClosePack();
     FreeMemoryPool();
 }

@@ -103,7 +103,7 @@ std::string PictureFailure(Scene& scene, int32_t bitsPerPixel)
             Material* m = o->faces[f].material;
             if (!m || !tried.insert(m).second || m->textureFrames) continue;
             const int32_t result = LoadMaterialTexture(scene, *m, bitsPerPixel);
-            ReleaseMaterialTables(m);
+            FreeMaterialTables(m);
             if (result == kEnginePictureError)
                 return DescribePicture(scene, PictureKind::Texture, m->textureName,
                                        "material \"" + std::string(m->name) + "\"");

@@ -12,14 +12,19 @@ enum SceneErrorCode : int32_t {
 };
 constexpr int32_t kSceneErrorCount = 12;
 
-// Reads the FSF file `name` (an archive path such as "SCENES\Plan_1\PLAN1.FSF") into `scene`
-// and makes it the engine's current scene. 0, 1 or 7. On 1 nothing stays allocated and
-// `scene` is left as it was; on 7 the partly built scene is handed back for FreeScene.
+// Reads the FSF file `name` (an archive path such as "SCENES\Plan_1\PLAN1.FSF") into `scene`:
+// 0, 1 or 7. On 1 nothing stays allocated and `scene` is left as it was; on 7 the partly
+// built scene is handed back for FreeScene. The engine's state is left alone: the engine's
+// LoadEngineScene also makes the scene the one it sets up.
 int32_t LoadScene(Scene* scene, const char* name);
 
-// Releases everything the load built (and any engine table still attached) and empties the
-// lists. Safe on an empty scene.
+// Releases everything the load built, and any table or picture the engine's set-up still has
+// hung on a material or flare, and empties the lists. Safe on an empty scene.
 void FreeScene(Scene* scene);
+
+// Returns the drawing tables and texture frames hung on a material to the pool and clears
+// them (and the frame count). Safe when none were built.
+void FreeMaterialTables(Material* material);
 
 // Message of a scene error code; codes outside the table give the text of code 1.
 const char* SceneErrorText(int32_t code);

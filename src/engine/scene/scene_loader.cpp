@@ -1,9 +1,8 @@
 // LoadScene: reads a scene file from the pack archive, walks its chunks, checks what they
-// built, prepares the scene for drawing and makes it the engine's current scene.
+// built and prepares the scene for drawing.
 #include <cstring>
 #include <limits>
 
-#include "engine/engine_setup.h"
 #include "engine/scene/scene_chunks.h"
 #include "engine/scene/scene_files.h"
 #include "engine/scene/scene_reading.h"
@@ -78,6 +77,5 @@ int32_t LoadScene(Scene* scene, const char* name)
     }
     if (L.state.error == kSceneOk) L.state.error = PostProcessScene(L.state);
     *scene = s;
-    SetEngineScene(scene);
     return L.state.error;
 }

@@ -38,42 +38,6 @@ void ReadReal(Loader& L, const Payload& pl, float& out)
     if (Need(L, pl, 4)) out = ReadLeF32(pl.p);
 }
 
-// Morph keys: scalar keys whose value field holds an object reference.
-void ReadMorphTrack(Loader& L, const Payload& pl, MorphTrack& track)
-{
-    if (!Need(L, pl, 8)) return;
-    const uint32_t count = ReadLe32(pl.p);
-    if (static_cast<uint64_t>(count) * sizeof(ScalarKey) > pl.size - 8u) {
-        Refuse(L);
-        return;
-    }
-    PoolFree(track.keys);
-    track = {};
-    track.loop = ReadLeI32(pl.p + 4);
-    if (count == 0) return;
-    MorphKey* keys = AllocZeroed<MorphKey>(count);
-    if (!keys) {
-        track.loop = 0;
-        MemoryFailed(L);
-        return;
-    }
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint8_t* k = pl.p + 8 + i * sizeof(ScalarKey);
-        keys[i].frame = ReadLeF32(k);
-        keys[i].storedValue = ReadLe32(k + 4);
-        keys[i].inTangent = ReadLeF32(k + 8);
-        keys[i].outTangent = ReadLeF32(k + 12);
-        keys[i].tension = ReadLeF32(k + 16);
-        keys[i].continuity = ReadLeF32(k + 20);
-        keys[i].bias = ReadLeF32(k + 24);
-        keys[i].easeTo = ReadLeF32(k + 28);
-        keys[i].easeFrom = ReadLeF32(k + 32);
-        keys[i].target = nullptr;
-    }
-    track.keyCount = static_cast<int32_t>(count);
-    track.keys = keys;
-}
-
 void ReadToggles(Loader& L, const Payload& pl, ToggleList& list)
 {
     if (!Need(L, pl, 4)) return;

@@ -71,9 +71,6 @@ void ReadText(Loader& L, const Payload& pl, char (&field)[kSceneNameSize]);
 void ReadInts(Loader& L, const Payload& pl, int32_t* out, int count);
 void ReadReal(Loader& L, const Payload& pl, float& out);
 
-// Morph keys: scalar keys whose value field holds an object reference.
-void ReadMorphTrack(Loader& L, const Payload& pl, MorphTrack& track);
-
 // A toggle list (count, then frames) and a step list (count, then keys).
 void ReadToggles(Loader& L, const Payload& pl, ToggleList& list);
 
@@ -105,6 +102,17 @@ void ReadTrack(Loader& L, const Payload& pl, KeyTrack<Key>& track)
     for (uint32_t i = 0; i < count; ++i) std::memcpy(&keys[i], pl.p + 8 + i * KeyBytes, KeyBytes);
     track.keyCount = static_cast<int32_t>(count);
     track.keys = keys;
+}
+
+// Morph keys: stored as scalar keys whose value field holds an object reference; `target`
+// stays null until references are resolved after the walk.
+static_assert(offsetof(MorphKey, storedValue) == offsetof(ScalarKey, value) &&
+                  offsetof(MorphKey, easeFrom) == offsetof(ScalarKey, easeFrom) &&
+                  offsetof(MorphKey, target) >= sizeof(ScalarKey),
+              "a morph key starts with the fields of a stored scalar key");
+inline void ReadMorphTrack(Loader& L, const Payload& pl, MorphTrack& track)
+{
+    ReadTrack<MorphKey, sizeof(ScalarKey)>(L, pl, track);
 }
 
 // Reads the chunks that fill bytes begin .. end - 1 into the scene under construction.

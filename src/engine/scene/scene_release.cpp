@@ -1,7 +1,5 @@
-// FreeScene: every record, track, list and path a load built, and any engine table still
-// attached to a material.
-#include "engine/engine_setup.h"
-#include "engine/material_preparation.h"
+// FreeScene: every record, track, list and path a load built, and any table or picture
+// still hung on a material or flare.
 #include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 
@@ -22,7 +20,7 @@ void FreeMaterial(Material* m)
 {
     PoolFree(m->frameTrack.keys);
     PoolFree(m->opacityTrack.keys);
-    ReleaseMaterialTables(m);
+    FreeMaterialTables(m);
 }
 
 void FreeLight(SceneLight* light)
@@ -74,10 +72,25 @@ void FreeObject(SceneObject* o)
 
 } // namespace
 
+void FreeMaterialTables(Material* m)
+{
+    PoolFree(m->textureFrames);
+    PoolFree(m->texturePalette);
+    PoolFree(m->texturePaletteHalf);
+    PoolFree(m->shadeRamp);
+    PoolFree(m->shadeRampHalf);
+    PoolFree(m->shadedTexture);
+    PoolFree(m->shadedTextureHalf);
+    m->textureFrames = m->currentFrame = nullptr;
+    m->texturePalette = m->texturePaletteHalf = nullptr;
+    m->shadeRamp = m->shadeRampHalf = nullptr;
+    m->shadedTexture = m->shadedTextureHalf = nullptr;
+    m->frameCount = 0;
+}
+
 void FreeScene(Scene* scene)
 {
     if (!scene) return;
-    if (EngineScene() == scene) SetEngineScene(nullptr);
     PoolFree(scene->fsfPath);
     PoolFree(scene->folderPath);
     PoolFree(scene->datPath);
