@@ -1,21 +1,5 @@
-// What the scene subcommands share: loading a scene the way the show does (pool, archive or
-// loose files, LoadScene) and tearing it all down again, plus the render and bench entries.
+// The entries of the scene subcommands that live in scene_render_command.cpp.
 #pragma once
-
-#include <cstdint>
-#include <string>
-
-#include "engine/scene/scene_model.h"
-
-// Reserves the pool, opens `pack` (or, when it is empty, makes the folder of the file `name`
-// the root for it and for the pictures it names) and loads the scene. A CommandFailure naming
-// the file and the problem when it cannot; nothing stays reserved then.
-void LoadSceneForTool(const std::string& name, const std::string& pack, Scene* scene);
-// Sets the engine up for the loaded scene; a CommandFailure naming the scene and what failed
-// (the texture or flare picture and what is wrong with it), after releasing everything.
-void SetUpEngineForTool(const std::string& name, Scene* scene, int32_t width, int32_t height, int32_t depth);
-// Releases the engine, the scene, the archive and the pool.
-void FinishSceneTool(Scene* scene);
 
 // velatool scene render / contact / bench (argv[0] is "scene", argv[1] the subcommand).
 int RunSceneRender(int argc, char** argv);

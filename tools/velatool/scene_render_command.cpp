@@ -20,6 +20,7 @@
 #include "velatool/options.h"
 #include "velatool/png_io.h"
 #include "velatool/scene_command.h"
+#include "velatool/scene_loading.h"
 
 namespace {
 
