@@ -23,8 +23,8 @@
 #include "display/screen_geometry.h"
 
 const char* demoPackPath = "VELA.PAK";
-const char* demoPackPlaces = nullptr;
-const char* demoLooseFolder = nullptr;
+const char* showPackPlaces = nullptr;
+const char* showLooseFolder = nullptr;
 int32_t passLimit = 0;
 int32_t poolMebibytes = 11;
 const char* const kCalibrationModule = "ZIK\\VELA2.XM";
@@ -39,19 +39,19 @@ int exitStatus = 0;
 // wrong with the archive, rather than failing later with a message that names nothing.
 bool CheckContentSource()
 {
-    const bool archiveUsable = !demoPackPlaces && !PackDirectoryDamaged();
+    const bool archiveUsable = !showPackPlaces && !PackDirectoryDamaged();
     if (archiveUsable) return true;
     const bool looseFiles = PackEntrySize(kCalibrationModule) != 0;
     if (looseFiles) {
-        if (demoPackPlaces) {
+        if (showPackPlaces) {
             std::fprintf(stderr, "vela: no usable VELA.PAK in %s; reading loose files from the working folder %s instead\n",
-                         demoPackPlaces, demoLooseFolder ? demoLooseFolder : ".");
+                         showPackPlaces, showLooseFolder ? showLooseFolder : ".");
         }
         return true;
     }
-    if (demoPackPlaces) {
-        DemoExit(0, "no usable VELA.PAK in %s, and no loose files in the working folder %s", demoPackPlaces,
-                 demoLooseFolder ? demoLooseFolder : ".");
+    if (showPackPlaces) {
+        DemoExit(0, "no usable VELA.PAK in %s, and no loose files in the working folder %s", showPackPlaces,
+                 showLooseFolder ? showLooseFolder : ".");
     } else {
         DemoExit(0, "%s: damaged pack archive (%s), and no loose files in the working folder", demoPackPath,
                  PackDirectoryProblem() ? PackDirectoryProblem() : "unreadable");

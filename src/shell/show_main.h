@@ -10,8 +10,8 @@
 extern const char* demoPackPath;
 // When no archive was found or named: the folders looked in ("A, B or C") and the working
 // folder loose files are read from; null otherwise.
-extern const char* demoPackPlaces;
-extern const char* demoLooseFolder;
+extern const char* showPackPlaces;
+extern const char* showLooseFolder;
 // How many passes a looping show plays before it ends; 0 (the default): until Escape.
 extern int32_t passLimit;
 // The size of the memory pool reserved at start-up, in MiB (11; smaller for tests of running out).

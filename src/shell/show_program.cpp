@@ -44,8 +44,8 @@ int RunShowProgram(const ShowOptions& options, const char* argv0)
     // Without an archive the show says where it looked once it knows whether loose files stand in.
     demoPackPath = pack.path.c_str();
     if (!pack.found) {
-        demoPackPlaces = pack.places.c_str();
-        demoLooseFolder = pack.workingFolder.c_str();
+        showPackPlaces = pack.places.c_str();
+        showLooseFolder = pack.workingFolder.c_str();
     }
     // Ctrl+C and SIGTERM end the show as its close button does; the status then says which
     // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).
