@@ -9,7 +9,7 @@
 #include <vector>
 #include <zlib.h>
 
-#include "authoring/pack_writer.h"
+#include "formats/pack_writer.h"
 #include "resources/pack_archive.h"
 
 namespace {

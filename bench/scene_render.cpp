@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "authoring/bench_scene.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_setup.h"
 #include "engine/engine_state.h"
@@ -16,6 +15,7 @@
 #include "engine/scene/scene_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
+#include "support/bench_scene.h"
 
 namespace {
 

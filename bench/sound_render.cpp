@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "authoring/xm_writer.h"
+#include "formats/xm_writer.h"
 #include "platform/sound_library.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "formats/xm_sync_marks.h"
 #include "platform/sound_player.h"
-#include "platform/sound_xm_marks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound_xm_marks.h"
+#include "formats/xm_sync_marks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

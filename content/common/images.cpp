@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "authoring/bmp_writer.h"
+#include "formats/bmp_writer.h"
 
 namespace content {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "authoring/pack_writer.h"
+#include "formats/pack_writer.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/sound_xm_marks.h"
+#include "formats/xm_sync_marks.h"
 
 namespace content::music {
 

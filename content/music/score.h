@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/xm_writer.h"
+#include "formats/xm_writer.h"
 
 namespace content::music {
 

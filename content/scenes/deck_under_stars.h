@@ -5,7 +5,7 @@
 // the sky for the greetings, keeping the middle of the view open.
 #pragma once
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "scenes/textures/texture_canvas.h"
 
 namespace content {

@@ -5,7 +5,7 @@
 // view down the hall to the hearth, which the show dissolves into a painted picture.
 #pragma once
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "scenes/textures/texture_canvas.h"
 
 namespace content {

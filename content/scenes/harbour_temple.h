@@ -4,7 +4,7 @@
 // the view dark and calm for the credits.
 #pragma once
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "scenes/textures/texture_canvas.h"
 
 namespace content {

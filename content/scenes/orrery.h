@@ -5,7 +5,7 @@
 // turning, so the two views lie over each other like a diagram over the machine.
 #pragma once
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "scenes/textures/texture_canvas.h"
 
 namespace content {

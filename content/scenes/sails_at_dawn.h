@@ -4,7 +4,7 @@
 // towards the sun, leading into the closing pictures.
 #pragma once
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "scenes/textures/texture_canvas.h"
 
 namespace content {

@@ -4,7 +4,7 @@
 
 #include "effects/pixel_arithmetic.h"
 #include "resources/memory_pool.h"
-#include "display/pixel_format.h"
+#include "formats/pixel_format.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "effects/pixel_arithmetic.h"
 #include "display/screen_geometry.h"
-#include "display/pixel_format.h"
+#include "formats/pixel_format.h"
 
 uint16_t FadeRamp[768];
 

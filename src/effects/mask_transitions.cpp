@@ -7,7 +7,7 @@
 #include "effects/pixel_arithmetic.h"
 #include "effects/pixel_lanes.h"
 #include "display/screen_geometry.h"
-#include "display/pixel_format.h"
+#include "formats/pixel_format.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
 

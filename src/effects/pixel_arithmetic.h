@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "display/pixel_format.h"
 #include "effects/pixel_lanes.h"
+#include "formats/pixel_format.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code

@@ -2,11 +2,11 @@
 // scene file or in its .DAT folder.
 #include <cstring>
 
-#include "display/pixel_format.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_pictures.h"
 #include "engine/engine_state.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
+#include "formats/pixel_format.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "display/pixel_format.h"
 #include "engine/scene/math_types.h"
 #include "engine/scene/scene_model.h"
+#include "formats/pixel_format.h"
 
 constexpr int32_t kMaxViewRows = 1024;
 constexpr int32_t kMaxViewWidth = 0x7FFFFFFF / (kMaxViewRows * 4); // row offsets stay in 32 bits

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "display/pixel_format.h"
 #include "engine/face_renderer.h"
 #include "engine/object_renderers.h"
 #include "engine/raster/span_blend.h"
+#include "formats/pixel_format.h"
 
 namespace {
 

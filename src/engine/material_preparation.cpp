@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "display/pixel_format.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_pictures.h"
 #include "engine/engine_state.h"
 #include "engine/material_preparation.h"
 #include "engine/render_modes.h"
 #include "engine/scene/scene_files.h"
+#include "formats/pixel_format.h"
 #include "resources/memory_pool.h"
 
 namespace {

@@ -43,7 +43,7 @@ extern "C" {
 #include <unordered_set>
 #include <vector>
 
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound_xm_marks.h"
+#include "formats/xm_sync_marks.h"
 
 // A sync mark as it fires: its value, where it sits and the output frame its row began in.
 struct SoundSyncEvent {

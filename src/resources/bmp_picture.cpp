@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"

@@ -11,7 +11,7 @@
 #include "resources/loose_files.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_member.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Member framing (zip local header with optional data descriptor, gzip header and trailer)
 // and the windowed output: every byte is checked, only the asked range is copied out.
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "resources/pack_member.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // (u16 tag, u16 count, then the opaque pixels), black being transparent.
 #include <cstring>
 
-#include "display/pixel_format.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
+#include "formats/pixel_format.h"
 #include "resources/memory_pool.h"
 #include "resources/picture.h"
 

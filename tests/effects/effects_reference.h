@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "resources/picture.h"
 
 inline uint16_t RefAdd(uint16_t a, uint16_t b, int depth)

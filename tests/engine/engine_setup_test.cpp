@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "engine/render_modes.h"
-#include "display/pixel_format.h"
+#include "formats/pixel_format.h"
 #include "engine/flare_pictures.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_setup.h"

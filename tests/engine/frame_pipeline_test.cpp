@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
+#include "formats/bmp_writer.h"
 #include "engine/frame_pipeline.h"
 #include "engine/raster/rasteriser.h"
 #include "engine/render_modes.h"

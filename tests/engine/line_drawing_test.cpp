@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "engine/rasteriser_test_view.h"
-#include "display/pixel_format.h"
+#include "formats/pixel_format.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <random>
 
-#include "display/pixel_format.h"
 #include "engine/polygon_clipping.h"
+#include "formats/pixel_format.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "display/pixel_format.h"
 #include "engine/raster/span_blend.h"
 #include "engine/render_modes.h"
+#include "formats/pixel_format.h"
 #include "rasteriser_test_view.h"
 
 namespace {

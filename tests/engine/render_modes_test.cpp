@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "display/pixel_format.h"
 #include "engine/frame_pipeline.h"
 #include "engine/raster/rasteriser.h"
 #include "engine/render_modes.h"
+#include "formats/pixel_format.h"
 
 namespace {
 

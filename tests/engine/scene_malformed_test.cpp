@@ -1,7 +1,7 @@
 // Malformed scene files are refused whole (code 1) without reading outside the file and
 // with everything they built released; ids outside the format are skipped.
 #include "engine/scene_test_support.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 
 #include <functional>
 

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/scene_writer.h"
 #include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/scene/scene_files.h"
+#include "formats/bmp_writer.h"
+#include "formats/scene_writer.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "support/test_support.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "platform/media_writer.h"
 #include "support/test_support.h"
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "formats/xm_sync_marks.h"
 #include "platform/sound_player.h"
-#include "platform/sound_xm_marks.h"
 #include "platform/xm_test_modules.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // placed by hand.
 #pragma once
 
-#include "authoring/xm_writer.h"
+#include "formats/xm_writer.h"
 
 // A module of `patternCount` patterns of `rows` rows, played in order once each.
 inline XmModule MakeTestModule(int patternCount, uint16_t rows, uint16_t channels = 2, uint16_t speed = 6, uint16_t bpm = 125)

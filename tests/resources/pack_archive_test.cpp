@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "authoring/pack_writer.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
+#include "formats/pack_writer.h"
 #include "resources/pack_archive.h"
 #include "resources/pack_member.h"
 #include "support/test_support.h"

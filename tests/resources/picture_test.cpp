@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/pack_writer.h"
-#include "display/pixel_format.h"
-#include "platform/byte_order.h"
+#include "formats/bmp_writer.h"
+#include "formats/byte_order.h"
+#include "formats/pack_writer.h"
+#include "formats/pixel_format.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/pack_writer.h"
+#include "formats/pack_writer.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "authoring/pack_writer.h"
+#include "formats/pack_writer.h"
 #include "display/display_device.h"
 #include "display/screen_geometry.h"
 #include "display/window.h"

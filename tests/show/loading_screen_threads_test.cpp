@@ -11,7 +11,7 @@
 #include <thread>
 #include <filesystem>
 
-#include "authoring/pack_writer.h"
+#include "formats/pack_writer.h"
 #include "display/display_device.h"
 #include "display/screen_geometry.h"
 #include "display/window.h"

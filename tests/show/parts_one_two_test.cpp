@@ -2,7 +2,7 @@
 #include <cstring>
 #include <limits>
 
-#include "authoring/bmp_writer.h"
+#include "formats/bmp_writer.h"
 #include "display/screen_geometry.h"
 #include "engine/engine_setup.h"
 #include "engine/scene/scene_files.h"

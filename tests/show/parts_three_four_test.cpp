@@ -2,7 +2,7 @@
 // effect in single pixels, and with the show's own content for the reference frames.
 #include <algorithm>
 
-#include "authoring/bmp_writer.h"
+#include "formats/bmp_writer.h"
 
 #include "engine/engine_setup.h"
 #include "engine/engine_state.h"

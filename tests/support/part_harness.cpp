@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/pack_writer.h"
 #include "display/display_device.h"
 #include "display/screen_geometry.h"
 #include "display/window.h"
 #include "effects/fade_ramp.h"
+#include "formats/bmp_writer.h"
+#include "formats/pack_writer.h"
 #include "platform/headless.h"
 #include "platform/tick_source.h"
 #include "platform/video.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "velatool/png_io.h"
 
 // Entries of a test pack, by name.

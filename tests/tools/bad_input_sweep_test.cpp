@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/pack_writer.h"
-#include "authoring/scene_writer.h"
-#include "authoring/xm_writer.h"
-#include "platform/byte_order.h"
+#include "formats/bmp_writer.h"
+#include "formats/byte_order.h"
+#include "formats/pack_writer.h"
+#include "formats/scene_writer.h"
+#include "formats/xm_writer.h"
 #include "platform/xm_test_modules.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"

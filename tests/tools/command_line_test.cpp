@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/pack_writer.h"
-#include "authoring/xm_writer.h"
+#include "formats/bmp_writer.h"
+#include "formats/pack_writer.h"
+#include "formats/xm_writer.h"
 #include "platform/xm_test_modules.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
+#include "formats/bmp_writer.h"
 #include "effects/fade_ramp.h"
 #include "effects/mask_transitions.h"
 #include "effects/sprite_drawing.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "authoring/pack_writer.h"
-#include "authoring/xm_writer.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
+#include "formats/pack_writer.h"
+#include "formats/xm_writer.h"
 #include "platform/xm_test_modules.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"

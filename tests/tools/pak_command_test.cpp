@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/pack_writer.h"
+#include "formats/pack_writer.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/pack_writer.h"
+#include "formats/bmp_writer.h"
+#include "formats/pack_writer.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
 #include "velatool/png_io.h"

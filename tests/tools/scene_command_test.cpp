@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/pack_writer.h"
-#include "authoring/scene_writer.h"
+#include "formats/bmp_writer.h"
+#include "formats/pack_writer.h"
+#include "formats/scene_writer.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
 

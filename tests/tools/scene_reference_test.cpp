@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bmp_writer.h"
-#include "authoring/scene_writer.h"
+#include "formats/bmp_writer.h"
+#include "formats/scene_writer.h"
 #include "support/reference_pictures.h"
 #include "engine/engine_errors.h"
 #include "engine/engine_setup.h"

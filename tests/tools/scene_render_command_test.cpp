@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "authoring/bench_scene.h"
-#include "authoring/pack_writer.h"
-#include "authoring/scene_writer.h"
+#include "formats/pack_writer.h"
+#include "formats/scene_writer.h"
+#include "support/bench_scene.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
 #include "velatool/png_io.h"

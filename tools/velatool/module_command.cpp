@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "platform/sound_library.h"
 #include "resources/pack_archive.h"
 #include "velatool/commands.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/pack_writer.h"
+#include "formats/pack_writer.h"
 #include "resources/pack_archive.h"
 #include "velatool/commands.h"
 #include "velatool/options.h"

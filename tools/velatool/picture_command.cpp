@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "display/console_font.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
 #include "velatool/commands.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "effects/pixel_arithmetic.h"
-#include "display/pixel_format.h"
+#include "formats/pixel_format.h"
 #include "velatool/output_files.h"
 
 namespace {

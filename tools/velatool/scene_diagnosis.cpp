@@ -10,7 +10,7 @@
 #include "engine/render_modes.h"
 #include "engine/scene/scene_chunks.h"
 #include "engine/scene/scene_files.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // on C-5 (note 60); pitched instruments are tuned to A-4 = 440 Hz and carry a tone per zone.
 #pragma once
 
-#include "authoring/xm_writer.h"
+#include "formats/xm_writer.h"
 
 namespace content::music {
 

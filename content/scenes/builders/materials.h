@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 
 namespace content {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "scenes/builders/mesh.h"
 
 namespace content {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 #include "scenes/builders/mesh.h"
 
 namespace content {

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "display/pixel_format.h"
 #include "engine/render_modes.h"
+#include "formats/pixel_format.h"
 
 // The new destination pixel for source s over destination d.
 template <int Blend, int Bits>

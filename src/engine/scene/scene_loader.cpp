@@ -6,7 +6,7 @@
 #include "engine/scene/scene_chunks.h"
 #include "engine/scene/scene_files.h"
 #include "engine/scene/scene_reading.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 

@@ -11,7 +11,7 @@
 #include "engine/scene/scene_files.h"
 #include "engine/scene/scene_loading.h"
 #include "engine/scene/scene_model.h"
-#include "platform/byte_order.h"
+#include "formats/byte_order.h"
 #include "resources/memory_pool.h"
 
 namespace scene_reading {

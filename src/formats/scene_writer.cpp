@@ -1,6 +1,6 @@
 // The FSF scene writer.
-#include "authoring/scene_writer.h"
-#include "platform/byte_order.h"
+#include "formats/scene_writer.h"
+#include "formats/byte_order.h"
 
 #include <bit>
 #include <cstring>

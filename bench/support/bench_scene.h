@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "authoring/scene_writer.h"
+#include "formats/scene_writer.h"
 
 constexpr int32_t kBenchGridColumns = 50; // quads across; two triangles each
 constexpr int32_t kBenchGridRows = 50;

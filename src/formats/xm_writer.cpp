@@ -1,5 +1,5 @@
-#include "authoring/xm_writer.h"
-#include "platform/byte_order.h"
+#include "formats/xm_writer.h"
+#include "formats/byte_order.h"
 
 #include <algorithm>
 #include <cstring>

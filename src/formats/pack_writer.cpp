@@ -1,5 +1,5 @@
-#include "authoring/pack_writer.h"
-#include "platform/byte_order.h"
+#include "formats/pack_writer.h"
+#include "formats/byte_order.h"
 
 #include <stdexcept>
 #include <zlib.h>

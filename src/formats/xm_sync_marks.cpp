@@ -1,5 +1,5 @@
-#include "platform/byte_order.h"
-#include "platform/sound_xm_marks.h"
+#include "formats/byte_order.h"
+#include "formats/xm_sync_marks.h"
 
 #include <algorithm>
 #include <cstring>

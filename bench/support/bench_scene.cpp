@@ -1,10 +1,10 @@
 // The drawing benchmark's scene, built with the scene writer.
-#include "authoring/bench_scene.h"
+#include "support/bench_scene.h"
 
 #include <cmath>
 #include <fstream>
 
-#include "authoring/bmp_writer.h"
+#include "formats/bmp_writer.h"
 
 namespace {
 

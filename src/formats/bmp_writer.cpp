@@ -1,5 +1,5 @@
-#include "authoring/bmp_writer.h"
-#include "platform/byte_order.h"
+#include "formats/bmp_writer.h"
+#include "formats/byte_order.h"
 
 #include <cstddef>
 
