@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "command_line/command_line.h"
-#include "common/png_file.h"
+#include "formats/png_file.h"
 #include "generator/content_options.h"
 #include "generator/make_entries.h"
 #include "generator/write_outputs.h"
@@ -32,7 +32,9 @@ int MakeContent(const ContentOptions& options)
     if (!options.icon.empty()) {
         constexpr int kIconSize = 256;
         std::string error;
-        if (!content::WritePngRgba(options.icon, kIconSize, kIconSize, content::DrawIcon(kIconSize), &error)) {
+        const std::vector<uint8_t> rgba = content::DrawIcon(kIconSize);
+        if (!WritePng(options.icon, PngPixels{kIconSize, kIconSize, PngChannels::Rgba, rgba.data()},
+                      PngCompression::Default, &error)) {
             return Fail(error);
         }
         if (options.out.empty() && options.dir.empty()) return 0;

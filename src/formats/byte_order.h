@@ -1,5 +1,5 @@
 // Little-endian numbers in byte buffers, as every file format of the show stores them (pack
-// archives, BMP pictures, scene files, XM modules). Reading and writing go byte by byte, so
+// archives, BMP pictures, scene files, XM modules, WAV files). Reading and writing go byte by byte, so
 // neither the machine's byte order nor the alignment of the buffer matters.
 #pragma once
 

@@ -15,6 +15,7 @@
 #include "display/display_device.h"
 #include "display/window.h"
 #include "engine/engine_state.h"
+#include "formats/png_file.h"
 #include "platform/headless.h"
 #include "shell/show_main.h"
 #include "shell/pass_records.h"
@@ -24,7 +25,6 @@
 #include "show/parts.h"
 #include "show/sequencer_state.h"
 #include "shell/virtual_time.h"
-#include "velatool/png_io.h"
 
 namespace fs = std::filesystem;
 

@@ -8,6 +8,7 @@
 #include "effects/fade_ramp.h"
 #include "formats/bmp_writer.h"
 #include "formats/pack_writer.h"
+#include "formats/png_file.h"
 #include "platform/headless.h"
 #include "platform/tick_source.h"
 #include "platform/video.h"
@@ -19,7 +20,6 @@
 #include "show/parts.h"
 #include "show/sequencer_state.h"
 #include "support/test_support.h"
-#include "velatool/png_io.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/png_file.h"
 #include "formats/scene_writer.h"
-#include "velatool/png_io.h"
 
 // Entries of a test pack, by name.
 using PackEntries = std::map<std::string, std::vector<uint8_t>>;

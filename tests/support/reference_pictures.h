@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "velatool/png_io.h"
+#include "formats/png_file.h"
 
 // Adds a test failure when `actual` differs from the stored reference.
 void ExpectMatchesReference(const std::string& group, const std::string& name, const RgbImage& actual);

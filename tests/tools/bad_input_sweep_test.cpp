@@ -13,12 +13,12 @@
 #include "formats/bmp_writer.h"
 #include "formats/byte_order.h"
 #include "formats/pack_writer.h"
+#include "formats/png_file.h"
 #include "formats/scene_writer.h"
 #include "formats/xm_writer.h"
 #include "platform/xm_test_modules.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
-#include "velatool/png_io.h"
 
 namespace {
 

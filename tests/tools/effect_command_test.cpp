@@ -13,7 +13,7 @@
 #include "display/screen_geometry.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
-#include "velatool/png_io.h"
+#include "formats/png_file.h"
 
 namespace {
 

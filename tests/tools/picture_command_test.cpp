@@ -7,9 +7,9 @@
 
 #include "formats/bmp_writer.h"
 #include "formats/pack_writer.h"
+#include "formats/png_file.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
-#include "velatool/png_io.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "support/test_support.h"
-#include "velatool/png_io.h"
+#include "formats/png_file.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "formats/pack_writer.h"
+#include "formats/png_file.h"
 #include "formats/scene_writer.h"
 #include "support/bench_scene.h"
 #include "support/test_support.h"
 #include "velatool/commands.h"
-#include "velatool/png_io.h"
 
 namespace {
 

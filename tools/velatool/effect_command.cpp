@@ -14,13 +14,14 @@
 #include "effects/mask_transitions.h"
 #include "effects/sprite_drawing.h"
 #include "effects/view_fills.h"
+#include "formats/png_file.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
 #include "display/screen_geometry.h"
 #include "velatool/commands.h"
 #include "velatool/named_inputs.h"
 #include "velatool/options.h"
-#include "velatool/png_io.h"
+#include "velatool/output_files.h"
 
 const char kEffectUsage[] =
     "usage: velatool effect OP --view VIEW.png --out OUT.png [--depth 15|16] [options]\n"
@@ -273,7 +274,7 @@ int Run(int argc, char** argv)
     screen = saved;
 
     std::string error;
-    if (!WritePng(o.out, UnpackPixels(view.data(), input.width, input.height, o.depth), &error)) Fail(error);
+    if (!WritePngOutput(o.out, UnpackPixels(view.data(), input.width, input.height, o.depth), &error)) Fail(error);
     return 0;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/byte_order.h"
+#include "formats/wav_header.h"
 #include "platform/sound_library.h"
 #include "resources/pack_archive.h"
 #include "velatool/commands.h"
@@ -189,24 +189,8 @@ int Syncs(const std::string& name, const std::string& pack)
     return 0;
 }
 
-std::vector<uint8_t> WavHeader(uint32_t rate, uint64_t frames)
-{
-    const uint32_t dataBytes = static_cast<uint32_t>(std::min<uint64_t>(frames * 4, 0xFFFFFFFFu - 36));
-    std::vector<uint8_t> h;
-    for (char c : std::string("RIFF")) h.push_back(static_cast<uint8_t>(c));
-    AppendLe32(h, 36 + dataBytes);
-    for (char c : std::string("WAVEfmt ")) h.push_back(static_cast<uint8_t>(c));
-    AppendLe32(h, 16);
-    AppendLe16(h, 1); // PCM
-    AppendLe16(h, 2);
-    AppendLe32(h, rate);
-    AppendLe32(h, rate * 4);
-    AppendLe16(h, 4);
-    AppendLe16(h, 16);
-    for (char c : std::string("data")) h.push_back(static_cast<uint8_t>(c));
-    AppendLe32(h, dataBytes);
-    return h;
-}
+// The header of a 16-bit stereo WAV file of `frames` frames.
+std::vector<uint8_t> WavHeader(uint32_t rate, uint64_t frames) { return MakeWavHeader(rate, 2, frames * 4); }
 
 // The WAV file being written: a file whose header is completed at the end, or standard output,
 // where the header goes first with the length worked out beforehand.
@@ -261,7 +245,7 @@ int Render(const std::string& name, const std::string& pack, const std::string& 
     FILE* marks = wav.toStandardOutput ? stderr : stdout;
     frames = RenderModule(name, module, plan, PrintEvent, marks, [&](const int16_t* samples, uint32_t count) {
         block.clear();
-        for (uint32_t i = 0; i < count * 2; ++i) AppendLe16(block, static_cast<uint16_t>(samples[i]));
+        AppendWavSamples(&block, samples, count * 2);
         wav.Write(block);
     });
     wav.Finish(static_cast<uint32_t>(plan.rate), frames);

@@ -9,6 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "formats/png_file.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -92,3 +94,15 @@ void DiscardOpenOutputs()
 }
 
 std::string OutputName(const std::string& path) { return IsStandardOutput(path) ? "standard output" : path; }
+
+bool WritePngOutput(const std::string& path, const RgbImage& image, std::string* error)
+{
+    FILE* file = OpenOutput(path, error);
+    if (!file) return false;
+    errno = 0;
+    const bool encoded = EncodePng(file, PngPixelsOf(image));
+    const bool written = CloseOutput(file, path, encoded);
+    const int reason = errno;
+    if (!written) *error = OutputName(path) + ": cannot write the PNG" + (reason ? std::string(": ") + std::strerror(reason) : "");
+    return written;
+}

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 
+#include "formats/rgb_image.h"
+
 // Opens `path` for writing, or hands out standard output for "-"; null with `error` set
 // ("PATH: cannot create: reason") when the file cannot be created.
 FILE* OpenOutput(const std::string& path, std::string* error);
@@ -23,3 +25,7 @@ void DiscardOpenOutputs();
 
 // "standard output" for "-", else the path: for messages.
 std::string OutputName(const std::string& path);
+
+// Writes the image as an 8-bit RGB PNG output (a file, or standard output for "-"); false with
+// "PATH: cannot write the PNG: reason" or OpenOutput's message in `error`, and no file left behind.
+bool WritePngOutput(const std::string& path, const RgbImage& image, std::string* error);

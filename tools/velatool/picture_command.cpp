@@ -10,12 +10,13 @@
 
 #include "display/console_font.h"
 #include "formats/byte_order.h"
+#include "formats/rgb_image.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
 #include "velatool/commands.h"
 #include "velatool/named_inputs.h"
 #include "velatool/options.h"
-#include "velatool/png_io.h"
+#include "velatool/output_files.h"
 
 const char kPictureUsage[] =
     "usage: velatool picture info NAME [--pack PAK]\n"
@@ -123,7 +124,7 @@ int ToPng(const std::string& name, const std::string& out, const std::string& pa
     FreePicture(&picture);
     ClosePack();
     std::string error;
-    if (!WritePng(out, UnpackPixels(frame.data(), width, height, depth), &error)) throw CommandFailure{error};
+    if (!WritePngOutput(out, UnpackPixels(frame.data(), width, height, depth), &error)) throw CommandFailure{error};
     return 0;
 }
 
@@ -228,7 +229,7 @@ int Contact(const std::string& out, std::vector<std::string> names, bool all, co
         PutLabel(&sheet, left, top + p.height * 2 + 2, label.substr(0, static_cast<size_t>(cell / 8)));
     }
     std::string error;
-    if (!WritePng(out, sheet, &error)) throw CommandFailure{error};
+    if (!WritePngOutput(out, sheet, &error)) throw CommandFailure{error};
     return 0;
 }
 

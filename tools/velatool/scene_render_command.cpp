@@ -17,8 +17,9 @@
 #include "engine/engine_state.h"
 #include "engine/frame_pipeline.h"
 #include "engine/scene/scene_files.h"
+#include "formats/rgb_image.h"
 #include "velatool/options.h"
-#include "velatool/png_io.h"
+#include "velatool/output_files.h"
 #include "velatool/scene_command.h"
 #include "velatool/scene_loading.h"
 
@@ -310,7 +311,7 @@ std::vector<float> SeriesFrames(float first, float last, float step, int32_t lim
 void Save(const std::string& path, const RgbImage& image)
 {
     std::string error;
-    if (!WritePng(path, image, &error)) Fail(error);
+    if (!WritePngOutput(path, image, &error)) Fail(error);
 }
 
 int Render(int argc, char** argv)
