@@ -14,7 +14,7 @@
 #include "platform/video.h"
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
-#include "shell/show_main.h"
+#include "show/show_operations.h"
 #include "show/frame_clock.h"
 #include "show/music.h"
 #include "show/parts.h"
