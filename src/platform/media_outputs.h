@@ -30,7 +30,7 @@ struct PictureSeries;
 
 // Makes the folder (where missing) and starts its WAV file.
 PictureSeries* OpenPictureSeries(const MediaSettings& settings, std::string* error);
-// The next picture: width x height pixels of 8-bit red, green, blue.
+// The next picture, handed in small (width/scale x height/scale pixels of red, green, blue).
 bool WriteSeriesPicture(PictureSeries* series, const uint8_t* rgb, std::string* error);
 bool WriteSeriesSound(PictureSeries* series, const int16_t* samples, size_t frames, std::string* error);
 // Completes the WAV file's header and closes it. With `complete` (nothing failed), also removes
@@ -46,6 +46,7 @@ struct MediaContainer;
 
 // Starts the encoders and writes the file's header.
 MediaContainer* OpenMediaContainer(const MediaSettings& settings, std::string* error);
+// The picture is handed in small, as for the series.
 bool WriteContainerPicture(MediaContainer* container, const uint8_t* rgb, std::string* error);
 bool WriteContainerAudio(MediaContainer* container, const int16_t* samples, size_t frames, std::string* error);
 // Sends the last short sound frame, drains both encoders and writes the file's index.

@@ -13,6 +13,7 @@
 
 #include "formats/png_file.h"
 #include "formats/wav_header.h"
+#include "platform/media_conversion.h"
 
 struct PictureSeries {
     MediaSettings settings;
@@ -21,6 +22,7 @@ struct PictureSeries {
     std::string wavPath;
     FILE* wav = nullptr;
     uint64_t wavDataBytes = 0;
+    std::vector<uint8_t> enlarged;  // the picture at the full size, when it is handed in small
 };
 
 namespace {
@@ -81,7 +83,13 @@ PictureSeries* OpenPictureSeries(const MediaSettings& settings, std::string* err
 bool WriteSeriesPicture(PictureSeries* s, const uint8_t* rgb, std::string* error)
 {
     std::string text;
-    const PngPixels pixels{s->settings.width, s->settings.height, PngChannels::Rgb, rgb};
+    const MediaSettings& m = s->settings;
+    if (m.scale > 1) {
+        s->enlarged.resize(static_cast<size_t>(m.width) * static_cast<size_t>(m.height) * 3);
+        EnlargeToRgb(SmallPicture{rgb, m.width / m.scale, m.height / m.scale, m.scale}, s->enlarged.data(), m.width * 3);
+        rgb = s->enlarged.data();
+    }
+    const PngPixels pixels{m.width, m.height, PngChannels::Rgb, rgb};
     if (!WritePng(PicturePath(s->folder, s->pictures), pixels, PngCompression::Fast, &text)) {
         return MediaFailed(error, text);
     }

@@ -3,8 +3,8 @@
 // this file checks the settings and runs the encoding.
 //
 // The encoding runs on a thread of the writer's own, so that the caller draws the next frame
-// while the last one is encoded: a write copies the picture or sound into a queue of at most
-// three pictures and returns; it waits only when the queue is full. The thread takes the work
+// while the last one is encoded: a write copies the picture (at its small size, before the
+// enlargement) or sound into a queue of at most three pictures and returns; it waits only when the queue is full. The thread takes the work
 // in the order it was handed in, so the bytes are those of encoding in the caller's thread. A
 // failure while encoding (a full disk) is reported by the next write or by the close.
 #include "platform/media_writer.h"
@@ -84,6 +84,11 @@ bool CheckSettings(const MediaSettings& s, std::string* error)
     if (s.width < 1 || s.height < 1 || s.width > kLargestSide || s.height > kLargestSide) {
         SetMediaError(error, name + ": picture size " + std::to_string(s.width) + "x" + std::to_string(s.height) +
                             " is outside 1x1 to " + std::to_string(kLargestSide) + "x" + std::to_string(kLargestSide));
+        return false;
+    }
+    if (s.scale < 1 || s.scale > 16 || s.width % s.scale != 0 || s.height % s.scale != 0) {
+        SetMediaError(error, name + ": a picture size of " + std::to_string(s.width) + "x" + std::to_string(s.height) +
+                            " is not a whole enlargement by " + std::to_string(s.scale) + " (1 to 16)");
         return false;
     }
     if ((s.kind == MediaKind::Mp4 || s.kind == MediaKind::Matroska) && (s.width % 2 != 0 || s.height % 2 != 0)) {
@@ -217,7 +222,8 @@ bool WriteMediaPicture(MediaWriter* w, const uint8_t* rgb, std::string* error)
         job.picture = std::move(w->sparePictures.back());
         w->sparePictures.pop_back();
     }
-    job.picture.assign(rgb, rgb + static_cast<size_t>(w->settings.width) * static_cast<size_t>(w->settings.height) * 3);
+    const MediaSettings& s = w->settings;
+    job.picture.assign(rgb, rgb + static_cast<size_t>(s.width / s.scale) * static_cast<size_t>(s.height / s.scale) * 3);
     w->jobs.push_back(std::move(job));
     ++w->queuedPictures;
     lock.unlock();

@@ -18,8 +18,11 @@ enum class MediaKind {
 struct MediaSettings {
     std::string path;
     MediaKind kind = MediaKind::Mp4;
-    int width = 960;           // of the pictures handed in (already scaled)
+    int width = 960;           // of the video
     int height = 720;
+    // Pictures are handed in at width/scale x height/scale and enlarged by whole pixels while
+    // they are encoded, so the caller copies and queues only the small picture.
+    int scale = 1;
     int framesPerSecond = 60;
     int sampleRate = 48000;    // interleaved stereo 16-bit samples
 };
@@ -29,7 +32,7 @@ struct MediaWriter;
 // Opens the output. Null, with a message naming the file and the problem in `error`, when it
 // cannot be written (a folder that does not exist, no permission, an encoder missing).
 MediaWriter* OpenMediaWriter(const MediaSettings& settings, std::string* error);
-// One picture: width x height pixels of 8-bit red, green, blue, rows top to bottom.
+// One picture: width/scale x height/scale pixels of 8-bit red, green, blue, rows top to bottom.
 bool WriteMediaPicture(MediaWriter* writer, const uint8_t* rgb, std::string* error);
 // Audio: `frames` interleaved stereo frames.
 bool WriteMediaAudio(MediaWriter* writer, const int16_t* samples, size_t frames, std::string* error);

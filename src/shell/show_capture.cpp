@@ -32,42 +32,35 @@ struct Capture {
 };
 Capture capture;
 
-// The show's frame as 8-bit RGB at 320x240, scaled by whole pixels: a 320x200 frame is centred
-// between black bars, any other size (the console's desktop window) is sampled down to fit.
-void ScaleFrame(const VideoSurface& frame, int scale, std::vector<uint8_t>* out)
+// The show's frame as 8-bit RGB at 320x240 (the writer enlarges it by whole pixels): a 320x200
+// frame is centred between black bars, any other size (the console's desktop window) is sampled
+// down to fit.
+void ConvertFrame(const VideoSurface& frame, std::vector<uint8_t>* out)
 {
-    const int w = kFrameWidth * scale, h = kFrameHeight * scale;
-    out->assign(static_cast<size_t>(w) * h * 3, 0);
+    out->assign(static_cast<size_t>(kFrameWidth) * kFrameHeight * 3, 0);
     const int offsetY = frame.width == kFrameWidth && frame.height < kFrameHeight ? (kFrameHeight - frame.height) / 2 : 0;
     const bool native = frame.width == kFrameWidth && frame.height <= kFrameHeight;
+    const bool packed = frame.bitsPerPixel == 16 || frame.bitsPerPixel == 15;
+    const int redShift = frame.bitsPerPixel == 16 ? 11 : 10, greenBits = frame.bitsPerPixel == 16 ? 6 : 5;
     for (int y = 0; y < kFrameHeight; ++y) {
-        int sy = native ? y - offsetY : y * frame.height / kFrameHeight;
+        const int sy = native ? y - offsetY : y * frame.height / kFrameHeight;
         if (sy < 0 || sy >= frame.height) continue;
         const uint8_t* line = frame.pixels + static_cast<size_t>(sy) * frame.pitch;
-        for (int x = 0; x < kFrameWidth; ++x) {
+        uint8_t* o = out->data() + static_cast<size_t>(y) * kFrameWidth * 3;
+        for (int x = 0; x < kFrameWidth; ++x, o += 3) {
             const int sx = native ? x : x * frame.width / kFrameWidth;
-            uint8_t r, g, b;
-            if (frame.bitsPerPixel == 16 || frame.bitsPerPixel == 15) {
+            if (packed) {
                 const uint16_t p = static_cast<uint16_t>(line[sx * 2] | line[sx * 2 + 1] << 8);
-                const int redShift = frame.bitsPerPixel == 16 ? 11 : 10, greenBits = frame.bitsPerPixel == 16 ? 6 : 5;
                 const uint32_t r5 = p >> redShift & 31, g6 = p >> 5 & ((1u << greenBits) - 1), b5 = p & 31;
-                r = static_cast<uint8_t>(r5 << 3 | r5 >> 2);
-                g = greenBits == 6 ? static_cast<uint8_t>(g6 << 2 | g6 >> 4) : static_cast<uint8_t>(g6 << 3 | g6 >> 2);
-                b = static_cast<uint8_t>(b5 << 3 | b5 >> 2);
+                o[0] = static_cast<uint8_t>(r5 << 3 | r5 >> 2);
+                o[1] = greenBits == 6 ? static_cast<uint8_t>(g6 << 2 | g6 >> 4) : static_cast<uint8_t>(g6 << 3 | g6 >> 2);
+                o[2] = static_cast<uint8_t>(b5 << 3 | b5 >> 2);
             } else if (frame.bitsPerPixel == 32) {
-                b = line[sx * 4];
-                g = line[sx * 4 + 1];
-                r = line[sx * 4 + 2];
+                o[0] = line[sx * 4 + 2];
+                o[1] = line[sx * 4 + 1];
+                o[2] = line[sx * 4];
             } else {
-                r = g = b = line[sx];
-            }
-            for (int dy = 0; dy < scale; ++dy) {
-                uint8_t* o = out->data() + ((static_cast<size_t>(y) * scale + dy) * w + static_cast<size_t>(x) * scale) * 3;
-                for (int dx = 0; dx < scale; ++dx, o += 3) {
-                    o[0] = r;
-                    o[1] = g;
-                    o[2] = b;
-                }
+                o[0] = o[1] = o[2] = line[sx];
             }
         }
     }
@@ -105,7 +98,7 @@ void TakePicture(int64_t, const VideoSurface& frame, void*)
 {
     if (!capture.error.empty()) return;
     if (capture.writer) {
-        ScaleFrame(frame, capture.options.scale, &capture.rgb);
+        ConvertFrame(frame, &capture.rgb);
         if (!WriteMediaPicture(capture.writer, capture.rgb.data(), &capture.error)) sequencer.abortRequested = 1;
     }
     if (capture.options.seconds > 0 && VirtualSeconds() >= capture.options.seconds) sequencer.abortRequested = 1;
@@ -146,6 +139,7 @@ int CaptureShow(const CaptureOptions& options, int wordCount, char** words, cons
     settings.kind = options.kind;
     settings.width = kFrameWidth * options.scale;
     settings.height = kFrameHeight * options.scale;
+    settings.scale = options.scale;
     settings.framesPerSecond = options.framesPerSecond;
     settings.sampleRate = kVirtualSampleRate;
     std::string error;

@@ -398,6 +398,7 @@ TEST(MediaWriterFailures, SettingsItCannotHonourAreRefusedAtOpenWithTheValueName
         MediaKind kind;
         int width, height, fps, rate;
         const char* named;
+        int scale = 1;
     };
     const Case cases[] = {
         {MediaKind::Mp4, 321, 240, 60, 48000, "321x240"},              // 4:2:0 needs even sides
@@ -405,6 +406,8 @@ TEST(MediaWriterFailures, SettingsItCannotHonourAreRefusedAtOpenWithTheValueName
         {MediaKind::Lossless, 320, 1 << 20, 60, 48000, "320x1048576"}, // sizes that overflow
         {MediaKind::Pictures, 0, 240, 60, 48000, "0x240"},
         {MediaKind::Lossless, 320, 240, 0, 48000, "0 pictures a second"},
+        {MediaKind::Pictures, 320, 240, 60, 48000, "enlargement by 7", 7},  // not whole pixels
+        {MediaKind::Mp4, 320, 240, 60, 48000, "enlargement by 0", 0},
     };
     for (const Case& c : cases) {
         MediaSettings s = SettingsFor(c.kind, dir / "out");
@@ -412,6 +415,7 @@ TEST(MediaWriterFailures, SettingsItCannotHonourAreRefusedAtOpenWithTheValueName
         s.height = c.height;
         s.framesPerSecond = c.fps;
         s.sampleRate = c.rate;
+        s.scale = c.scale;
         std::string error;
         EXPECT_EQ(OpenMediaWriter(s, &error), nullptr) << c.named;
         EXPECT_NE(error.find(c.named), std::string::npos) << error;
