@@ -1,5 +1,7 @@
 # Vela: the two set-up commands are `make run` and `make test`; the rest are for developers.
 JOBS ?= 2
+# Tests run more at once than there are processors: many wait on shows playing in real time.
+TEST_JOBS ?= 4
 ARGS ?=
 
 .PHONY: all deps deps-play play-build build run install package test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
@@ -44,22 +46,22 @@ test: deps test-release test-sanitize test-tsan test-fuzz
 test-release: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
-	@ctest --preset release -j $(JOBS)
+	@ctest --preset release -j $(TEST_JOBS)
 
 test-sanitize: deps
 	@cmake --preset sanitize >/dev/null
-	@cmake --build --preset sanitize -j $(JOBS)
-	@ctest --preset sanitize -j $(JOBS)
+	@cmake --build --preset sanitize -j $(JOBS) --target unit_tests
+	@ctest --preset sanitize -j $(TEST_JOBS)
 
 test-tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS) --target thread_tests
-	@ctest --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(TEST_JOBS)
 
 FUZZ_SMOKE_SECONDS ?= 5
 test-fuzz: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS)
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
 	@scripts/fuzz-smoke build/fuzz $(FUZZ_SMOKE_SECONDS)
 
 bench: build
@@ -69,7 +71,7 @@ bench: build
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS)
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
 	@for f in build/fuzz/fuzz/*_fuzz; do \
 	  name=$$(basename $$f _fuzz); mkdir -p build/fuzz/corpus/$$name; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) build/fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; \

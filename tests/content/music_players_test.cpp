@@ -20,7 +20,7 @@ const char* const kModules[] = {"ZIK\\VELA1.XM", "ZIK\\VELA2.XM", "ZIK\\VELA3.XM
 
 bool HasProgram(const std::string& name) { return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0; }
 
-std::vector<uint8_t> PackEntry(const char* name)
+std::vector<uint8_t> ModuleFromPack(const char* name)
 {
     OpenPack(VELA_CONTENT_PACK);
     std::vector<uint8_t> bytes(PackEntrySize(name));
@@ -72,7 +72,7 @@ std::vector<std::pair<fs::path, double>> ExtractModules(const fs::path& dir)
 {
     std::vector<std::pair<fs::path, double>> files;
     for (const char* name : kModules) {
-        const std::vector<uint8_t> bytes = PackEntry(name);
+        const std::vector<uint8_t> bytes = ModuleFromPack(name);
         EXPECT_FALSE(bytes.empty()) << name;
         const fs::path file = dir / (std::string(name).substr(4));
         WriteFileBytes(file, bytes);

@@ -36,7 +36,7 @@ std::vector<XmInstrument> EveryInstrument()
 TEST(MusicSynth, ArithmeticMatchesTheCLibrary)
 {
     for (double x = -3.0; x <= 3.0; x += 0.0137) {
-        EXPECT_NEAR(SinTurns(x), std::sin(2.0 * kPi * x), 1e-10) << x;
+        EXPECT_NEAR(content::music::SinTurns(x), std::sin(2.0 * content::music::kPi * x), 1e-10) << x;
         EXPECT_NEAR(Exp2(x * 7.0), std::exp2(x * 7.0), std::exp2(x * 7.0) * 1e-13) << x;
         if (x > 0) {
             EXPECT_NEAR(Log2(x * 1000.0), std::log2(x * 1000.0), 1e-12) << x;
@@ -49,7 +49,7 @@ TEST(MusicSynth, ArithmeticMatchesTheCLibrary)
         Svf f = MakeSvf(1000.0, 0.7071, 44100.0);
         double peak = 0.0;
         for (int n = 0; n < 44100; ++n) {
-            StepSvf(&f, SinTurns(hz * n / 44100.0));
+            StepSvf(&f, content::music::SinTurns(hz * n / 44100.0));
             if (n > 4410) peak = std::max(peak, std::fabs(f.low));
         }
         if (hz < 1000.0) {

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int Row(int map, int shade, int blend) { return 1 + map * 20 + shade * 4 + blend; }
-
 // A square in `mode` whose material is textured with `textureName`.
 FsfScene TexturedScene(int mode, const std::string& textureName = "WOOD.BMP")
 {

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int Row(int map, int shade, int blend) { return 1 + map * 20 + shade * 4 + blend; }
-
 // What one renderer call saw.
 struct DrawRecord {
     std::string name;

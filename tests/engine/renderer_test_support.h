@@ -93,8 +93,6 @@ protected:
     std::vector<uint16_t> colour_;
 };
 
-constexpr int Row(int map, int shade, int blend) { return 1 + map * 20 + shade * 4 + blend; }
-
 // One triangle facing the camera (-y) when given in this order, with mapping coordinates.
 inline FsfObject TriangleObject(int32_t mode, Vec3 a, Vec3 b, Vec3 c)
 {

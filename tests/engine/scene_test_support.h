@@ -18,6 +18,9 @@
 #include "resources/pack_archive.h"
 #include "support/test_support.h"
 
+// The row of the render-mode tables that a mapping, shading and blending use.
+constexpr int Row(int map, int shade, int blend) { return 1 + map * 20 + shade * 4 + blend; }
+
 class SceneFixture : public ::testing::Test {
 protected:
     void SetUp() override

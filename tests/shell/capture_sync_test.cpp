@@ -37,7 +37,7 @@ void RecordMark(uint32_t value)
     MusicSync(value);
 }
 
-void RecordFrame(int64_t, const VideoSurface& frame, void*)
+void RecordCapturedFrame(int64_t, const VideoSurface& frame, void*)
 {
     const auto* pixels = reinterpret_cast<const uint16_t*>(frame.pixels);
     cornerOfFrame.push_back(frame.width == 320 ? pixels[(30 + 172) * 320 + 312] : 0);
@@ -51,7 +51,7 @@ TEST(CaptureSync, ABeatMarksEffectIsInTheVideoFrameOfItsSample)
     markSeconds.clear();
     cornerOfFrame.clear();
     VirtualTimeSink sink;
-    sink.picture = RecordFrame;
+    sink.picture = RecordCapturedFrame;
     StartVirtualTime(kFps, sink);
     ASSERT_TRUE(VideoOpenWindow("Vela", VideoModeRules{}));
     ASSERT_EQ(SetVideoMode(320, 240, 16, 1, 0), 16);

@@ -16,36 +16,36 @@
 
 namespace {
 
-std::vector<std::string> calls;
+std::vector<std::string> launcherCalls;
 int32_t dialogAnswer = 1;
 LauncherDialogChoices dialogSaw;
 LauncherDialogChoices dialogGives;
 
 int32_t FakeDialog(LauncherDialogChoices* choices)
 {
-    calls.push_back("dialog");
+    launcherCalls.push_back("dialog");
     dialogSaw = *choices;
     if (dialogAnswer == 1) *choices = dialogGives;
     return dialogAnswer;
 }
 
-void RecordPriority(ProcessPriority p) { calls.push_back("priority " + std::to_string(p)); }
-void RecordShow(bool shown) { calls.push_back(shown ? "show" : "hide"); }
+void RecordPriority(ProcessPriority p) { launcherCalls.push_back("priority " + std::to_string(p)); }
+void RecordShow(bool shown) { launcherCalls.push_back(shown ? "show" : "hide"); }
 
-std::string Joined()
+std::string JoinedLauncherCalls()
 {
     std::string s;
-    for (const auto& c : calls) s += (s.empty() ? "" : ", ") + c;
+    for (const auto& c : launcherCalls) s += (s.empty() ? "" : ", ") + c;
     return s;
 }
 
-int32_t RecordPlay(const char* name)
+int32_t LauncherPlay(const char* name)
 {
-    calls.push_back(std::string("play ") + name);
+    launcherCalls.push_back(std::string("play ") + name);
     return kModulePlays;
 }
-int32_t RecordVolume(int32_t) { return 0; }
-int32_t RecordStop() { return 0; }
+int32_t LauncherVolume(int32_t) { return 0; }
+int32_t LauncherStop() { return 0; }
 int32_t LoadNothing() { return 0; }
 void RunNothing() {}
 
@@ -53,7 +53,7 @@ class LauncherTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        calls.clear();
+        launcherCalls.clear();
         dialogAnswer = 1;
         dialogGives = LauncherDialogChoices{};
         launcherChoices = LauncherChoices{};
@@ -80,7 +80,7 @@ TEST_F(LauncherTest, WithoutTheDialogTheCommandLineChoicesApply)
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(fullScreen, 1);
     EXPECT_EQ(loop, 1);
-    EXPECT_EQ(Joined(), "priority 3, show");
+    EXPECT_EQ(JoinedLauncherCalls(), "priority 3, show");
 }
 
 TEST_F(LauncherTest, StartAppliesTheChoicesWhileTheWindowWasHidden)
@@ -93,20 +93,20 @@ TEST_F(LauncherTest, StartAppliesTheChoicesWhileTheWindowWasHidden)
     EXPECT_EQ(dialogSaw.priority, 1);
     EXPECT_EQ(fullScreen, 1);
     EXPECT_EQ(loop, 0);
-    EXPECT_EQ(Joined(), "hide, dialog, priority 2, show");
+    EXPECT_EQ(JoinedLauncherCalls(), "hide, dialog, priority 2, show");
 
-    calls.clear();
+    launcherCalls.clear();
     dialogGives = LauncherDialogChoices{0, 1, -1}; // no radio checked: the priority stays
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(loop, 1);
-    EXPECT_EQ(Joined(), "hide, dialog, show");
+    EXPECT_EQ(JoinedLauncherCalls(), "hide, dialog, show");
 }
 
 TEST_F(LauncherTest, CancelLeavesTheWindowHiddenAndThePriorityAlone)
 {
     dialogAnswer = 0;
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(Joined(), "hide, dialog");
+    EXPECT_EQ(JoinedLauncherCalls(), "hide, dialog");
 }
 
 TEST_F(LauncherTest, ADialogThatCannotOpenStartsInAWindowOnce)
@@ -117,7 +117,7 @@ TEST_F(LauncherTest, ADialogThatCannotOpenStartsInAWindowOnce)
     EXPECT_EQ(Run(), -1);
     EXPECT_EQ(fullScreen, 0);
     EXPECT_EQ(loop, 0);
-    EXPECT_EQ(Joined(), "hide, dialog, show");
+    EXPECT_EQ(JoinedLauncherCalls(), "hide, dialog, show");
 }
 
 // The whole start-up, headless: what the launcher's answer lets the show do.
@@ -133,9 +133,9 @@ protected:
         showOperations = ShowOperations{{LoadNothing, LoadNothing, LoadNothing, LoadNothing},
                                         {RunNothing, RunNothing, RunNothing, RunNothing},
                                         {RunNothing, RunNothing, RunNothing, RunNothing},
-                                        RecordPlay,
-                                        RecordVolume,
-                                        RecordStop,
+                                        LauncherPlay,
+                                        LauncherVolume,
+                                        LauncherStop,
                                         NothingPlays};
     }
     static bool NothingPlays() { return false; }
@@ -151,7 +151,7 @@ TEST_F(LauncherShowTest, CancelEndsTheShowBeforeAnythingElseOpens)
 {
     dialogAnswer = 0;
     ASSERT_EQ(RunShow(), 0);
-    EXPECT_EQ(Joined(), "hide, dialog"); // not even the calibration module
+    EXPECT_EQ(JoinedLauncherCalls(), "hide, dialog"); // not even the calibration module
     EXPECT_EQ(DemoExitStatus(), 0);
 }
 
@@ -161,7 +161,7 @@ TEST_F(LauncherShowTest, ADialogThatCannotOpenPlaysTheShowOnceInAWindow)
     ASSERT_EQ(RunShow(), 0);
     EXPECT_EQ(sequencer.fullScreen, 0);
     EXPECT_EQ(sequencer.loopCount, 1);
-    EXPECT_NE(Joined().find("play ZIK\\VELA3.XM"), std::string::npos) << Joined();
+    EXPECT_NE(JoinedLauncherCalls().find("play ZIK\\VELA3.XM"), std::string::npos) << JoinedLauncherCalls();
 }
 
 } // namespace

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Scene(std::initializer_list<std::string> words) { return RunWithWords(RunSceneCommand, "scene", words); }
+int RunScene(std::initializer_list<std::string> words) { return RunWithWords(RunSceneCommand, "scene", words); }
 
 FsfScene SmallScene()
 {
@@ -65,7 +65,7 @@ protected:
 TEST_F(SceneCommand, DumpPrintsRecordsWithIndexReferences)
 {
     testing::internal::CaptureStdout();
-    ASSERT_EQ(Scene({"dump", "PLAN.FSF"}), 0);
+    ASSERT_EQ(RunScene({"dump", "PLAN.FSF"}), 0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("\"lastFrame\":1200"), std::string::npos);
     EXPECT_NE(out.find("\"name\":\"tex\\\"quoted\\\"\""), std::string::npos);
@@ -99,7 +99,7 @@ TEST_F(SceneCommand, DumpPrintsRecordsWithIndexReferences)
 TEST_F(SceneCommand, InfoCountsModesAndMeasuresTheEngine)
 {
     testing::internal::CaptureStdout();
-    ASSERT_EQ(Scene({"info", "PLAN.FSF"}), 0);
+    ASSERT_EQ(RunScene({"info", "PLAN.FSF"}), 0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("objects: 2\n"), std::string::npos);
     EXPECT_NE(out.find("cameras: 2\n"), std::string::npos);
@@ -117,7 +117,7 @@ TEST_F(SceneCommand, InfoCountsModesAndMeasuresTheEngine)
     EXPECT_GT(std::stoul(out.substr(at + 13)), 320u * 180 * 4 + 65536 + 65536);
 
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Scene({"info", "PLAN.FSF", "--depth", "15"}), 0);
+    EXPECT_EQ(RunScene({"info", "PLAN.FSF", "--depth", "15"}), 0);
     testing::internal::GetCapturedStdout();
 }
 
@@ -129,7 +129,7 @@ TEST_F(SceneCommand, FromAnArchive)
     fs::create_directories(dir / "pak");
     WriteFileBytes(dir / "pak" / "VELA.PAK", FinishPack(pack));
     testing::internal::CaptureStdout();
-    ASSERT_EQ(Scene({"info", "scenes\\plan\\plan.fsf", "--pack", (dir / "pak" / "VELA.PAK").string()}), 0);
+    ASSERT_EQ(RunScene({"info", "scenes\\plan\\plan.fsf", "--pack", (dir / "pak" / "VELA.PAK").string()}), 0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("scene: scenes\\plan\\plan.FSF\n"), std::string::npos);
 }
@@ -137,17 +137,17 @@ TEST_F(SceneCommand, FromAnArchive)
 TEST_F(SceneCommand, FailuresAndUsage)
 {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Scene({"dump", "NOPE.FSF"}), 1);
+    EXPECT_EQ(RunScene({"dump", "NOPE.FSF"}), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "velatool scene dump: NOPE.FSF: no such file\n");
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Scene({"info", "PLAN.FSF", "--depth", "24"}), 2);
-    EXPECT_EQ(Scene({"dump"}), 2);
-    EXPECT_EQ(Scene({"dump", "PLAN.FSF", "--bogus"}), 2);
-    EXPECT_EQ(Scene({"dump", "PLAN.FSF", "--depth", "16"}), 2);
+    EXPECT_EQ(RunScene({"info", "PLAN.FSF", "--depth", "24"}), 2);
+    EXPECT_EQ(RunScene({"dump"}), 2);
+    EXPECT_EQ(RunScene({"dump", "PLAN.FSF", "--bogus"}), 2);
+    EXPECT_EQ(RunScene({"dump", "PLAN.FSF", "--depth", "16"}), 2);
     testing::internal::GetCapturedStderr();
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Scene({"--help"}), 0);
+    EXPECT_EQ(RunScene({"--help"}), 0);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("velatool scene dump"), std::string::npos);
 }
 
@@ -172,14 +172,14 @@ TEST_F(SceneCommand, APathIsReadFromItsOwnFolder)
     for (const std::string& path : {absolute, std::string("../elsewhere/SCENE.FSF")}) {
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        EXPECT_EQ(Scene({"info", path}), 0) << path;
+        EXPECT_EQ(RunScene({"info", path}), 0) << path;
         const std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_NE(out.find("scene: " + path + "\n"), std::string::npos) << out;
         EXPECT_NE(out.find("flares: 1\n"), std::string::npos) << out;
     }
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Scene({"render", absolute, "--out", "shot.png", "--size", "16x8"}), 0);
+    EXPECT_EQ(RunScene({"render", absolute, "--out", "shot.png", "--size", "16x8"}), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(fs::exists(dir / "work" / "shot.png"));
 
@@ -188,7 +188,7 @@ TEST_F(SceneCommand, APathIsReadFromItsOwnFolder)
     WriteFileBytes(dir / "elsewhere" / "SCENE.FSF", WriteFsf(scene));
     fs::copy(dir / "elsewhere" / "WOOD.BMP", dir / "WOOD.BMP");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Scene({"info", absolute}), 1);
+    EXPECT_EQ(RunScene({"info", absolute}), 1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("texture ..\\WOOD.BMP of material \"tex\"quoted\"\": "
                                                           "the name leads outside the scene's folders"),
               std::string::npos);
@@ -215,7 +215,7 @@ TEST_F(SceneCommand, FailuresNameTheFileAtFaultAndItsProblem)
     };
     for (const auto& [file, message] : files) {
         testing::internal::CaptureStderr();
-        EXPECT_EQ(Scene({"dump", file}), 1) << file;
+        EXPECT_EQ(RunScene({"dump", file}), 1) << file;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "velatool scene dump: " + message + "\n");
     }
 
@@ -224,7 +224,7 @@ TEST_F(SceneCommand, FailuresNameTheFileAtFaultAndItsProblem)
         WriteFileBytes(dir / "PICS.FSF", WriteFsf(scene));
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        EXPECT_EQ(Scene({"info", "PICS.FSF"}), 1);
+        EXPECT_EQ(RunScene({"info", "PICS.FSF"}), 1);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "no counts for a scene that cannot be set up";
         return testing::internal::GetCapturedStderr();
     };
