@@ -92,7 +92,10 @@ void RunNowhereOutput(uint32_t generation)
         const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
         const uint64_t due = static_cast<uint64_t>(elapsed) * static_cast<uint64_t>(rate) / 1000000u;
         if (rendered + kNowhereBatchFrames > due) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            // Sleeps until the batch is due (a batch's length, so a rebase or a stop is still seen
+            // soon) instead of waking every millisecond to look again.
+            const uint64_t next = (rendered + kNowhereBatchFrames) * 1000000u / static_cast<uint64_t>(rate) + 1;
+            std::this_thread::sleep_until(start + std::chrono::microseconds(next));
             continue;
         }
         uint32_t marks = 0;

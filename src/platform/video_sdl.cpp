@@ -1,5 +1,6 @@
-// The SDL2 video back end: one window with a renderer and a streaming texture the frame is
-// copied into and stretched from.
+// The SDL2 video back end: one window with a renderer and a streaming texture of the size the
+// frame takes on screen, which the frame is converted and scaled into once (window_pixels.cpp)
+// and which the renderer copies unscaled.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
@@ -9,10 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
-#include <vector>
 
 #include "platform/key_codes.h"
 #include "platform/video_back_end.h"
+#include "platform/window_pixels.h"
 
 namespace {
 
@@ -23,9 +24,7 @@ struct SdlWindow {
     bool borderlessFullScreen = false;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    uint32_t textureFormat = 0;
     int textureWidth = 0, textureHeight = 0;
-    std::vector<uint32_t> convertedPixels; // 8-bit frames shown as grey
     // Presents are paced to the display's refresh rate: where the renderer waits for the
     // vertical blank this costs nothing; where it does not (Xvfb, some drivers), the show would
     // otherwise draw as fast as it can and burn a core.
@@ -34,19 +33,11 @@ struct SdlWindow {
 
 SdlWindow sdl;
 
-int BytesPerPixel(int bits)
-{
-    if (bits <= 8) return 1;
-    if (bits <= 16) return 2;
-    if (bits <= 24) return 3;
-    return 4;
-}
-
 void DropTexture()
 {
     if (sdl.texture) SDL_DestroyTexture(sdl.texture);
     sdl.texture = nullptr;
-    sdl.textureFormat = 0;
+    sdl.textureWidth = sdl.textureHeight = 0;
 }
 
 void DestroyRenderer()
@@ -233,38 +224,22 @@ void PaceToRefresh()
 void Present(const VideoSurface& surface, uint32_t redMask, bool fullScreen)
 {
     if (!sdl.renderer) return;
-    uint32_t format;
-    const void* pixels = surface.pixels;
-    int pitch = surface.pitch;
-    switch (BytesPerPixel(surface.bitsPerPixel)) {
-    case 2: format = redMask == 0xF800 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555; break;
-    case 3: format = SDL_PIXELFORMAT_BGR24; break;
-    case 4: format = SDL_PIXELFORMAT_RGB888; break;
-    default: {
-        format = SDL_PIXELFORMAT_RGB888;
-        sdl.convertedPixels.resize(static_cast<size_t>(surface.width) * surface.height);
-        for (int y = 0; y < surface.height; ++y) {
-            for (int x = 0; x < surface.width; ++x) {
-                uint32_t v = surface.pixels[static_cast<size_t>(y) * surface.pitch + x];
-                sdl.convertedPixels[static_cast<size_t>(y) * surface.width + x] = v << 16 | v << 8 | v;
-            }
-        }
-        pixels = sdl.convertedPixels.data();
-        pitch = surface.width * 4;
-    }
-    }
-    if (!sdl.texture || sdl.textureFormat != format || sdl.textureWidth != surface.width ||
-        sdl.textureHeight != surface.height) {
+    const SDL_Rect destination = DestinationRectangle(fullScreen);
+    if (destination.w < 1 || destination.h < 1) return;
+    if (!sdl.texture || sdl.textureWidth != destination.w || sdl.textureHeight != destination.h) {
         DropTexture();
-        sdl.texture = SDL_CreateTexture(sdl.renderer, format, SDL_TEXTUREACCESS_STREAMING, surface.width, surface.height);
-        sdl.textureFormat = format;
-        sdl.textureWidth = surface.width;
-        sdl.textureHeight = surface.height;
+        sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, destination.w,
+                                        destination.h);
+        if (!sdl.texture) return;
+        sdl.textureWidth = destination.w;
+        sdl.textureHeight = destination.h;
     }
-    if (!sdl.texture) return;
     PaceToRefresh();
-    SDL_UpdateTexture(sdl.texture, nullptr, pixels, pitch);
-    SDL_Rect destination = DestinationRectangle(fullScreen);
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(sdl.texture, nullptr, &pixels, &pitch) != 0) return;
+    ScaleFrameToWindow(surface, redMask, static_cast<uint8_t*>(pixels), pitch, destination.w, destination.h);
+    SDL_UnlockTexture(sdl.texture);
     SDL_SetRenderDrawColor(sdl.renderer, 0, 0, 0, 255);
     SDL_RenderClear(sdl.renderer);
     SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, &destination);

@@ -1,0 +1,61 @@
+// Converting and scaling the frame for the window (see window_pixels.h).
+#include "platform/window_pixels.h"
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+uint32_t Expand5(uint32_t v) { return v << 3 | v >> 2; }
+uint32_t Expand6(uint32_t v) { return v << 2 | v >> 4; }
+
+// One source row as XRGB pixels.
+void ConvertRow(const uint8_t* in, int width, int bytes, bool sixBitGreen, uint32_t* out)
+{
+    for (int x = 0; x < width; ++x) {
+        const uint8_t* p = in + static_cast<size_t>(x) * bytes;
+        switch (bytes) {
+        case 1: out[x] = p[0] * 0x010101u; break;
+        case 2: {
+            const uint32_t v = static_cast<uint32_t>(p[0] | p[1] << 8);
+            out[x] = sixBitGreen ? Expand5(v >> 11) << 16 | Expand6(v >> 5 & 63) << 8 | Expand5(v & 31)
+                                 : Expand5(v >> 10 & 31) << 16 | Expand5(v >> 5 & 31) << 8 | Expand5(v & 31);
+            break;
+        }
+        default: out[x] = static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0]; break;  // B, G, R (, X) in memory
+        }
+    }
+}
+
+} // namespace
+
+void ScaleFrameToWindow(const VideoSurface& frame, uint32_t redMask, uint8_t* out, int outPitch, int outWidth, int outHeight)
+{
+    if (frame.width < 1 || frame.height < 1 || outWidth < 1 || outHeight < 1) return;
+    const int bytes = frame.bitsPerPixel <= 8 ? 1 : frame.bitsPerPixel <= 16 ? 2 : frame.bitsPerPixel <= 24 ? 3 : 4;
+    thread_local std::vector<uint32_t> row;
+    thread_local std::vector<int> columns;
+    row.resize(static_cast<size_t>(frame.width));
+    columns.resize(static_cast<size_t>(outWidth));
+    for (int x = 0; x < outWidth; ++x) {
+        columns[static_cast<size_t>(x)] = static_cast<int>(static_cast<int64_t>(x) * frame.width / outWidth);
+    }
+    const uint32_t* source = row.data();
+    const int* column = columns.data();
+    int converted = -1;  // the source row in `row`
+    const uint8_t* previous = nullptr;
+    for (int y = 0; y < outHeight; ++y) {
+        const int sy = static_cast<int>(static_cast<int64_t>(y) * frame.height / outHeight);
+        uint8_t* line = out + static_cast<ptrdiff_t>(y) * outPitch;
+        if (sy == converted && previous) {
+            std::memcpy(line, previous, static_cast<size_t>(outWidth) * 4);
+        } else {
+            ConvertRow(frame.pixels + static_cast<size_t>(sy) * frame.pitch, frame.width, bytes, redMask == 0xF800, row.data());
+            uint32_t* o = reinterpret_cast<uint32_t*>(line);
+            for (int x = 0; x < outWidth; ++x) o[x] = source[column[x]];
+            converted = sy;
+        }
+        previous = line;
+    }
+}
