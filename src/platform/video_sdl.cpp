@@ -47,11 +47,41 @@ void DestroyRenderer()
     sdl.renderer = nullptr;
 }
 
+// Whether the renderer draws through OpenGL carried out on the processor (Mesa's llvmpipe and
+// its kin, as on a virtual display or a machine without a graphics driver).
+bool DrawsOpenGlOnTheProcessor(SDL_Renderer* renderer)
+{
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0) return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString ? getString(0x1F01) : nullptr;  // GL_RENDERER
+    if (!name) return false;
+    const char* text = reinterpret_cast<const char*>(name);
+    for (const char* word : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"}) {
+        if (std::strstr(text, word)) return true;
+    }
+    return false;
+}
+
+// An accelerated renderer with vsync where the machine has one. Where its OpenGL is carried out
+// on the processor, SDL's own renderer costs far less: the frame is already at its size on
+// screen, so it is one copy into the window's surface, which goes to the display server through
+// shared memory rather than through OpenGL as well.
 bool CreateRenderer(bool softwareOnly)
 {
     if (sdl.renderer) return true;
-    if (!softwareOnly) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!sdl.renderer) sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
+    if (!softwareOnly) {
+        sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        if (sdl.renderer && DrawsOpenGlOnTheProcessor(sdl.renderer)) {
+            SDL_DestroyRenderer(sdl.renderer);
+            sdl.renderer = nullptr;
+        }
+    }
+    if (!sdl.renderer) {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        sdl.renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
+    }
     return sdl.renderer != nullptr;
 }
 

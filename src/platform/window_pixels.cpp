@@ -28,6 +28,15 @@ void ConvertRow(const uint8_t* in, int width, int bytes, bool sixBitGreen, uint3
     }
 }
 
+// Each of `width` pixels `times` times over.
+template <int times>
+void Repeat(const uint32_t* in, int width, uint32_t* out)
+{
+    for (int x = 0; x < width; ++x, out += times) {
+        for (int k = 0; k < times; ++k) out[k] = in[x];
+    }
+}
+
 } // namespace
 
 void ScaleFrameToWindow(const VideoSurface& frame, uint32_t redMask, uint8_t* out, int outPitch, int outWidth, int outHeight)
@@ -53,7 +62,12 @@ void ScaleFrameToWindow(const VideoSurface& frame, uint32_t redMask, uint8_t* ou
         } else {
             ConvertRow(frame.pixels + static_cast<size_t>(sy) * frame.pitch, frame.width, bytes, redMask == 0xF800, row.data());
             uint32_t* o = reinterpret_cast<uint32_t*>(line);
-            for (int x = 0; x < outWidth; ++x) o[x] = source[column[x]];
+            switch (outWidth == frame.width * 3 ? 3 : outWidth == frame.width * 2 ? 2 : 0) {
+            case 3: Repeat<3>(source, frame.width, o); break;  // the usual window sizes
+            case 2: Repeat<2>(source, frame.width, o); break;
+            default:
+                for (int x = 0; x < outWidth; ++x) o[x] = source[column[x]];
+            }
             converted = sy;
         }
         previous = line;

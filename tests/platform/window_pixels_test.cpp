@@ -46,6 +46,7 @@ TEST(WindowPixels, EveryFormatAndSizeTakesEachPixelFromTheSourcePixelUnderIt)
         {8, 0, 10, 7},        // the same size
         {24, 0, 4, 3},        // smaller
         {32, 0, 41, 9},
+        {16, 0xF800, 20, 9},  // twice across
     };
     constexpr int w = 10, h = 7;
     for (const Case& c : cases) {
