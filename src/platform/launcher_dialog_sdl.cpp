@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "platform/headless.h"
+#include "platform/stop_signals.h"
 #include "forms/launcher_form.h"
 
 namespace {
@@ -390,6 +391,12 @@ int32_t ShowLauncherDialog(LauncherDialogChoices* choices)
     // after every event; between events the dialog sleeps.
     int framesToDraw = 3;
     while (outcome == kFormStaysOpen) {
+        // A stop signal (Ctrl+C, SIGTERM) answers the dialog as CANCEL does, within the half
+        // second the dialog sleeps between events.
+        if (StopSignalCaught() != 0) {
+            outcome = kFormCancel;
+            break;
+        }
         SDL_Event e;
         bool have = framesToDraw > 0 ? SDL_PollEvent(&e) != 0 : SDL_WaitEventTimeout(&e, 500) != 0;
         while (have && outcome == kFormStaysOpen) {

@@ -2,7 +2,7 @@
 # The launcher dialog on a real X server, driven by a real X client: it appears alone, with its
 # title and size, and looks like its reference picture; Enter starts the show in a window at
 # high priority; CANCEL, a close request and Escape end the program with status 0 without the
-# show's window ever appearing.
+# show's window ever appearing, and SIGTERM ends it with status 143.
 #
 # The reference is tests/reference/launcher/dialog.png; VELA_UPDATE_REFERENCES=1 stores the
 # picture taken instead. Every run leaves it in <build>/test-output/launcher/dialog.png.
@@ -128,4 +128,15 @@ for _ in 1 2 3; do
   ends_within "$vpid" 30 && break
 done
 ends_without_show "Escape"
+
+# A stop signal at the dialog ends the program as CANCEL does, with the status that names it.
+start_vela
+wait_for_dialog
+kill -TERM "$vpid"
+ends_within "$vpid" 50 || { echo "vela still runs at its dialog after SIGTERM"; exit 1; }
+status=0
+wait "$vpid" || status=$?
+vpid=""
+[ "$status" -eq 143 ] || { echo "SIGTERM at the dialog gave status $status"; cat "$work/vela.out"; exit 1; }
+[ -z "$(visible_window "$SHOW")" ] || { echo "the show's window appeared after SIGTERM"; exit 1; }
 echo "launcher dialog: ok"
