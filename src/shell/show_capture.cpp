@@ -9,6 +9,7 @@
 
 #include "display/window.h"
 #include "platform/headless.h"
+#include "shell/frame_hashes.h"
 #include "shell/show_main.h"
 #include "show/frame_timings.h"
 #include "show/sequencer_state.h"
@@ -24,6 +25,8 @@ constexpr double kNominalSeconds[5] = {12, 60, 181, 95, 82};
 struct Capture {
     CaptureOptions options;
     MediaWriter* writer = nullptr;
+    FrameHashFile hashes;
+    bool hashing = false;
     std::string error; // the first write that failed
     std::vector<uint8_t> rgb;
     std::chrono::steady_clock::time_point started;
@@ -93,9 +96,11 @@ void ReportProgress(bool last)
     std::fflush(stderr);
 }
 
-// The writer encodes on a thread of its own: these calls copy and hand over.
-void TakePicture(int64_t, const VideoSurface& frame, void*)
+// The writer encodes on a thread of its own: these calls copy and hand over. The frame-hash
+// list hashes every frame and all the sound, whatever else becomes of them.
+void TakePicture(int64_t index, const VideoSurface& frame, void*)
 {
+    if (capture.hashing) WriteFrameHash(&capture.hashes, HashVideoFrame(index, frame));
     if (!capture.error.empty()) return;
     if (capture.writer) {
         ConvertFrame(frame, &capture.rgb);
@@ -107,6 +112,7 @@ void TakePicture(int64_t, const VideoSurface& frame, void*)
 
 void TakeSound(const int16_t* samples, size_t frames, void*)
 {
+    if (capture.hashing) HashSound(&capture.hashes.sound, samples, frames);
     if (!capture.error.empty() || !capture.writer) return;
     if (!WriteMediaAudio(capture.writer, samples, frames, &capture.error)) sequencer.abortRequested = 1;
 }
@@ -143,9 +149,23 @@ int CaptureShow(const CaptureOptions& options, int wordCount, char** words, cons
     settings.framesPerSecond = options.framesPerSecond;
     settings.sampleRate = kVirtualSampleRate;
     std::string error;
+    // The frame-hash list first: a media file is not begun when the list cannot be, and the
+    // list is taken back when the media file cannot be begun.
+    capture.hashing = !options.frameHashPath.empty();
+    if (capture.hashing && !OpenFrameHashFile(&capture.hashes, options.frameHashPath, options.framesPerSecond, &error)) {
+        std::fprintf(stderr, "vela: %s\n", error.c_str());
+        capture.hashing = false;
+        return 2;
+    }
     capture.writer = options.write ? OpenMediaWriter(settings, &error) : nullptr;
     if (options.write && !capture.writer) {
         std::fprintf(stderr, "vela: %s\n", error.c_str());
+        if (capture.hashing) {
+            std::string ignored;
+            CloseFrameHashFile(&capture.hashes, &ignored);
+            std::remove(options.frameHashPath.c_str());
+            capture.hashing = false;
+        }
         return 2;
     }
     SetHeadless(true);
@@ -160,10 +180,15 @@ int CaptureShow(const CaptureOptions& options, int wordCount, char** words, cons
     std::string closeError;
     const bool closed = !capture.writer || CloseMediaWriter(capture.writer, &closeError);
     capture.writer = nullptr;
+    std::string hashError;
+    const bool hashesWritten = !capture.hashing || CloseFrameHashFile(&capture.hashes, &hashError);
+    capture.hashing = false;
+    if (!hashesWritten) std::fprintf(stderr, "vela: %s\n", hashError.c_str());
     if (!capture.error.empty() || !closed) {
         std::fprintf(stderr, "vela: %s\n", capture.error.empty() ? closeError.c_str() : capture.error.c_str());
         return 1;
     }
+    if (!hashesWritten) return 1;
     if (opened != 0) return 1;
     return DemoExitStatus();
 }

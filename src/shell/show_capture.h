@@ -15,11 +15,12 @@ struct CaptureOptions {
     int scale = 3;              // each pixel becomes scale x scale pixels
     double seconds = 0;         // > 0: the show ends (as by Escape) after this much of it
     bool progress = true;       // a progress line on standard error
+    std::string frameHashPath;  // not empty: every video frame's hash written there as well
 };
 
 // Checks the options: an empty string, or what is wrong with them.
 std::string CheckCaptureOptions(const CaptureOptions& options);
 
 // Plays the show with `words` in virtual time and writes it. The process's exit status: the
-// show's own, or 1 when the output could not be written.
+// show's own, 2 when an output could not be created, or 1 when it could not be written.
 int CaptureShow(const CaptureOptions& options, int wordCount, char** words, const VideoModeRules& rules);

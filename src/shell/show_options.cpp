@@ -53,9 +53,14 @@ const char kShowUsage[] =
     "                     real time, the frames drawn per second\n"
     "  --scale K          each pixel becomes K x K pixels, 1..6 (default 3: 960x720)\n"
     "  --lossless         FFV1 video and FLAC audio (with a .mkv name)\n"
-    "  --fast             the show in virtual time with nothing written: no window, no sound, as\n"
-    "                     fast as it draws (for long runs and checks, with --timings); not with\n"
-    "                     --capture or --frames\n"
+    "  --fast             the show in virtual time with no video written: no window, no sound,\n"
+    "                     as fast as it draws (for long runs and checks, with --timings or\n"
+    "                     --frame-hashes); not with --capture or --frames\n"
+    "  --frame-hashes FILE\n"
+    "                     with --fast, --capture or --frames, FILE gets a line per video frame\n"
+    "                     (its number, the part playing, the show's seconds and a hash of its\n"
+    "                     pixels) and a hash of each part's sound: two runs that drew and played\n"
+    "                     the same give the same list\n"
     "\n"
     "  --help             this text\n"
     "  --version          the program's version\n"
@@ -78,7 +83,8 @@ bool EndsWith(const std::string& text, const char* ending)
 }
 
 // The capture's output and its container, checked together: the container follows the file's
-// name, and options that contradict each other are refused.
+// name, and options that contradict each other are refused. A frame-hash list goes with any of
+// the runs in virtual time.
 void ChooseCaptureOutput(const CommandLine& line, ShowOptions* o)
 {
     const bool capture = line.Has("--capture"), frames = line.Has("--frames"), fast = line.Has("--fast");
@@ -93,6 +99,16 @@ void ChooseCaptureOutput(const CommandLine& line, ShowOptions* o)
                                 : "--lossless goes with --capture"};
     }
     o->capturing = capture || frames || fast;
+    if (line.Has("--frame-hashes")) {
+        if (line.Values("--frame-hashes").size() > 1) {
+            throw UsageError{"one frame-hash list at a time: --frame-hashes is given twice"};
+        }
+        if (!o->capturing) {
+            throw UsageError{"--frame-hashes needs the show in virtual time: add --fast, --capture or --frames"};
+        }
+        o->capture.frameHashPath = line.Value("--frame-hashes");
+        if (o->capture.frameHashPath.empty()) throw UsageError{"--frame-hashes needs a file to write"};
+    }
     o->capture.write = capture || frames;
     if (frames) {
         o->capture.path = line.Value("--frames");
@@ -128,7 +144,7 @@ ShowOptions ReadShowOptions(int argc, char** argv)
                                 {"--timings", false},   {"--capture", true},     {"--frames", true},
                                 {"--fps", true},        {"--scale", true},       {"--lossless", false},
                                 {"--seconds", true},    {"--fast", false},       {"--passes", true},
-                                {"--version", false}});
+                                {"--frame-hashes", true}, {"--version", false}});
     } catch (const HelpRequested&) {
         o.help = true;
         return o;

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Capture to video: an MP4 that ffprobe reads back with the right length, size and an audio
 # stream as long as the video; lossless captures that are the same bytes every time; a picture
-# series with its sound; the container follows the file's name; bad arguments and options that
-# contradict each other refused with one clear line and status 2.
+# series with its sound; the container follows the file's name; a frame-hash list the same as
+# the whole-show test's for the same run, and one that cannot be written a failure naming it;
+# bad arguments and options that contradict each other refused with one clear line and status 2.
 set -euo pipefail
 vela=$1
+stored="$(cd "$(dirname "$0")/../reference/show" && pwd)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -34,7 +36,18 @@ cmp -s one.mkv two.mkv || { echo "two lossless captures differ"; exit 1; }
 "$vela" --pack "$pack" --frames pictures --fps 5 --scale 1 --seconds 1 b5 2>/dev/null
 [ -f pictures/frame-000000.png ] && [ -f pictures/audio.wav ] || { echo "no picture series"; ls pictures; exit 1; }
 
-for bad in "--capture /nonexistent/folder/x.mp4" "--capture x.mp4 --fps 0" "--capture x.mp4 --scale 9"; do
+# vela --frame-hashes and WholeShow.* hash frames and sound alike: the test stopped this run
+# after its 250th frame, as --seconds 24.9 does.
+"$vela" --pack "$pack" --fast --fps 10 --depth 15 --seconds 24.9 --frame-hashes hashes.txt b1
+diff -u "$stored/part1-15bit-10fps.txt" hashes.txt >"$work/diff" ||
+  { echo "the frame-hash list differs from the stored part1-15bit-10fps.txt:"; head -20 "$work/diff"; exit 1; }
+status=0
+"$vela" --pack "$pack" --fast --seconds 1 --frame-hashes /dev/full b5 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] && grep -q '/dev/full: .*No space left on device' "$work/err" ||
+  { echo "a frame-hash list on a full disk gave status $status and said:"; cat "$work/err"; exit 1; }
+
+for bad in "--capture /nonexistent/folder/x.mp4" "--capture x.mp4 --fps 0" "--capture x.mp4 --scale 9" \
+           "--fast --frame-hashes /nonexistent/folder/x.txt"; do
   status=0
   # shellcheck disable=SC2086
   "$vela" --pack "$pack" $bad b5 >/dev/null 2>"$work/err" || status=$?
@@ -62,6 +75,7 @@ contradictions=(
   "--fast --capture y.mp4|--fast writes nothing"
   "--capture z.mp4 --frames dir|give one"
   "--frames dir --lossless|--lossless goes with --capture"
+  "--frame-hashes x.txt|--frame-hashes needs the show in virtual time"
 )
 for case in "${contradictions[@]}"; do
   words=${case%%|*}

@@ -1,5 +1,6 @@
 // The whole show with its own content, played in virtual time with the music rendered offline:
-// every frame hashed and compared with the stored list (tests/reference/show/), the pool back at
+// every frame hashed and compared with the stored list (tests/reference/show/, in the form
+// shell/frame_hashes gives it, as `vela --frame-hashes` writes it), the pool back at
 // its level after every pass, the flame tracks re-phased as each pass goes. A mismatch names the
 // part, the frame and its time, and leaves that frame as a PNG in <build>/test-output/show/.
 // VELA_UPDATE_REFERENCES=1 stores the lists anew: a deliberate act, after watching the capture.
@@ -17,6 +18,7 @@
 #include "engine/engine_state.h"
 #include "formats/png_file.h"
 #include "platform/headless.h"
+#include "shell/frame_hashes.h"
 #include "shell/show_main.h"
 #include "shell/pass_records.h"
 #include "show/frame_timings.h"
@@ -30,25 +32,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint64_t Fnv1a(const uint8_t* bytes, size_t count, uint64_t h = 1469598103934665603ull)
-{
-    for (size_t i = 0; i < count; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
-    return h;
-}
-
-// One frame as the list stores it.
-struct FrameRecord {
-    int64_t index;
-    int32_t part;
-    double seconds;
-    uint64_t hash;
-};
-
 struct ShowRun {
     std::string name;                    // of the stored list
-    std::vector<FrameRecord> expected;   // empty when the list is being written
-    std::vector<FrameRecord> frames;
-    uint64_t soundHash[5] = {};
+    std::vector<FrameHash> expected;     // empty when the list is being written
+    std::vector<FrameHash> frames;
+    SoundHashes sound;
     int64_t stopAfter = -1;              // abort the show after this many frames
     size_t stopAfterPasses = 0;          // ... or once this many passes have ended
     bool mismatchReported = false;
@@ -72,14 +60,11 @@ RgbImage FramePicture(const VideoSurface& frame)
 
 void RecordFrame(int64_t index, const VideoSurface& frame, void*)
 {
-    uint64_t h = Fnv1a(reinterpret_cast<const uint8_t*>(&frame.width), sizeof frame.width);
-    h = Fnv1a(reinterpret_cast<const uint8_t*>(&frame.bitsPerPixel), sizeof frame.bitsPerPixel, h);
-    h = Fnv1a(frame.pixels, static_cast<size_t>(frame.pitch) * frame.height, h);
-    const FrameRecord record{index, PlayingPart(), VirtualSeconds(), h};
+    const FrameHash record = HashVideoFrame(index, frame);
     run->frames.push_back(record);
     const size_t i = run->frames.size() - 1;
     if (!run->expected.empty() && !run->mismatchReported &&
-        (i >= run->expected.size() || run->expected[i].hash != h)) {
+        (i >= run->expected.size() || run->expected[i].hash != record.hash)) {
         run->mismatchReported = true;
         const fs::path out = fs::path(VELA_BINARY_DIR) / "test-output" / "show" / (run->name + "-" + std::to_string(index) + ".png");
         fs::create_directories(out.parent_path());
@@ -92,23 +77,19 @@ void RecordFrame(int64_t index, const VideoSurface& frame, void*)
     if (run->stopAfterPasses && PoolAtPassEnds().size() >= run->stopAfterPasses) sequencer.abortRequested = 1;
 }
 
-void RecordSound(const int16_t* samples, size_t frames, void*)
-{
-    const int32_t part = PlayingPart();
-    run->soundHash[part] = Fnv1a(reinterpret_cast<const uint8_t*>(samples), frames * 4, run->soundHash[part] ? run->soundHash[part] : 1469598103934665603ull);
-}
+void RecordSound(const int16_t* samples, size_t frames, void*) { HashSound(&run->sound, samples, frames); }
 
 fs::path StoredList(const std::string& name) { return fs::path(VELA_SOURCE_DIR) / "tests" / "reference" / "show" / (name + ".txt"); }
 
-std::vector<FrameRecord> ReadList(const std::string& name)
+std::vector<FrameHash> ReadList(const std::string& name)
 {
-    std::vector<FrameRecord> records;
+    std::vector<FrameHash> records;
     std::ifstream in(StoredList(name));
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#' || line.rfind("sound", 0) == 0) continue;
         std::istringstream fields(line);
-        FrameRecord r{};
+        FrameHash r;
         std::string hash;
         fields >> r.index >> r.part >> r.seconds >> hash;
         r.hash = std::stoull(hash, nullptr, 16);
@@ -167,14 +148,9 @@ protected:
         if (Updating()) {
             fs::create_directories(StoredList(r.name).parent_path());
             std::ofstream out(StoredList(r.name));
-            out << "# frame part seconds hash, one line per video frame at " << fps << " fps\n";
-            char line[96];
-            for (const FrameRecord& f : r.frames) {
-                std::snprintf(line, sizeof line, "%lld %d %.3f %016llx\n", static_cast<long long>(f.index), f.part, f.seconds,
-                              static_cast<unsigned long long>(f.hash));
-                out << line;
-            }
-            for (int p = 0; p < 5; ++p) out << "sound " << p << " " << std::hex << r.soundHash[p] << std::dec << "\n";
+            out << FrameHashHeader(fps);
+            for (const FrameHash& f : r.frames) out << FrameHashLine(f);
+            out << SoundHashLines(r.sound);
         } else {
             EXPECT_EQ(r.frames.size(), r.expected.size()) << r.name << ": the show's length in frames changed";
         }
