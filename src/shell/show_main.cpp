@@ -176,6 +176,7 @@ PassEnd PlayOnePass()
         if (start <= part) SetPlayingPart(part);
         if (start <= part && op.loadPart[part - 1]() != 0) {
             SetPlayingPart(0);
+            NotePassEnd();  // every pass noted at its start is noted at its end, so the two pair up
             DemoExit(1, "%s", sequencer.errorMessage ? sequencer.errorMessage : "");
             return PassEnd::Failed;
         }
@@ -185,6 +186,7 @@ PassEnd PlayOnePass()
             if (const int32_t played = op.playModule(step.module); played != kModulePlays) {
                 if (start <= part) op.freePart[part - 1]();
                 SetPlayingPart(0);
+                NotePassEnd();
                 DemoExit(1, "%s", ModuleFailureText(step.module, played));
                 return PassEnd::Failed;
             }
