@@ -43,26 +43,29 @@ package: deps
 # and run briefly on their corpora.
 test: deps test-release test-sanitize test-tsan test-fuzz
 
+# Each leg says how long its build and its tests took.
+LEG = scripts/timed-leg
+
 test-release: deps
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release -j $(JOBS)
-	@ctest --preset release -j $(TEST_JOBS)
+	@$(LEG) "release build" cmake --build --preset release -j $(JOBS)
+	@$(LEG) "release tests" ctest --preset release -j $(TEST_JOBS)
 
 test-sanitize: deps
 	@cmake --preset sanitize >/dev/null
-	@cmake --build --preset sanitize -j $(JOBS) --target unit_tests
-	@ctest --preset sanitize -j $(TEST_JOBS)
+	@$(LEG) "sanitize build" cmake --build --preset sanitize -j $(JOBS) --target unit_tests
+	@$(LEG) "sanitize tests" ctest --preset sanitize -j $(TEST_JOBS)
 
 test-tsan: deps
 	@cmake --preset tsan >/dev/null
-	@cmake --build --preset tsan -j $(JOBS) --target thread_tests
-	@ctest --preset tsan -j $(TEST_JOBS)
+	@$(LEG) "tsan build" cmake --build --preset tsan -j $(JOBS) --target thread_tests
+	@$(LEG) "tsan tests" ctest --preset tsan -j $(TEST_JOBS)
 
 FUZZ_SMOKE_SECONDS ?= 5
 test-fuzz: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
-	@scripts/fuzz-smoke build/fuzz $(FUZZ_SMOKE_SECONDS)
+	@$(LEG) "fuzz build" cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
+	@$(LEG) "fuzz runs" scripts/fuzz-smoke build/fuzz $(FUZZ_SMOKE_SECONDS)
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
