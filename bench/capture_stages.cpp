@@ -12,16 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_errors.h"
-#include "engine/engine_setup.h"
-#include "engine/engine_state.h"
 #include "engine/frame_pipeline.h"
-#include "engine/scene/scene_files.h"
 #include "platform/media_conversion.h"
 #include "platform/media_writer.h"
-#include "resources/memory_pool.h"
-#include "resources/pack_archive.h"
 #include "support/bench_scene.h"
+#include "support/bench_scene_loading.h"
 
 namespace {
 
@@ -114,27 +109,20 @@ void BM_Pictures(benchmark::State& state) { WriteClips(state, MediaKind::Picture
 void BM_Draw(benchmark::State& state)
 {
     constexpr int32_t w = 320, h = 180;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vela-bench-scene";
     Scene scene{};
-    if (!WriteBenchScene(folder) || InitMemoryPool(64) != 0) {
-        state.SkipWithError("cannot write the benchmark scene or reserve the pool");
+    if (!OpenBenchScene(&scene, w, h, 16)) {
+        state.SkipWithError("cannot write, reserve room for or load the benchmark scene");
         return;
     }
-    SetLooseFolder(folder.string().c_str());
-    if (LoadEngineScene(&scene, kBenchSceneName) != kSceneOk || EngineInit(w, h, 16) != kEngineOk) {
-        state.SkipWithError("cannot load or set up the benchmark scene");
-    } else {
-        std::vector<uint16_t> view(static_cast<size_t>(w) * h);
-        float frame = 0;
-        for (auto _ : state) {
-            RenderScene(frame, reinterpret_cast<uint8_t*>(view.data()), nullptr);
-            benchmark::DoNotOptimize(view.data());
-            frame = frame >= kBenchSceneLastFrame ? 0 : frame + 1;
-        }
-        state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    std::vector<uint16_t> view(static_cast<size_t>(w) * h);
+    float frame = 0;
+    for (auto _ : state) {
+        RenderScene(frame, reinterpret_cast<uint8_t*>(view.data()), nullptr);
+        benchmark::DoNotOptimize(view.data());
+        frame = frame >= kBenchSceneLastFrame ? 0 : frame + 1;
     }
-    FreeEngineScene(&scene);
-    FreeMemoryPool();
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    CloseBenchScene(&scene);
 }
 
 // Conversion: one 320x240 picture enlarged three times into 4:2:0 YUV (MP4) or BGR0 (lossless).

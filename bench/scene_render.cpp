@@ -8,14 +8,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/engine_errors.h"
-#include "engine/engine_setup.h"
-#include "engine/engine_state.h"
 #include "engine/frame_pipeline.h"
-#include "engine/scene/scene_files.h"
-#include "resources/memory_pool.h"
-#include "resources/pack_archive.h"
 #include "support/bench_scene.h"
+#include "support/bench_scene_loading.h"
 
 namespace {
 
@@ -25,21 +20,9 @@ constexpr int32_t kHeight = 180;
 void SceneFrames(benchmark::State& state)
 {
     const int32_t depth = static_cast<int32_t>(state.range(0));
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vela-bench-scene";
-    if (!WriteBenchScene(folder)) {
-        state.SkipWithError("cannot write the benchmark scene");
-        return;
-    }
-    if (InitMemoryPool(64) != 0) {
-        state.SkipWithError("cannot reserve the pool");
-        return;
-    }
-    SetLooseFolder(folder.string().c_str());
     Scene scene{};
-    if (LoadEngineScene(&scene, kBenchSceneName) != kSceneOk || EngineInit(kWidth, kHeight, depth) != kEngineOk) {
-        state.SkipWithError("cannot load or set up the benchmark scene");
-        FreeEngineScene(&scene);
-        FreeMemoryPool();
+    if (!OpenBenchScene(&scene, kWidth, kHeight, depth)) {
+        state.SkipWithError("cannot write, reserve room for or load the benchmark scene");
         return;
     }
     std::vector<uint16_t> view(static_cast<size_t>(kWidth) * kHeight);
@@ -60,9 +43,7 @@ void SceneFrames(benchmark::State& state)
         benchmark::Counter(frames * kBenchGridColumns * kBenchGridRows * 2, benchmark::Counter::kIsRate);
     state.counters["pixels/s"] = benchmark::Counter(frames * kWidth * kHeight, benchmark::Counter::kIsRate);
 
-    FreeEngineScene(&scene);
-    ClosePack();
-    FreeMemoryPool();
+    CloseBenchScene(&scene);
 }
 
 } // namespace

@@ -113,3 +113,4 @@ bool WriteBenchScene(const std::filesystem::path& folder)
     return WriteFile(folder / kBenchSceneName, WriteFsf(MakeBenchScene())) &&
            WriteFile(folder / kBenchTextureName, MakeBenchTexture());
 }
+

@@ -22,3 +22,4 @@ std::vector<uint8_t> MakeBenchTexture();
 // Writes BENCH.FSF and its texture into `folder` (made when missing); false when a file
 // cannot be written.
 bool WriteBenchScene(const std::filesystem::path& folder);
+

@@ -67,6 +67,18 @@ inline uint16_t PackColour(int32_t r, int32_t g, int32_t b, int32_t depth)
     return depth == 16 ? PackColour<16>(limit(r), limit(g), limit(b)) : PackColour<15>(limit(r), limit(g), limit(b));
 }
 
+// The packed pixel of layout `depth` (16 is 5-6-5, any other x-5-5-5) as 0xRRGGBB, each channel
+// widened to 8 bits by repeating its top bits, so that full channels give 255.
+inline uint32_t UnpackColour(uint32_t pixel, int32_t depth)
+{
+    const auto widen5 = [](uint32_t v) { return v << 3 | v >> 2; };
+    if (depth == 16) {
+        const uint32_t g = pixel >> 5 & 63;
+        return widen5(pixel >> 11 & 31) << 16 | (g << 2 | g >> 4) << 8 | widen5(pixel & 31);
+    }
+    return widen5(pixel >> 10 & 31) << 16 | widen5(pixel >> 5 & 31) << 8 | widen5(pixel & 31);
+}
+
 // The half-value version of a packed pixel.
 inline uint16_t HalfPixel(uint16_t pixel, int32_t depth)
 {

@@ -4,13 +4,6 @@
 
 #include "formats/pixel_format.h"
 
-namespace {
-
-uint8_t Expand5(unsigned v) { return static_cast<uint8_t>((v << 3) | (v >> 2)); }
-uint8_t Expand6(unsigned v) { return static_cast<uint8_t>((v << 2) | (v >> 4)); }
-
-} // namespace
-
 std::vector<uint16_t> PackPixels(const RgbImage& image, int depth)
 {
     std::vector<uint16_t> out(static_cast<size_t>(image.width) * image.height);
@@ -27,16 +20,11 @@ RgbImage UnpackPixels(const uint16_t* pixels, int width, int height, int depth)
     image.height = height;
     image.rgb.resize(static_cast<size_t>(width) * height * 3);
     for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
-        unsigned p = pixels[i];
+        const uint32_t c = UnpackColour(pixels[i], depth);
         uint8_t* o = &image.rgb[i * 3];
-        if (depth == 16) {
-            o[0] = Expand5(p >> 11 & 31);
-            o[1] = Expand6(p >> 5 & 63);
-        } else {
-            o[0] = Expand5(p >> 10 & 31);
-            o[1] = Expand5(p >> 5 & 31);
-        }
-        o[2] = Expand5(p & 31);
+        o[0] = static_cast<uint8_t>(c >> 16);
+        o[1] = static_cast<uint8_t>(c >> 8);
+        o[2] = static_cast<uint8_t>(c);
     }
     return image;
 }

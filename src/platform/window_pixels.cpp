@@ -5,24 +5,18 @@
 #include <cstring>
 #include <vector>
 
+#include "formats/pixel_format.h"
+
 namespace {
 
-uint32_t Expand5(uint32_t v) { return v << 3 | v >> 2; }
-uint32_t Expand6(uint32_t v) { return v << 2 | v >> 4; }
-
 // One source row as XRGB pixels.
-void ConvertRow(const uint8_t* in, int width, int bytes, bool sixBitGreen, uint32_t* out)
+void ConvertRow(const uint8_t* in, int width, int bytes, int depth, uint32_t* out)
 {
     for (int x = 0; x < width; ++x) {
         const uint8_t* p = in + static_cast<size_t>(x) * bytes;
         switch (bytes) {
         case 1: out[x] = p[0] * 0x010101u; break;
-        case 2: {
-            const uint32_t v = static_cast<uint32_t>(p[0] | p[1] << 8);
-            out[x] = sixBitGreen ? Expand5(v >> 11) << 16 | Expand6(v >> 5 & 63) << 8 | Expand5(v & 31)
-                                 : Expand5(v >> 10 & 31) << 16 | Expand5(v >> 5 & 31) << 8 | Expand5(v & 31);
-            break;
-        }
+        case 2: out[x] = UnpackColour(static_cast<uint32_t>(p[0] | p[1] << 8), depth); break;
         default: out[x] = static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0]; break;  // B, G, R (, X) in memory
         }
     }
@@ -60,7 +54,7 @@ void ScaleFrameToWindow(const VideoSurface& frame, uint32_t redMask, uint8_t* ou
         if (sy == converted && previous) {
             std::memcpy(line, previous, static_cast<size_t>(outWidth) * 4);
         } else {
-            ConvertRow(frame.pixels + static_cast<size_t>(sy) * frame.pitch, frame.width, bytes, redMask == 0xF800, row.data());
+            ConvertRow(frame.pixels + static_cast<size_t>(sy) * frame.pitch, frame.width, bytes, redMask == 0xF800 ? 16 : 15, row.data());
             uint32_t* o = reinterpret_cast<uint32_t*>(line);
             switch (outWidth == frame.width * 3 ? 3 : outWidth == frame.width * 2 ? 2 : 0) {
             case 3: Repeat<3>(source, frame.width, o); break;  // the usual window sizes

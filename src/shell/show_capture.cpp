@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/window.h"
+#include "formats/pixel_format.h"
 #include "platform/headless.h"
 #include "shell/frame_hashes.h"
 #include "shell/show_main.h"
@@ -44,7 +45,6 @@ void ConvertFrame(const VideoSurface& frame, std::vector<uint8_t>* out)
     const int offsetY = frame.width == kFrameWidth && frame.height < kFrameHeight ? (kFrameHeight - frame.height) / 2 : 0;
     const bool native = frame.width == kFrameWidth && frame.height <= kFrameHeight;
     const bool packed = frame.bitsPerPixel == 16 || frame.bitsPerPixel == 15;
-    const int redShift = frame.bitsPerPixel == 16 ? 11 : 10, greenBits = frame.bitsPerPixel == 16 ? 6 : 5;
     for (int y = 0; y < kFrameHeight; ++y) {
         const int sy = native ? y - offsetY : y * frame.height / kFrameHeight;
         if (sy < 0 || sy >= frame.height) continue;
@@ -53,11 +53,10 @@ void ConvertFrame(const VideoSurface& frame, std::vector<uint8_t>* out)
         for (int x = 0; x < kFrameWidth; ++x, o += 3) {
             const int sx = native ? x : x * frame.width / kFrameWidth;
             if (packed) {
-                const uint16_t p = static_cast<uint16_t>(line[sx * 2] | line[sx * 2 + 1] << 8);
-                const uint32_t r5 = p >> redShift & 31, g6 = p >> 5 & ((1u << greenBits) - 1), b5 = p & 31;
-                o[0] = static_cast<uint8_t>(r5 << 3 | r5 >> 2);
-                o[1] = greenBits == 6 ? static_cast<uint8_t>(g6 << 2 | g6 >> 4) : static_cast<uint8_t>(g6 << 3 | g6 >> 2);
-                o[2] = static_cast<uint8_t>(b5 << 3 | b5 >> 2);
+                const uint32_t c = UnpackColour(static_cast<uint32_t>(line[sx * 2] | line[sx * 2 + 1] << 8), frame.bitsPerPixel);
+                o[0] = static_cast<uint8_t>(c >> 16);
+                o[1] = static_cast<uint8_t>(c >> 8);
+                o[2] = static_cast<uint8_t>(c);
             } else if (frame.bitsPerPixel == 32) {
                 o[0] = line[sx * 4 + 2];
                 o[1] = line[sx * 4 + 1];
