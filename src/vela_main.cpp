@@ -1,5 +1,6 @@
 // vela: the show. Reads its options, then plays.
 #include <cstdio>
+#include <cstdlib>
 
 #include "command_line/command_line.h"
 #include "shell/show_options.h"
@@ -22,5 +23,11 @@ int main(int argc, char** argv)
         std::printf("vela %s\n", VELA_VERSION);
         return 0;
     }
-    return RunShowProgram(options, argv[0]);
+    const int status = RunShowProgram(options, argv[0]);
+#ifdef __EMSCRIPTEN__
+    // In a page main returns to the browser long before the show ends; ending the program this
+    // way hands its status to the page.
+    std::exit(status);
+#endif
+    return status;
 }

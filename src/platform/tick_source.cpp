@@ -3,6 +3,8 @@
 #include <atomic>
 #include <time.h>
 
+#include "platform/host_loop.h"
+
 namespace {
 
 uint32_t MonotonicMilliseconds(void*)
@@ -59,8 +61,7 @@ void SleepMilliseconds(uint32_t milliseconds)
         sleepFunction(milliseconds, sleepContext);
         return;
     }
-    timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    nanosleep(&ts, nullptr);
+    SleepOnHost(milliseconds);
 }
 
 bool TicksAreReal() { return currentSource.load(std::memory_order_acquire) == &systemSource && !sleepFunction; }

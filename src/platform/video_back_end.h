@@ -1,7 +1,7 @@
 // What the video service asks of the window system behind it: a window with a renderer, its
-// sizes and full-screen state, presentation of a frame, and events. Two back ends offer it:
-// SDL (a real window) and the null back end (no window at all, for headless runs). Internal to
-// the video service; the rest of the program uses platform/video.h.
+// sizes and full-screen state, presentation of a frame, and events. Three back ends offer it:
+// SDL (a real window), a web page's canvas, and the null back end (no window at all, for
+// headless runs). Internal to the video service; the rest of the program uses platform/video.h.
 #pragma once
 
 #include "platform/video.h"
@@ -33,5 +33,6 @@ struct VideoBackEnd {
     bool (*waitEvent)(VideoEvent* event);
 };
 
-extern const VideoBackEnd kSdlVideoBackEnd;
+// The window: SDL's on a desktop, the page's canvas in a browser.
+extern const VideoBackEnd kWindowVideoBackEnd;
 extern const VideoBackEnd kNullVideoBackEnd;

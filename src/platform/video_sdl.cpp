@@ -335,7 +335,7 @@ bool WaitEvent(VideoEvent* event)
 
 } // namespace
 
-const VideoBackEnd kSdlVideoBackEnd = {
+const VideoBackEnd kWindowVideoBackEnd = {
     OpenWindow,    ShowWindow,    CloseWindow,   CreateRenderer, DestroyRenderer, EnterFullScreen, LeaveFullScreen,
     SetWindowSize, GetWindowSize, Present,        DropTexture,     PollEvent,       WaitEvent,
 };

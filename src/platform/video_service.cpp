@@ -1,10 +1,11 @@
 // The video service: the display device, its modes and surfaces, injected events and the
-// present hook, over the back end chosen when the window opens (SDL, or none when headless).
+// present hook, over the back end chosen when the window opens (a window, or none when headless).
 #include <cstddef>
 #include <deque>
 #include <vector>
 
 #include "platform/headless.h"
+#include "platform/host_loop.h"
 #include "platform/video.h"
 #include "platform/video_back_end.h"
 
@@ -55,7 +56,9 @@ void NoteEvent(const VideoEvent& event)
 bool VideoOpenWindow(const char* title, const VideoModeRules& rules)
 {
     video.rules = rules;
-    video.backEnd = IsHeadless() ? &kNullVideoBackEnd : &kSdlVideoBackEnd;
+    // In a page even a headless run presents through the page, which hands control back to the
+    // browser after each frame.
+    video.backEnd = IsHeadless() && !HostOwnsTheLoop() ? &kNullVideoBackEnd : &kWindowVideoBackEnd;
     video.open = video.backEnd->openWindow(title, video.clientWidth, video.clientHeight);
     return video.open;
 }

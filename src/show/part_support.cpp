@@ -10,6 +10,7 @@
 #include "engine/engine_errors.h"
 #include "engine/engine_setup.h"
 #include "engine/scene/scene_files.h"
+#include "platform/host_loop.h"
 #include "platform/tick_source.h"
 #include "show/show_operations.h"
 #include "show/frame_timings.h"
@@ -59,6 +60,11 @@ void WaitForStartMark()
 int32_t LoadWhilePresenting(const std::function<int32_t()>& load)
 {
     if (!MusicMarksOnOwnThread()) return load();
+    if (HostOwnsTheLoop()) {
+        const int32_t result = load();
+        PresentPendingFrame();
+        return result;
+    }
     std::atomic<bool> done{false};
     int32_t result = 0;
     std::thread loader([&] {
@@ -71,6 +77,11 @@ int32_t LoadWhilePresenting(const std::function<int32_t()>& load)
     // caller draws next.
     PresentPendingFrame();
     return result;
+}
+
+void PauseBetweenLoadSteps()
+{
+    if (HostOwnsTheLoop() && MusicMarksOnOwnThread()) PauseBriefly();
 }
 
 int32_t (*partSceneReader)(Scene* scene, const char* name) = LoadScene;

@@ -36,9 +36,14 @@ void PauseBriefly();
 // Runs `load` while the music's thread draws a loading screen on its marks: on a thread of its
 // own, while this (the display's) thread presents each frame the music's thread finishes and
 // pumps the window, a millisecond apart, so no frame waits for the load to end. Where the marks
-// fire on this thread (virtual time, or no music), `load` simply runs here. Gives back what
-// `load` gives.
+// fire on this thread (virtual time, or no music), `load` simply runs here. In a web page, which
+// has no threads, it runs here too and gives the page its turn between its steps
+// (PauseBetweenLoadSteps). Gives back what `load` gives.
 int32_t LoadWhilePresenting(const std::function<int32_t()>& load);
+// Between two steps of a load under LoadWhilePresenting: in a web page, where the marks come on
+// this thread, presents what they drew and lets the page run (its sound, the marks that came
+// due); nothing where the load has a thread of its own or the marks come in virtual time.
+void PauseBetweenLoadSteps();
 
 // The scene reader the parts load with (LoadScene; tests put a slow one in its place).
 extern int32_t (*partSceneReader)(Scene* scene, const char* name);

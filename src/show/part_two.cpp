@@ -129,12 +129,16 @@ int32_t LoadBehindTheScreen(const char** problem)
         *problem = "No more memory";
         return 1;
     }
+    PauseBetweenLoadSteps();
     if ((*problem = PaintStillPicture())) return 1;
+    PauseBetweenLoadSteps();
     if (!LoadPicture("TRANSIT\\T_ROND.BMP", &two.roundMask)) {
         *problem = "Le fichier TRANSIT\\T_ROND.BMP est introuvable";
         return 1;
     }
+    PauseBetweenLoadSteps();
     if (const int32_t e = LoadPartScene(&two.scene, "SCENES\\Plan_2\\PLAN2.FSF")) return e;
+    PauseBetweenLoadSteps();
     for (const char* name : kDesyncedFlames) DesyncTrack(&two.scene, &partTwoDesync, name);
     return 0;
 }

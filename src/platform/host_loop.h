@@ -1,0 +1,18 @@
+// The loop the program runs in. On a desktop the program owns its main loop, may start threads
+// and may sleep. In a web page the browser owns the loop: the program runs on the page's one
+// thread and must hand control back often (every frame, and during long loads), or the page
+// freezes, its sound stops and its events wait.
+#pragma once
+
+#include <cstdint>
+
+// True in a web page: no threads, and loops must yield to the browser.
+bool HostOwnsTheLoop();
+
+// Waits about `milliseconds` (at least one turn of the browser's loop in a page).
+void SleepOnHost(uint32_t milliseconds);
+
+// In a page: hands control to the browser for one turn of its loop when `milliseconds` or more
+// have passed since the last time, so that its sound and events keep flowing through long
+// work. Nothing on a desktop.
+void YieldToHostAfter(uint32_t milliseconds);
