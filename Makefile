@@ -4,7 +4,7 @@ JOBS ?= 2
 TEST_JOBS ?= 4
 ARGS ?=
 
-.PHONY: all deps deps-play play-build build run install package test test-release test-sanitize test-tsan test-fuzz bench fuzz clean
+.PHONY: all deps deps-play play-build build run web install package test test-release test-sanitize test-tsan test-fuzz test-web bench fuzz clean
 
 all: build
 
@@ -26,6 +26,11 @@ play-build: deps-play
 run: play-build
 	@scripts/run-show $(ARGS)
 
+# The show for web browsers in build/web (page, JavaScript, WebAssembly and pack), with Debian's
+# Emscripten; scripts/serve-web serves it.
+web: deps-play
+	@JOBS=$(JOBS) scripts/build-web
+
 # The show as a desktop program: programs, pack, menu entry, icon and manual pages below PREFIX.
 PREFIX ?= /usr/local
 install: build
@@ -40,8 +45,9 @@ package: deps
 
 # The whole suite: optimised build, then AddressSanitizer + UndefinedBehaviorSanitizer,
 # then ThreadSanitizer on the tests where threads meet, then the fuzz targets built with clang
-# and run briefly on their corpora.
-test: deps test-release test-sanitize test-tsan test-fuzz
+# and run briefly on their corpora, then the browser build in headless Chromium against the
+# optimised build's program.
+test: deps test-release test-sanitize test-tsan test-fuzz test-web
 
 # Each leg says how long its build and its tests took.
 LEG = scripts/timed-leg
@@ -66,6 +72,10 @@ test-fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@$(LEG) "fuzz build" cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
 	@$(LEG) "fuzz runs" scripts/fuzz-smoke build/fuzz $(FUZZ_SMOKE_SECONDS)
+
+test-web: build
+	@JOBS=$(JOBS) $(LEG) "web build" scripts/build-web
+	@$(LEG) "web tests" tests/platform/web/browser_checks.sh
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done

@@ -1,9 +1,9 @@
 # The browser build's program (included by src/CMakeLists.txt after `vela`): exceptions where the
-# code catches them, Asyncify for the loops that yield to the page, and the page beside it.
+# code catches them, and Asyncify for the loops that yield to the page (scripts/build-web puts
+# the page, src/platform/web/page, beside it).
 set_source_files_properties(vela_main.cpp shell/show_options.cpp platform/sound_player.cpp PROPERTIES COMPILE_OPTIONS -fexceptions)
 target_compile_options(vela_command_line PRIVATE -fexceptions)
 
-set(web_page ${CMAKE_SOURCE_DIR}/src/platform/web/page)
 target_link_options(vela PRIVATE
   -fexceptions -sDISABLE_EXCEPTION_CATCHING=0
   -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=262144
@@ -13,7 +13,3 @@ target_link_options(vela PRIVATE
   "-sEXPORTED_RUNTIME_METHODS=['FS','callMain']"
   "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free']")
 set_target_properties(vela PROPERTIES SUFFIX .js)
-# The page beside the program.
-add_custom_command(TARGET vela POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${web_page}/index.html ${web_page}/vela-page.js ${web_page}/vela-page.css
-          ${CMAKE_BINARY_DIR})

@@ -17,8 +17,9 @@ MessageBoxAnswer ShowMessageBox(const char* text, const char* caption, MessageBo
 {
     const bool okCancel = kind == kMessageBoxOkCancelError;
     if (!headlessMode) {
-        return PageShowMessage(text, caption, okCancel) == kMessageBoxAnsweredOk ? kMessageBoxAnsweredOk
-                                                                                 : kMessageBoxAnsweredCancel;
+        // A box with one button is answered OK whichever key closes it.
+        const int answer = PageShowMessage(text, caption, okCancel);
+        return !okCancel || answer == kMessageBoxAnsweredOk ? kMessageBoxAnsweredOk : kMessageBoxAnsweredCancel;
     }
     std::fprintf(stderr, "%s: %s\n", caption, text);
     return okCancel ? kMessageBoxAnsweredCancel : kMessageBoxAnsweredOk;

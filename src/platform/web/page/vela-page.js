@@ -236,10 +236,14 @@
     });
   }
 
-  // The pack, or null when it cannot be had: the program then says what is missing, as it does
-  // on a desktop.
+  // The pack; a pack that cannot be had is said in a plain sentence (a damaged one is left to the
+  // program, which names the damage as it does on a desktop).
   function fetchPack() {
-    return fetch('VELA.PAK').then((r) => (r.ok ? r.arrayBuffer() : null)).catch(() => null);
+    const missing = (why) => new Error("The show's pack, VELA.PAK, could not be loaded from this page's folder (" + why + ').');
+    return fetch('VELA.PAK').catch(() => { throw missing('no answer from the server'); }).then((r) => {
+      if (!r.ok) throw missing(r.status + ' ' + r.statusText);
+      return r.arrayBuffer();
+    });
   }
 
   function loadProgram() {
@@ -298,7 +302,7 @@
     say('Loading the show...');
     loaded.then(([module, pack]) => {
       program = module;
-      if (pack) program.FS.writeFile('/VELA.PAK', new Uint8Array(pack));
+      program.FS.writeFile('/VELA.PAK', new Uint8Array(pack));
       running = true;
       const escapeAfter = parseFloat(params.get('escape'));
       if (escapeAfter > 0) {
