@@ -21,8 +21,9 @@ struct QueuedMark {
 
 struct SoundPump {
     bool running = false;
-    const SoundPlayer* player = nullptr; // the player the frame count below belongs to
-    uint64_t playerFrames = 0;           // rendered by that player so far
+    SoundPlayHandle handle = 0; // the play the frame count below belongs to (a new play may get
+                                // the memory of the last one's player, never its handle)
+    uint64_t playerFrames = 0;  // rendered by that play's player so far
     std::deque<QueuedMark> marks;
     std::vector<SoundSyncEvent> fired;   // scratch for one block
     bool firing = false;
@@ -78,14 +79,18 @@ void FireDueSoundMarks()
     if (pump.firing) return; // a callback that yields does not fire the next marks inside itself
     pump.firing = true;
     const double now = PageSoundClock();
-    while (!pump.marks.empty() && pump.marks.front().dueSeconds <= now) {
-        const QueuedMark mark = pump.marks.front();
-        pump.marks.pop_front();
+    for (;;) {
         SoundSyncCallback callback;
         void* context;
+        QueuedMark mark;
         {
             std::lock_guard<std::mutex> lock(soundLibrary.stateMutex);
-            if (soundLibrary.playHandle != mark.handle) continue; // stopped since it was rendered
+            // Marks of a play stopped since they were rendered never fire, and must not hold
+            // back those of the play that followed it.
+            while (!pump.marks.empty() && pump.marks.front().handle != soundLibrary.playHandle) pump.marks.pop_front();
+            if (pump.marks.empty() || pump.marks.front().dueSeconds > now) break;
+            mark = pump.marks.front();
+            pump.marks.pop_front();
             callback = soundLibrary.callback;
             context = soundLibrary.callbackContext;
         }
@@ -107,8 +112,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vela_fill_sound(int16_t* out, int frames, d
         std::memset(out, 0, static_cast<size_t>(frames) * 4);
         return;
     }
-    if (soundLibrary.player != pump.player) {
-        pump.player = soundLibrary.player;
+    if (soundLibrary.playHandle != pump.handle) {
+        pump.handle = soundLibrary.playHandle;
         pump.playerFrames = 0;
     }
     pump.fired.clear();

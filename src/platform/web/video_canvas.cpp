@@ -2,7 +2,8 @@
 // its own size (the page scales it by nearest pixels and letterboxes it to 4:3 in full screen),
 // then hands control back to the browser: until its next animation frame on the real clock (the
 // page's refresh paces the show as vsync paces a window), or for one turn of its loop in
-// virtual time. Keys come from the page's keyboard listeners in USB HID usages.
+// virtual time; the marks that came due meanwhile fire on its return. Keys come from the page's
+// keyboard listeners in USB HID usages.
 #include <emscripten.h>
 
 #include <vector>
@@ -73,6 +74,9 @@ void Present(const VideoSurface& surface, uint32_t redMask, bool)
     PageDrawPicture(canvas.pixels.data(), surface.width, surface.height);
     if (TicksAreReal()) PageWaitForAnimationFrame();
     else PageYield();
+    // The marks whose sound was heard meanwhile, as a music thread would have fired them: loops
+    // that only draw (fades) look at the clock and the marks without pumping events.
+    FireDueSoundMarks();
 }
 
 bool PollEvent(VideoEvent* event)
