@@ -1,6 +1,7 @@
 // velatool scene: loads an FSF scene with the engine's own loader and prints it whole as
 // JSON (dump), or sums it up with the memory the engine set-up takes for it (info). render,
-// contact and bench live in scene_render_command.cpp; loading in scene_loading.cpp.
+// contact and bench live in scene_render_command.cpp, view in scene_view_command.cpp; loading in
+// scene_loading.cpp.
 #include <cstdio>
 #include <map>
 #include <string>
@@ -23,6 +24,7 @@ const char kSceneUsage[] =
     "                             [--fill R,G,B]\n"
     "       velatool scene contact NAME --out FILE.png [--frames A:B:STEP] [--columns N] ...\n"
     "       velatool scene bench NAME [--pack PAK] [--frames N] [--size WxH] [--depth 15|16]\n"
+    "       velatool scene view NAME [--pack PAK] [--frame F] [--camera N] [--overlay N] [--fill R,G,B]\n"
     "\n"
     "NAME is the scene's entry name in the archive (backslashes, any case), such as\n"
     "SCENES\\PLAN1\\PLAN1.FSF; without --pack it is the scene file's path, and its textures\n"
@@ -34,7 +36,9 @@ const char kSceneUsage[] =
     "render draws scene frames into PNG pictures; contact tiles frames (every 5 seconds unless\n"
     "       told) into one PNG; bench measures how fast the scene draws.\n"
     "       'velatool scene render --help', 'velatool scene contact --help' and\n"
-    "       'velatool scene bench --help' tell more.\n";
+    "       'velatool scene bench --help' tell more.\n"
+    "view   plays the scene in a window with a panel, and loads it again whenever its pack\n"
+    "       changes on disk ('velatool scene view --help').\n";
 
 namespace {
 
@@ -121,6 +125,7 @@ int RunSceneCommand(int argc, char** argv)
     if (sub == "render") return RunSceneRender(argc, argv);
     if (sub == "contact") return RunSceneContact(argc, argv);
     if (sub == "bench") return RunSceneBench(argc, argv);
+    if (sub == "view") return RunSceneView(argc, argv);
     const std::string command = sub == "dump" || sub == "info" ? "scene " + sub : "scene";
     return RunCommand(command.c_str(), kSceneUsage, [&] {
         ReadSubcommand(argc, argv);
