@@ -6,16 +6,9 @@
 
 #include "platform/headless.h"
 
-namespace {
-bool headlessMode = false;
-} // namespace
-
-void SetHeadless(bool headless) { headlessMode = headless; }
-bool IsHeadless() { return headlessMode; }
-
 MessageBoxAnswer ShowMessageBox(const char* text, const char* caption, MessageBoxKind kind)
 {
-    if (!headlessMode) {
+    if (!IsHeadless()) {
         const SDL_MessageBoxButtonData okCancel[] = {
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kMessageBoxAnsweredOk, "OK"},
             {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kMessageBoxAnsweredCancel, "Cancel"},

@@ -6,17 +6,10 @@
 #include "platform/message_box.h"
 #include "platform/web/page_calls.h"
 
-namespace {
-bool headlessMode = false;
-} // namespace
-
-void SetHeadless(bool headless) { headlessMode = headless; }
-bool IsHeadless() { return headlessMode; }
-
 MessageBoxAnswer ShowMessageBox(const char* text, const char* caption, MessageBoxKind kind)
 {
     const bool okCancel = kind == kMessageBoxOkCancelError;
-    if (!headlessMode) {
+    if (!IsHeadless()) {
         // A box with one button is answered OK whichever key closes it.
         const int answer = PageShowMessage(text, caption, okCancel);
         return !okCancel || answer == kMessageBoxAnsweredOk ? kMessageBoxAnsweredOk : kMessageBoxAnsweredCancel;
