@@ -13,6 +13,7 @@
 #include "resources/pack_location.h"
 #include "shell/show_capture.h"
 #include "shell/show_main.h"
+#include "shell/show_moment.h"
 #include "shell/timings_report.h"
 #include "show/frame_timings.h"
 #include "show/music.h"
@@ -57,6 +58,8 @@ int RunShowProgram(const ShowOptions& options, const char* argv0)
     int status = 0;
     if (options.capturing) {
         status = CaptureShow(options.capture, static_cast<int>(words.size()), words.data(), options.rules);
+    } else if (options.fromMoment) {
+        status = PlayShowFromMoment(options.moment, static_cast<int>(words.size()), words.data(), options.rules);
     } else {
         status = RunApplication(static_cast<int>(words.size()), words.data(), options.rules, DemoMain) != 0 ? 1
                                                                                                          : DemoExitStatus();

@@ -181,6 +181,22 @@ void MusicForceNoSound(bool on) { music.forceNoSound = on; }
 
 void MusicRenderOffline(int32_t sampleRate) { music.offlineRate = sampleRate; }
 
+int32_t MusicContinueInRealTime()
+{
+    if (!music.offlineRate) return 0;
+    music.offlineRate = 0;
+    // Before MusicInit, or after MusicClose, there is nothing to hand over.
+    if (SoundCurrentOutput() != kSoundOutputOffline) return 0;
+    if (!SoundContinueInRealTime()) {
+        ShowSoundError();
+        return 1;
+    }
+    music.playbackThread = true;
+    return 0;
+}
+
+void MusicPosition(int32_t* order, int32_t* row) { SoundPlayingPosition(order, row); }
+
 void SetLoadingDraw(LoadingDrawFunction draw) { loadingDraw.store(draw); }
 
 void MusicSync(uint32_t value)

@@ -27,6 +27,9 @@
 #include "show/parts.h"
 #include "show/sequencer_state.h"
 #include "shell/virtual_time.h"
+#include "shell/show_moment.h"
+#include "show/show_operations.h"
+#include "platform/tick_source.h"
 
 namespace fs = std::filesystem;
 
@@ -81,10 +84,10 @@ void RecordSound(const int16_t* samples, size_t frames, void*) { HashSound(&run-
 
 fs::path StoredList(const std::string& name) { return fs::path(VELA_SOURCE_DIR) / "tests" / "reference" / "show" / (name + ".txt"); }
 
-std::vector<FrameHash> ReadList(const std::string& name)
+std::vector<FrameHash> ReadListFile(const fs::path& path)
 {
     std::vector<FrameHash> records;
-    std::ifstream in(StoredList(name));
+    std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#' || line.rfind("sound", 0) == 0) continue;
@@ -97,6 +100,8 @@ std::vector<FrameHash> ReadList(const std::string& name)
     }
     return records;
 }
+
+std::vector<FrameHash> ReadList(const std::string& name) { return ReadListFile(StoredList(name)); }
 
 bool Updating()
 {
@@ -115,15 +120,10 @@ protected:
         SetHeadless(true);
     }
 
-    // Plays the show with `words` at `fps` and compares (or stores) its frame list.
-    void Play(ShowRun& r, std::vector<std::string> words, int fps, const VideoModeRules& rules = VideoModeRules{})
+    // What a fresh process starts with: the show keeps some state across passes on purpose
+    // (the flame tracks' phases, the loading animation's frame, the engine's field of view).
+    static void FreshProcess()
     {
-        if (!Updating()) {
-            r.expected = ReadList(r.name);
-            ASSERT_FALSE(r.expected.empty()) << StoredList(r.name) << " is missing; VELA_UPDATE_REFERENCES=1 writes it";
-        }
-        // What a fresh process starts with: the show keeps some state across passes on purpose
-        // (the flame tracks' phases, the loading animation's frame, the engine's field of view).
         sequencer = SequencerState{};
         display = DisplayDevice{};
         windowState = WindowState{};
@@ -134,6 +134,16 @@ protected:
         syncCounters.calibrationCount = syncCounters.loadingFrame = 0;
         syncCounters.calibrationTimes[0] = syncCounters.calibrationTimes[1] = 0;
         speedFactor = 1.0f;
+    }
+
+    // Plays the show with `words` at `fps` and compares (or stores) its frame list.
+    void Play(ShowRun& r, std::vector<std::string> words, int fps, const VideoModeRules& rules = VideoModeRules{})
+    {
+        if (!Updating()) {
+            r.expected = ReadList(r.name);
+            ASSERT_FALSE(r.expected.empty()) << StoredList(r.name) << " is missing; VELA_UPDATE_REFERENCES=1 writes it";
+        }
+        FreshProcess();
         run = &r;
         VirtualTimeSink sink;
         sink.picture = RecordFrame;
@@ -202,6 +212,45 @@ TEST_F(WholeShow, FifteenBitsAndThe320x200ModeHaveTheirOwnStretches)
     noTall.missingHeight[0] = 240;
     noTall.missingCount = 1;
     Play(low, {"b3"}, 10, noTall);
+}
+
+// Starting at a moment: the run up to it in virtual time ends on the stored list's frame for
+// that moment (the list it writes is the stored one's beginning), and the show then goes on
+// in real time, its music playing on, until the time limit a little later ends it.
+TEST_F(WholeShow, StartingAtAMomentLandsOnTheStoredFrameAndPlaysOn)
+{
+    const std::vector<FrameHash> stored = ReadList("whole-show-10fps");
+    ASSERT_FALSE(stored.empty());
+    struct Case {
+        const char* moment;
+        int64_t frame;
+        int32_t part;
+    };
+    const Case cases[] = {{"0:25", 250, 1}, {"83.5", 835, 2}, {"4:05.26", 2452, 3}, {"6:00", 3600, 4}};
+    const fs::path list = fs::path(VELA_BINARY_DIR) / "test-output" / "show" / "at-moment.txt";
+    fs::create_directories(list.parent_path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.moment);
+        FreshProcess();
+        MomentOptions options;
+        ASSERT_TRUE(ReadShowMoment(c.moment, &options.seconds));
+        options.framesPerSecond = 10;
+        options.frameHashPath = list.string();
+        MusicForceNoSound(true);
+        // The show's time counts from its first pass, after the start-up: a second past the moment.
+        showSecondsLimit = options.seconds + 1;
+        char name[] = "vela";
+        char* words[] = {name};
+        EXPECT_EQ(PlayShowFromMoment(options, 1, words, VideoModeRules{}), 0);
+        EXPECT_TRUE(TicksAreReal());
+        showSecondsLimit = 0;
+        MusicForceNoSound(false);
+        const std::vector<FrameHash> got = ReadListFile(list);
+        ASSERT_EQ(static_cast<int64_t>(got.size()), c.frame + 1) << "the list ends with the moment's frame";
+        EXPECT_EQ(got.back().part, c.part);
+        EXPECT_EQ(got.back().hash, stored[static_cast<size_t>(c.frame)].hash);
+        EXPECT_EQ(got[static_cast<size_t>(c.frame / 2)].hash, stored[static_cast<size_t>(c.frame / 2)].hash);
+    }
 }
 
 } // namespace
