@@ -39,6 +39,10 @@ const char kShowUsage[] =
     "  --timings          at the end, per part: frames, median, 99th percentile and worst frame\n"
     "                     drawing time (the scene and the effects) and the pool's high-water mark,\n"
     "                     then a line per pass\n"
+    "  --hud              show the HUD in the border above and below the picture: the part and\n"
+    "                     section, the part's clock, the scene frame and the frame's drawing\n"
+    "                     time; the last sync mark, how long ago it fired, and the music's order\n"
+    "                     and row (H shows or hides it while the show plays)\n"
     "\n"
     "  --seconds S        only the first S seconds of the show, from its first part (it ends as\n"
     "                     by Escape), in every mode\n"
@@ -71,7 +75,7 @@ const char kShowUsage[] =
     "  --version          the program's version\n"
     "\n"
     "keys: Escape stops the show; F1 and F2 set the window to single or double size; F4 or\n"
-    "Alt+Enter switch between full screen and window.\n"
+    "Alt+Enter switch between full screen and window; H shows or hides the HUD.\n"
     "\n"
     "environment: VELA_TRACE=1 prints the display layer's diagnostic lines.\n";
 
@@ -149,7 +153,7 @@ ShowOptions ReadShowOptions(int argc, char** argv)
                                 {"--timings", false},   {"--capture", true},     {"--frames", true},
                                 {"--fps", true},        {"--scale", true},       {"--lossless", false},
                                 {"--seconds", true},    {"--fast", false},       {"--passes", true},
-                                {"--frame-hashes", true}, {"--at", true},      {"--version", false}});
+                                {"--frame-hashes", true}, {"--at", true},      {"--hud", false},      {"--version", false}});
     } catch (const HelpRequested&) {
         o.help = true;
         return o;
@@ -180,6 +184,7 @@ ShowOptions ReadShowOptions(int argc, char** argv)
     o.noSound = line.Has("--no-sound");
     o.headless = line.Has("--headless");
     o.timings = line.Has("--timings");
+    o.hud = line.Has("--hud");
     o.packPath = line.Value("--pack");
     if (line.Has("--depth")) o.rules.forcedLayout = ChoiceValue(line.Value("--depth"), "--depth", {"15", "16"}) == "15" ? 15 : 16;
     if (line.Has("--pool-mib")) {

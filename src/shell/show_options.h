@@ -19,6 +19,7 @@ struct ShowOptions {
     bool headless = false;
     bool noSound = false;
     bool timings = false;
+    bool hud = false;               // --hud: the HUD in the border from the start
     bool capturing = false;         // --capture, --frames or --fast: the show in virtual time
     CaptureOptions capture;
     bool fromMoment = false;        // --at: the show up to the moment in virtual time, then real time

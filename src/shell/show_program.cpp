@@ -16,6 +16,7 @@
 #include "shell/show_moment.h"
 #include "shell/timings_report.h"
 #include "show/frame_timings.h"
+#include "show/hud.h"
 #include "show/music.h"
 #include "show/show_operations.h"
 
@@ -52,6 +53,7 @@ int RunShowProgram(const ShowOptions& options, const char* argv0)
     // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).
     CatchStopSignals();
     if (options.timings) StartFrameTimings();
+    InstallHud(options.hud);
     std::vector<std::string> wordTexts = options.words;
     std::vector<char*> words;
     for (std::string& w : wordTexts) words.push_back(w.data());

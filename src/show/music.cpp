@@ -15,6 +15,7 @@
 #include "platform/sound_library.h"
 #include "resources/pack_archive.h"
 #include "show/frame_clock.h"
+#include "platform/tick_source.h"
 
 SyncCounters syncCounters;
 std::atomic<float> speedFactor{1.0f};
@@ -47,8 +48,13 @@ void ShowSoundError()
     music.playHandle = 0;
 }
 
+std::atomic<int32_t> lastMarkValue{-1};
+std::atomic<uint32_t> lastMarkTicks{0};
+
 void ForwardSyncMark(const SoundSyncEvent& event, void*)
 {
+    lastMarkTicks.store(GetTickCount32());
+    lastMarkValue.store(static_cast<int32_t>(event.value));
     if (MusicSyncCallback callback = syncCallback.load()) callback(event.value);
 }
 
@@ -193,6 +199,12 @@ int32_t MusicContinueInRealTime()
     }
     music.playbackThread = true;
     return 0;
+}
+
+void MusicLastMark(int32_t* value, uint32_t* ticks)
+{
+    *value = lastMarkValue.load();
+    *ticks = lastMarkTicks.load();
 }
 
 void MusicPosition(int32_t* order, int32_t* row) { SoundPlayingPosition(order, row); }

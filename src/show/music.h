@@ -43,6 +43,8 @@ void MusicRenderOffline(int32_t sampleRate);
 // marks that follow fire on the library's playback thread. 0 when it did (or nothing was
 // offline).
 int32_t MusicContinueInRealTime();
+// The last sync mark that fired (its value, -1 before any) and the tick count it fired at.
+void MusicLastMark(int32_t* value, uint32_t* ticks);
 // The playing module's order and row, -1 and -1 when none plays.
 void MusicPosition(int32_t* order, int32_t* row);
 

@@ -11,7 +11,7 @@ export SDL_AUDIODRIVER=dummy
 
 help=$("$vela" --help)
 for option in --window --fullscreen --once --loop --priority --no-launcher --no-sound --pack --headless \
-              --depth --no-mode --at --help --version bN sN; do
+              --depth --no-mode --at --hud --help --version bN sN; do
   grep -q -- "$option" <<<"$help" || { echo "vela --help does not document $option"; exit 1; }
 done
 "$vela" --version | grep -q '^vela [0-9]'

@@ -28,6 +28,9 @@
 #include "show/sequencer_state.h"
 #include "shell/virtual_time.h"
 #include "shell/show_moment.h"
+#include "show/hud.h"
+#include "display/screen_geometry.h"
+#include "display/display_device.h"
 #include "show/show_operations.h"
 #include "platform/tick_source.h"
 
@@ -251,6 +254,71 @@ TEST_F(WholeShow, StartingAtAMomentLandsOnTheStoredFrameAndPlaysOn)
         EXPECT_EQ(got.back().hash, stored[static_cast<size_t>(c.frame)].hash);
         EXPECT_EQ(got[static_cast<size_t>(c.frame / 2)].hash, stored[static_cast<size_t>(c.frame / 2)].hash);
     }
+}
+
+// The HUD: the same stretch of the show played without it and with it, H pressed partway. Every
+// view pixel is the same in both; the border differs while the HUD is shown and is the show's
+// own again once H hid it (the HUD is drawn on a copy of each frame, never on the frame).
+struct FrameHalves {
+    bool pressH = false;
+    std::vector<uint64_t> view, border;
+};
+FrameHalves* halves = nullptr;
+constexpr int64_t kHudFrames = 120, kHudKeyFrame = 80;
+
+uint64_t HashRows(const VideoSurface& frame, int from, int to, uint64_t h)
+{
+    for (int y = from; y < to; ++y) {
+        const uint8_t* row = frame.pixels + static_cast<size_t>(y) * frame.pitch;
+        for (int x = 0; x < frame.width * 2; ++x) h = (h ^ row[x]) * 1099511628211ull;
+    }
+    return h;
+}
+
+void RecordHalves(int64_t index, const VideoSurface& frame, void*)
+{
+    const int viewEnd = screen.viewTop + screen.viewHeight;
+    halves->view.push_back(HashRows(frame, screen.viewTop, viewEnd, 14695981039346656037ull));
+    halves->border.push_back(HashRows(frame, viewEnd, frame.height, HashRows(frame, 0, screen.viewTop, 14695981039346656037ull)));
+    if (halves->pressH && index == kHudKeyFrame) {
+        VideoInjectEvent(VideoEvent{kVideoEventKeyDown, kHudKeyScanCode, 0, 0, 0});
+        VideoInjectEvent(VideoEvent{kVideoEventKeyUp, kHudKeyScanCode, 0, 0, 0});
+    }
+    if (index + 1 >= kHudFrames) sequencer.abortRequested = 1;
+}
+
+TEST_F(WholeShow, TheHudDrawsOnlyInTheBorderAndHSwitchesIt)
+{
+    FrameHalves plain, shown;
+    shown.pressH = true;
+    for (FrameHalves* run : {&plain, &shown}) {
+        FreshProcess();
+        InstallHud(run == &shown);
+        halves = run;
+        VirtualTimeSink sink;
+        sink.picture = RecordHalves;
+        StartVirtualTime(10, sink);
+        std::vector<std::string> words = {"b2"};
+        std::vector<char*> argv;
+        for (auto& w : words) argv.push_back(w.data());
+        ASSERT_EQ(RunApplication(static_cast<int>(argv.size()), argv.data(), VideoModeRules{}, DemoMain), 0);
+        FinishVirtualTime();
+        halves = nullptr;
+        SetHudShown(false);
+        SetFrameOverlay(nullptr);
+    }
+    ASSERT_GE(plain.view.size(), static_cast<size_t>(kHudFrames));
+    ASSERT_GE(shown.view.size(), static_cast<size_t>(kHudFrames));
+    int bordersDrawn = 0;
+    for (size_t i = 0; i < static_cast<size_t>(kHudFrames); ++i) {
+        EXPECT_EQ(shown.view[i], plain.view[i]) << "frame " << i << ": the HUD drew over the view";
+        if (static_cast<int64_t>(i) < kHudKeyFrame) bordersDrawn += shown.border[i] != plain.border[i];
+        if (static_cast<int64_t>(i) > kHudKeyFrame + 2) {
+            EXPECT_EQ(shown.border[i], plain.border[i]) << "frame " << i << ": H left the HUD on";
+        }
+    }
+    // The frames before the video mode is set have no border to draw in.
+    EXPECT_GT(bordersDrawn, kHudKeyFrame - 20);
 }
 
 } // namespace
