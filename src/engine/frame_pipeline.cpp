@@ -10,6 +10,7 @@
 #include "engine/frame_pipeline_steps.h"
 #include "engine/raster/rasteriser.h"
 #include "engine/engine_setup.h"
+#include "resources/content_events.h"
 
 namespace {
 
@@ -191,6 +192,7 @@ void RenderScene(float frame, uint8_t* colourBase, SceneCamera* cameraOverride)
 {
     if (!colourBase || !engine.depthBuffer) return;
     lastSceneFrame.store(frame, std::memory_order_relaxed);
+    if (contentEvents.sceneDrawn) contentEvents.sceneDrawn(engine.scene);
     if (engine.scene) RenderCameraTextures(*engine.scene, frame);
     RenderView(frame, colourBase, cameraOverride);
 }

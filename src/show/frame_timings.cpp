@@ -25,6 +25,7 @@ struct Timings {
 Timings timings;
 thread_local Clock::time_point frameStart;
 std::atomic<float> lastFrameMs{0};
+std::atomic<int64_t> framesTimed{0};
 
 // Frames, median, 99th percentile and worst of a list of frame times.
 PartTimings Summarise(std::vector<float> sorted)
@@ -64,6 +65,7 @@ void EndFrameTiming()
 {
     const float ms = std::chrono::duration<float, std::milli>(Clock::now() - frameStart).count();
     lastFrameMs.store(ms, std::memory_order_relaxed);
+    framesTimed.fetch_add(1, std::memory_order_relaxed);
     if (!timings.on.load(std::memory_order_relaxed)) return;
     const int32_t part = timings.part.load();
     const int32_t section = timings.section.load();
@@ -99,3 +101,5 @@ PartTimings TimingsOfSection(int32_t section)
 }
 
 double LastFrameMs() { return lastFrameMs.load(std::memory_order_relaxed); }
+
+int64_t FramesTimed() { return framesTimed.load(std::memory_order_relaxed); }

@@ -21,8 +21,10 @@ int32_t PlayingSection();
 // timings are on.
 void BeginFrameTiming();
 void EndFrameTiming();
-// The last frame's drawing time in milliseconds (0 before the first).
+// The last frame's drawing time in milliseconds (0 before the first), and how many frames
+// were timed so far.
 double LastFrameMs();
+int64_t FramesTimed();
 // Turns the frame timings on (off at start) and forgets what was measured.
 void StartFrameTimings();
 

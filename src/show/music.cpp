@@ -15,6 +15,7 @@
 #include "platform/sound_library.h"
 #include "resources/pack_archive.h"
 #include "show/frame_clock.h"
+#include "resources/content_events.h"
 #include "platform/tick_source.h"
 
 SyncCounters syncCounters;
@@ -55,6 +56,7 @@ void ForwardSyncMark(const SoundSyncEvent& event, void*)
 {
     lastMarkTicks.store(GetTickCount32());
     lastMarkValue.store(static_cast<int32_t>(event.value));
+    if (contentEvents.syncMark) contentEvents.syncMark(event.value);
     if (MusicSyncCallback callback = syncCallback.load()) callback(event.value);
 }
 
@@ -281,6 +283,7 @@ int32_t PlayModuleFromPack(const char* name)
     }
     std::free(bytes);
     const int32_t played = written ? MusicPlay(path.c_str()) : 1;
+    if (played == 0 && contentEvents.moduleStarted) contentEvents.moduleStarted(name);
     std::remove(path.c_str());
     return played == 0 ? kModulePlays : kModuleUnplayable;
 }
