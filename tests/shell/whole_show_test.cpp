@@ -6,6 +6,7 @@
 // VELA_UPDATE_REFERENCES=1 stores the lists anew: a deliberate act, after watching the capture.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +34,7 @@
 #include "display/display_device.h"
 #include "show/show_operations.h"
 #include "platform/tick_source.h"
+#include "resources/content_events.h"
 
 namespace fs = std::filesystem;
 
@@ -219,7 +221,14 @@ TEST_F(WholeShow, FifteenBitsAndThe320x200ModeHaveTheirOwnStretches)
 
 // Starting at a moment: the run up to it in virtual time ends on the stored list's frame for
 // that moment (the list it writes is the stored one's beginning), and the show then goes on
-// in real time, its music playing on, until the time limit a little later ends it.
+// in real time, its music playing on and firing the marks that follow (part one's cue at
+// 20.7 s), until the time limit a little later ends it.
+std::atomic<int> realTimeMarks{0};
+void CountRealTimeMark(uint32_t)
+{
+    if (TicksAreReal()) realTimeMarks += 1;
+}
+
 TEST_F(WholeShow, StartingAtAMomentLandsOnTheStoredFrameAndPlaysOn)
 {
     const std::vector<FrameHash> stored = ReadList("whole-show-10fps");
@@ -228,8 +237,9 @@ TEST_F(WholeShow, StartingAtAMomentLandsOnTheStoredFrameAndPlaysOn)
         const char* moment;
         int64_t frame;
         int32_t part;
+        bool markFollows; // within the second after
     };
-    const Case cases[] = {{"0:25", 250, 1}, {"83.5", 835, 2}, {"4:05.26", 2452, 3}, {"6:00", 3600, 4}};
+    const Case cases[] = {{"0:20", 200, 1, true}, {"83.5", 835, 2, false}, {"4:05.26", 2452, 3, false}, {"6:00", 3600, 4, false}};
     const fs::path list = fs::path(VELA_BINARY_DIR) / "test-output" / "show" / "at-moment.txt";
     fs::create_directories(list.parent_path());
     for (const Case& c : cases) {
@@ -244,8 +254,14 @@ TEST_F(WholeShow, StartingAtAMomentLandsOnTheStoredFrameAndPlaysOn)
         showSecondsLimit = options.seconds + 1;
         char name[] = "vela";
         char* words[] = {name};
+        realTimeMarks = 0;
+        contentEvents.syncMark = CountRealTimeMark;
         EXPECT_EQ(PlayShowFromMoment(options, 1, words, VideoModeRules{}), 0);
+        contentEvents.syncMark = nullptr;
         EXPECT_TRUE(TicksAreReal());
+        if (c.markFollows) {
+            EXPECT_GE(realTimeMarks.load(), 1);
+        }
         showSecondsLimit = 0;
         MusicForceNoSound(false);
         const std::vector<FrameHash> got = ReadListFile(list);
