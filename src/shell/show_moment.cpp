@@ -9,6 +9,7 @@
 #include "shell/frame_hashes.h"
 #include "shell/show_main.h"
 #include "shell/virtual_time.h"
+#include "show/frame_timings.h"
 #include "show/sequencer_state.h"
 
 namespace {
@@ -17,6 +18,7 @@ struct MomentRun {
     FrameHashFile hashes;
     bool hashing = false;
     std::string error; // the list could not be written
+    bool restartTimings = false;
 };
 MomentRun moment;
 
@@ -30,12 +32,18 @@ void TakeSound(const int16_t* samples, size_t frames, void*)
     if (moment.hashing) HashSound(&moment.hashes.sound, samples, frames);
 }
 
-// The list ends with the moment's frame: it is closed as the show goes on in real time.
-void CloseList(void*)
+void CloseList()
 {
     if (!moment.hashing) return;
     moment.hashing = false;
     CloseFrameHashFile(&moment.hashes, &moment.error);
+}
+
+// The list ends with the moment's frame, and the timings measure the real time from there.
+void HandedOver(void*)
+{
+    CloseList();
+    if (moment.restartTimings) StartFrameTimings();
 }
 
 } // namespace
@@ -75,6 +83,7 @@ std::string ShowMomentText(double seconds)
 int PlayShowFromMoment(const MomentOptions& options, int wordCount, char** words, const VideoModeRules& rules)
 {
     moment = MomentRun{};
+    moment.restartTimings = options.timings;
     std::string error;
     moment.hashing = !options.frameHashPath.empty();
     if (moment.hashing && !OpenFrameHashFile(&moment.hashes, options.frameHashPath, options.framesPerSecond, &error)) {
@@ -86,12 +95,12 @@ int PlayShowFromMoment(const MomentOptions& options, int wordCount, char** words
     sink.picture = TakePicture;
     sink.sound = TakeSound;
     StartVirtualTime(options.framesPerSecond, sink);
-    HandOverToRealTimeAt(options.seconds, CloseList, nullptr);
+    HandOverToRealTimeAt(options.seconds, HandedOver, nullptr);
     const int opened = RunApplication(wordCount, words, rules, DemoMain);
     const bool reached = VirtualTimeHandedOver();
     const double length = VirtualSeconds();
     FinishVirtualTime();
-    CloseList(nullptr);
+    CloseList();
     if (!moment.error.empty()) {
         std::fprintf(stderr, "vela: %s\n", moment.error.c_str());
         return 1;

@@ -10,6 +10,7 @@ struct MomentOptions {
     double seconds = 0;          // the moment, in seconds of the whole show from its first frame
     int framesPerSecond = 60;    // video frames per second of the run up to it
     std::string frameHashPath;   // not empty: the frames up to the moment written there as a list
+    bool timings = false;        // the frame timings start afresh at the moment
 };
 
 // "83.5", "1:23.5" or "01:23" as seconds; false when the text is none of them.

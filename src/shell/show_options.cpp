@@ -51,7 +51,9 @@ const char kShowUsage[] =
     "                     83.5): what comes before plays unseen and unheard in virtual time at\n"
     "                     --fps frames a second, as --fast plays it, then the show goes on in\n"
     "                     real time with its music at the same place (no launcher dialog);\n"
-    "                     with --frame-hashes FILE, the frames up to the moment go to FILE\n"
+    "                     with --frame-hashes FILE, the frames up to the moment go to FILE;\n"
+    "                     --seconds still counts from the show's first part, and --timings\n"
+    "                     measures the frames drawn in real time only\n"
     "\n"
     "capture (no window, no sound device; faster than the show plays, the same bytes each time;\n"
     "the start-up does not wait for the music's speed to be measured, as it is exact):\n"
@@ -216,6 +218,7 @@ ShowOptions ReadShowOptions(int argc, char** argv)
         o.fromMoment = true;
         o.moment.framesPerSecond = o.capture.framesPerSecond;
         o.moment.frameHashPath = o.capture.frameHashPath;
+        o.moment.timings = o.timings;
         o.launcher.askUser = 0;
     }
     // Headless there is nobody to answer a dialog.
