@@ -32,17 +32,18 @@ uint16_t Colour(int r, int g, int b, int depth)
     return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
 }
 
-// One line of text in rows top .. top + glyphRows of the band: 8x16 glyphs, or every other
-// row of them (8x8) where the band is low. The line's rows are blackened first.
+// One line of text in rows top .. top + glyphRows of the band: 8x16 glyphs, or 8x8 ones made
+// of them where the band is low. The line's rows are blackened first.
 void DrawLine(VideoSurface* frame, const std::string& text, int top, int glyphRows, uint16_t ink)
 {
     const int columns = frame->width / 8;
     for (int y = 0; y < glyphRows; ++y) {
         auto* row = reinterpret_cast<uint16_t*>(frame->pixels + static_cast<size_t>(top + y) * frame->pitch);
         for (int x = 0; x < frame->width; ++x) row[x] = 0;
-        const int fontRow = glyphRows == 16 ? y : y * 2;
         for (int c = 0; c < columns && c < static_cast<int>(text.size()); ++c) {
-            const uint8_t bits = ConsoleFont[static_cast<uint8_t>(text[static_cast<size_t>(c)]) * 16 + fontRow];
+            const uint8_t* glyph = &ConsoleFont[static_cast<uint8_t>(text[static_cast<size_t>(c)]) * 16];
+            // Low glyphs merge each pair of rows, so that no stroke is lost.
+            const uint8_t bits = glyphRows == 16 ? glyph[y] : static_cast<uint8_t>(glyph[y * 2] | glyph[y * 2 + 1]);
             for (int b = 0; b < 8; ++b) {
                 if (bits & (0x80 >> b)) row[c * 8 + b] = ink;
             }

@@ -189,12 +189,13 @@ struct Canvas {
         }
     }
 
-    // 8x16 glyphs of the console font, or 8x8 (every other row) when `small`.
+    // 8x16 glyphs of the console font, or 8x8 (each pair of rows merged) when `small`.
     void Text(int x, int y, const std::string& text, uint32_t colour, bool small = false)
     {
         for (size_t c = 0; c < text.size(); ++c) {
             for (int r = 0; r < (small ? 8 : 16); ++r) {
-                const uint8_t bits = ConsoleFont[static_cast<uint8_t>(text[c]) * 16 + (small ? r * 2 + 1 : r)];
+                const uint8_t* glyph = &ConsoleFont[static_cast<uint8_t>(text[c]) * 16];
+                const uint8_t bits = small ? static_cast<uint8_t>(glyph[r * 2] | glyph[r * 2 + 1]) : glyph[r];
                 for (int b = 0; b < 8; ++b) {
                     if (bits & (0x80 >> b)) Fill(x + static_cast<int>(c) * 8 + b, y + r, x + static_cast<int>(c) * 8 + b + 1, y + r + 1, colour);
                 }
