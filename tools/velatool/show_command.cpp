@@ -1,5 +1,6 @@
 // velatool show: the whole show as the makers see it at a glance.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "resources/pack_location.h"
@@ -35,6 +36,12 @@ int Timeline(const std::string& named, const std::string& out, int fps)
     if (!location.found) throw CommandFailure{"no VELA.PAK found in " + location.places + "; name one with --pack"};
     const std::string problem = FileProblem(location.path);
     if (!problem.empty()) throw CommandFailure{location.path + ": " + problem};
+    // A folder that is not there is told before the show is played, not after.
+    const std::filesystem::path folder = std::filesystem::path(out).parent_path();
+    std::error_code ignored;
+    if (out != "-" && !folder.empty() && !std::filesystem::is_directory(folder, ignored)) {
+        throw CommandFailure{out + ": cannot create: no folder " + folder.string()};
+    }
     ShowTimeline timeline;
     std::string error;
     if (!RecordShowTimeline(location.path, fps, &timeline, &error)) throw CommandFailure{error};

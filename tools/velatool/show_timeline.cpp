@@ -133,6 +133,9 @@ bool RecordShowTimeline(const std::string& pack, int fps, ShowTimeline* timeline
     recorder.timeline = timeline;
     recorder.framesTimed = FramesTimed();
 
+    // The show's settings for this run, given back after it.
+    const char* const packBefore = demoPackPath;
+    const bool headlessBefore = IsHeadless();
     launcherChoices = LauncherChoices{};
     launcherChoices.priority = kPriorityNormal;
     launcherChoices.askUser = 0;
@@ -158,6 +161,8 @@ bool RecordShowTimeline(const std::string& pack, int fps, ShowTimeline* timeline
     // As long as its video frames: the last one's time filled.
     timeline->seconds = static_cast<double>(timeline->part.size()) / fps;
     contentEvents = ContentEvents{};
+    demoPackPath = packBefore;
+    SetHeadless(headlessBefore);
     if (opened != 0 || DemoExitStatus() != 0) {
         *error = pack + ": the show did not play to its end (see its message above)";
         return false;
