@@ -18,7 +18,8 @@ const char kShowUsage[] =
     "          parts and part four's sections as coloured bands, the scenes and the pictures\n"
     "          drawn, the modules with their waveform, every sync mark as a tick in the row of\n"
     "          its kind (start, cue, beat, calibration), and the longest frame drawing time of\n"
-    "          each column under them, with a line at 16.7 ms; time in m:ss along the bottom.\n"
+    "          each column under them, red above a 60 Hz display's 16.7 ms (a dotted line there\n"
+    "          when the scale reaches it); time in m:ss along the bottom.\n"
     "          '--out -' writes the PNG to standard output.\n"
     "\n"
     "PAK is the show's pack archive; without --pack, the one vela would play.\n";
