@@ -1,11 +1,13 @@
 #include "shell/show_moment.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "display/window.h"
+#include "platform/headless.h"
 #include "shell/frame_hashes.h"
 #include "shell/show_main.h"
 #include "shell/virtual_time.h"
@@ -19,6 +21,9 @@ struct MomentRun {
     bool hashing = false;
     std::string error; // the list could not be written
     bool restartTimings = false;
+    bool tell = false; // a line on standard error at the start and at the moment (in a window)
+    double seconds = 0;
+    std::chrono::steady_clock::time_point started;
 };
 MomentRun moment;
 
@@ -44,6 +49,10 @@ void HandedOver(void*)
 {
     CloseList();
     if (moment.restartTimings) StartFrameTimings();
+    if (moment.tell) {
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - moment.started).count();
+        std::fprintf(stderr, "vela: at %s after %.1f s; playing in real time\n", ShowMomentText(moment.seconds).c_str(), took);
+    }
 }
 
 } // namespace
@@ -84,6 +93,12 @@ int PlayShowFromMoment(const MomentOptions& options, int wordCount, char** words
 {
     moment = MomentRun{};
     moment.restartTimings = options.timings;
+    moment.tell = !IsHeadless();
+    moment.seconds = options.seconds;
+    moment.started = std::chrono::steady_clock::now();
+    if (moment.tell) {
+        std::fprintf(stderr, "vela: playing the show up to %s unseen...\n", ShowMomentText(options.seconds).c_str());
+    }
     std::string error;
     moment.hashing = !options.frameHashPath.empty();
     if (moment.hashing && !OpenFrameHashFile(&moment.hashes, options.frameHashPath, options.framesPerSecond, &error)) {
