@@ -84,6 +84,8 @@ void HandOver()
     v.handedOver = true;
     VideoHoldPresents(false);
     VideoSetPresentHook(nullptr, nullptr);
+    // The moment's own frame is the first one shown.
+    if (v.surface.pixels) VideoPresent(v.surface, v.surface.bitsPerPixel == 16 ? 0xF800u : 0x7C00u);
     SetSleepFunction(nullptr, nullptr);
     ContinueRealTicksFrom(VirtualTicks(nullptr));
     SetTickSource(nullptr, nullptr);
