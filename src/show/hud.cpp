@@ -60,14 +60,12 @@ void DrawInBand(VideoSurface* frame, const std::string& text, int from, int to, 
     DrawLine(frame, text, from + (rows - glyphRows) / 2, glyphRows, ink);
 }
 
-void Overlay(VideoSurface* frame) { DrawHud(frame); }
-
 } // namespace
 
 void InstallHud(bool shown)
 {
     SetHudShown(shown);
-    SetFrameOverlay(Overlay);
+    SetFrameOverlay(DrawHud);
 }
 
 std::string HudTopLine()

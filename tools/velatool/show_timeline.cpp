@@ -7,7 +7,6 @@
 #include <set>
 
 #include "display/console_font.h"
-#include "display/display_device.h"
 #include "display/window.h"
 #include "platform/headless.h"
 #include "resources/content_events.h"
@@ -16,7 +15,6 @@
 #include "shell/show_main.h"
 #include "shell/virtual_time.h"
 #include "show/frame_timings.h"
-#include "show/music.h"
 #include "show/sequencer_state.h"
 
 namespace {
