@@ -1,4 +1,5 @@
 #include "display/display_device.h"
+#include "display/window.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -71,9 +72,26 @@ void CopyStagingToBack()
     }
 }
 
+std::atomic<FrameOverlay> frameOverlay{nullptr};
+std::vector<uint8_t> overlaid; // the display's thread's copy of the frame it draws an overlay on
+
+void PresentSurface(const VideoSurface& surface, uint32_t redMask)
+{
+    const FrameOverlay overlay = frameOverlay.load();
+    if (!overlay || !surface.pixels || !HudShown()) {
+        VideoPresent(surface, redMask);
+        return;
+    }
+    overlaid.assign(surface.pixels, surface.pixels + static_cast<size_t>(surface.pitch) * surface.height);
+    VideoSurface copy = surface;
+    copy.pixels = overlaid.data();
+    overlay(&copy);
+    VideoPresent(copy, redMask);
+}
+
 void PresentBack()
 {
-    VideoPresent(display.back, RedMask());
+    PresentSurface(display.back, RedMask());
 }
 
 // From another thread: a copy of the back surface for the display's thread to present.
@@ -318,9 +336,11 @@ void PresentPendingFrame()
     if (!pendingFrame.waiting.load() || !OnDisplayThread()) return;
     std::lock_guard<std::mutex> lock(pendingFrame.mutex);
     if (!pendingFrame.waiting.load()) return;
-    VideoPresent(pendingFrame.surface, pendingFrame.redMask);
+    PresentSurface(pendingFrame.surface, pendingFrame.redMask);
     pendingFrame.waiting.store(false);
 }
+
+void SetFrameOverlay(FrameOverlay overlay) { frameOverlay.store(overlay); }
 
 void RepaintFrame()
 {

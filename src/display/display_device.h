@@ -67,6 +67,10 @@ public:
     FrameHold(const FrameHold&) = delete;
     FrameHold& operator=(const FrameHold&) = delete;
 };
+// While the HUD is shown (HudShown), drawn on a copy of each frame the display's thread
+// presents, never on the frame itself; null (the default): nothing.
+using FrameOverlay = void (*)(VideoSurface* shown);
+void SetFrameOverlay(FrameOverlay overlay);
 // Blackens the whole frame and presents it.
 void ClearFrame();
 // Presents the current frame as the outermost EndDraw does (window repaints).

@@ -1,5 +1,6 @@
 #include "display/window.h"
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -111,6 +112,7 @@ void KeyPressed(const VideoEvent& e)
         ToggleFullScreen();
         return;
     }
+    if (e.scanCode == kHudKeyScanCode && !e.extended) SetHudShown(!HudShown());
     if (e.virtualKey == kVirtualKeyF1 || e.virtualKey == kVirtualKeyF2) {
         int scale = e.virtualKey == kVirtualKeyF1 ? 1 : 2;
         if (!display.fullScreen) VideoSetClientSize(display.modeWidth * scale, display.modeHeight * scale);
@@ -153,6 +155,13 @@ void Activated(bool active)
 }
 
 } // namespace
+
+namespace {
+std::atomic<bool> hudShown{false};
+} // namespace
+
+bool HudShown() { return hudShown.load(); }
+void SetHudShown(bool shown) { hudShown.store(shown); }
 
 void HandleWindowEvent(const VideoEvent& e)
 {

@@ -43,6 +43,12 @@ void SetPauseHooks(void (*onResume)(), void (*onPause)());
 // and starts again before the clock runs on.
 void SetClockHooks(void (*onResume)(), void (*onPause)());
 
+// Whether the HUD is shown in the border; H switches it while the show plays.
+bool HudShown();
+void SetHudShown(bool shown);
+// The scan code of H.
+constexpr int kHudKeyScanCode = 0x23;
+
 // What the window does with one event (exposed for tests that inject events).
 void HandleWindowEvent(const VideoEvent& event);
 

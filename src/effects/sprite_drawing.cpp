@@ -6,6 +6,7 @@
 #include "effects/fade_palettes.h"
 #include "effects/pixel_arithmetic.h"
 #include "effects/pixel_lanes.h"
+#include "resources/content_events.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi" // wide lanes only meet inside forced-inline code
 
@@ -161,20 +162,24 @@ uint16_t FadeGrey(int32_t level, int32_t depth)
 
 void DrawSprite(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y)
 {
+    if (contentEvents.spriteDrawn) contentEvents.spriteDrawn(&sprite);
     Draw<Blend::Copy>(sprite, target, x, y, 0);
 }
 
 void DrawSpriteAdd(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y)
 {
+    if (contentEvents.spriteDrawn) contentEvents.spriteDrawn(&sprite);
     Draw<Blend::Add>(sprite, target, x, y, 0);
 }
 
 void DrawSpriteFadeAdd(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, int32_t level)
 {
+    if (contentEvents.spriteDrawn) contentEvents.spriteDrawn(&sprite);
     Draw<Blend::FadeAdd>(sprite, target, x, y, level);
 }
 
 void DrawSpriteFade(const Sprite& sprite, DrawTarget target, int32_t x, int32_t y, int32_t level)
 {
+    if (contentEvents.spriteDrawn) contentEvents.spriteDrawn(&sprite);
     Draw<Blend::Fade>(sprite, target, x, y, level);
 }

@@ -3,12 +3,14 @@
 // object passes and the flares.
 #include "engine/frame_pipeline.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
 #include "engine/frame_pipeline_steps.h"
 #include "engine/raster/rasteriser.h"
 #include "engine/engine_setup.h"
+#include "resources/content_events.h"
 
 namespace {
 
@@ -180,9 +182,17 @@ void RenderView(float frame, uint8_t* colourBase, SceneCamera* camera)
     DrawSceneFlares(*scene, frame, colourBase, view, NodeTransformOfObject);
 }
 
+namespace {
+std::atomic<float> lastSceneFrame{0};
+} // namespace
+
+float LastSceneFrame() { return lastSceneFrame.load(std::memory_order_relaxed); }
+
 void RenderScene(float frame, uint8_t* colourBase, SceneCamera* cameraOverride)
 {
     if (!colourBase || !engine.depthBuffer) return;
+    lastSceneFrame.store(frame, std::memory_order_relaxed);
+    if (contentEvents.sceneDrawn) contentEvents.sceneDrawn(engine.scene);
     if (engine.scene) RenderCameraTextures(*engine.scene, frame);
     RenderView(frame, colourBase, cameraOverride);
 }

@@ -13,6 +13,8 @@
 // `colourBase` (rows engine.width x 2 bytes apart). cameraOverride, when not null, replaces
 // the camera the events choose for the main view.
 void RenderScene(float frame, uint8_t* colourBase, SceneCamera* cameraOverride);
+// The scene frame RenderScene drew last (0 before the first).
+float LastSceneFrame();
 // One view: events, clear, camera, light, materials, objects in two passes, flares.
 void RenderView(float frame, uint8_t* colourBase, SceneCamera* camera);
 // The node transform of an object's number for the current view: its position track and

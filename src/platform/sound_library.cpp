@@ -343,6 +343,27 @@ int32_t SoundRenderNext(int16_t* out, uint32_t frames)
     return 1;
 }
 
+int32_t SoundContinueInRealTime()
+{
+    {
+        std::lock_guard<std::mutex> lock(soundLibrary.stateMutex);
+        if (!soundLibrary.initialised) return Fail(kSoundErrorNotInitialised, "");
+        if (soundLibrary.output != kSoundOutputOffline) return Fail(kSoundErrorNotOffline, "");
+        soundLibrary.offline = false;
+        std::string ignored; // without a device the show goes on silently, as it starts without one
+        soundLibrary.output = !soundLibrary.forceNoSound && OpenSoundDevice(&ignored) ? kSoundOutputDevice : kSoundOutputNowhere;
+        // The device may have opened at another rate: the player follows it from here.
+        SetSoundPlayerRate(soundLibrary.player, soundLibrary.mixRate);
+    }
+    return SoundStartBackgroundPlay(0);
+}
+
+void SoundPlayingPosition(int32_t* order, int32_t* row)
+{
+    std::lock_guard<std::mutex> lock(soundLibrary.stateMutex);
+    SoundPlayerPosition(soundLibrary.player, order, row);
+}
+
 SoundTiming SoundTimingSoFar()
 {
     SoundTiming t;

@@ -88,6 +88,14 @@ int32_t SoundResume();
 // thread, firing the sync callback from inside; silence when nothing plays or while suspended.
 int32_t SoundRenderNext(int16_t* out, uint32_t frames);
 
+// Leaves offline output for a real-time one while the module plays on from where it is: the
+// audio device (or nowhere, with no sound asked for or when no device opens) and the playback
+// thread, which fires the marks that follow. Fails unless the output is offline.
+int32_t SoundContinueInRealTime();
+
+// The playing module's order and row (both -1 when none plays or before its first frame).
+void SoundPlayingPosition(int32_t* order, int32_t* row);
+
 // How well the real-time outputs kept time since start: marks fired, the latest a mark came
 // after its sound was due (playing nowhere), the most a mark came ahead of its sound reaching
 // the device, and how often the device's queue ran dry.

@@ -136,3 +136,14 @@ void RenderSoundPlayer(SoundPlayer* p, int16_t* out, uint32_t frames, std::vecto
 
 void SetSoundPlayerVolume(SoundPlayer* p, int32_t volume) { p->volume = std::clamp(volume, 0, 64); }
 bool SoundPlayerEnded(const SoundPlayer* p) { return p->ended; }
+
+void SetSoundPlayerRate(SoundPlayer* player, int32_t sampleRate)
+{
+    if (player && sampleRate > 0) player->sampleRate = sampleRate;
+}
+
+void SoundPlayerPosition(const SoundPlayer* player, int32_t* order, int32_t* row)
+{
+    *order = player ? player->lastOrder : -1;
+    *row = player ? player->lastRow : -1;
+}

@@ -52,5 +52,12 @@ void RenderSoundPlayer(SoundPlayer* player, int16_t* out, uint32_t frames, std::
 // Output volume 0..64 (64 = as mixed, 0 = silent); values outside are clamped.
 void SetSoundPlayerVolume(SoundPlayer* player, int32_t volume);
 
+// Renders at `sampleRate` from the next frame on, where the module is (an output opened at
+// another rate takes over).
+void SetSoundPlayerRate(SoundPlayer* player, int32_t sampleRate);
+
+// The order and row last started (order -1 before the first frame is rendered).
+void SoundPlayerPosition(const SoundPlayer* player, int32_t* order, int32_t* row);
+
 // True once a pass that does not loop has ended.
 bool SoundPlayerEnded(const SoundPlayer* player);

@@ -7,12 +7,16 @@
 
 namespace {
 
-uint32_t MonotonicMilliseconds(void*)
+std::atomic<uint32_t> realShift{0};
+
+uint32_t UnshiftedMilliseconds()
 {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
 }
+
+uint32_t MonotonicMilliseconds(void*) { return UnshiftedMilliseconds() + realShift.load(std::memory_order_relaxed); }
 
 struct TickSource {
     TickSourceFunction function;
@@ -43,6 +47,10 @@ void SetTickSource(TickSourceFunction source, void* context)
     customSource = TickSource{source, context};
     currentSource.store(&customSource, std::memory_order_release);
 }
+
+void ContinueRealTicksFrom(uint32_t reading) { realShift.store(reading - UnshiftedMilliseconds()); }
+
+void ResetRealTicks() { realShift.store(0); }
 
 namespace {
 SleepFunction sleepFunction = nullptr;

@@ -12,6 +12,12 @@ uint32_t GetTickCount32();
 // Replaces the source; null restores the monotonic system clock.
 void SetTickSource(TickSourceFunction source, void* context);
 
+// The system clock, moved so that it reads `reading` now: a show played in virtual time up to a
+// moment goes on in real time from there without a jump. A source plugged in is not shifted.
+void ContinueRealTicksFrom(uint32_t reading);
+// The system clock unshifted again.
+void ResetRealTicks();
+
 // True while neither the tick source nor the sleep is replaced: time is the system's own.
 bool TicksAreReal();
 

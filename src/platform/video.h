@@ -113,6 +113,9 @@ void VideoSetHeadlessRate(int framesPerSecond);
 // Called after every present with the surface shown (tests, captures); null removes it.
 using VideoPresentHook = void (*)(const VideoSurface& surface, void* context);
 void VideoSetPresentHook(VideoPresentHook hook, void* context);
+// While held, presents reach only the hook: nothing is shown and nothing waits (the show played
+// in virtual time up to a moment before it is shown in a window).
+void VideoHoldPresents(bool held);
 
 // Events: polling never blocks; waiting blocks until one arrives (headless: returns false at
 // once when none is queued). Injected events are delivered before the window's own.

@@ -25,6 +25,7 @@ struct VideoService {
     std::deque<VideoEvent> injected;
     VideoPresentHook presentHook = nullptr;
     void* presentContext = nullptr;
+    bool held = false;
 };
 
 VideoService video;
@@ -70,12 +71,14 @@ void VideoCloseWindow()
     VideoReleaseSurfaces();
     VideoReleaseDevice();
     video.backEnd->closeWindow();
-    // The next window starts as the first one did; only the present hook stays.
+    // The next window starts as the first one did; only the present hook and the hold stay.
     const VideoPresentHook hook = video.presentHook;
     void* const context = video.presentContext;
+    const bool held = video.held;
     video = VideoService{};
     video.presentHook = hook;
     video.presentContext = context;
+    video.held = held;
 }
 
 bool VideoCreateDevice(bool softwareOnly)
@@ -198,7 +201,7 @@ bool VideoRestoreFrontSurface()
 
 void VideoPresent(const VideoSurface& surface, uint32_t redMask)
 {
-    if (video.frontSurface && surface.pixels) video.backEnd->present(surface, redMask, video.fullScreen);
+    if (video.frontSurface && surface.pixels && !video.held) video.backEnd->present(surface, redMask, video.fullScreen);
     if (video.presentHook) video.presentHook(surface, video.presentContext);
 }
 
@@ -207,6 +210,8 @@ void VideoSetPresentHook(VideoPresentHook hook, void* context)
     video.presentHook = hook;
     video.presentContext = context;
 }
+
+void VideoHoldPresents(bool held) { video.held = held; }
 
 bool VideoPollEvent(VideoEvent* event)
 {

@@ -8,6 +8,7 @@
 #include "resources/memory_pool.h"
 #include "resources/pack_archive.h"
 #include "resources/picture.h"
+#include "resources/content_events.h"
 
 namespace {
 
@@ -112,7 +113,22 @@ std::string PictureProblem(const char* name)
     return ReadHeader(name, &picture, &layout);
 }
 
+namespace {
+int32_t ReadPicture(const char* name, Picture* picture);
+} // namespace
+
+ContentEvents contentEvents;
+
 int32_t LoadPicture(const char* name, Picture* picture)
+{
+    const int32_t loaded = ReadPicture(name, picture);
+    if (loaded && contentEvents.pictureLoaded) contentEvents.pictureLoaded(name, picture);
+    return loaded;
+}
+
+namespace {
+
+int32_t ReadPicture(const char* name, Picture* picture)
 {
     picture->pixels = nullptr;
     std::memset(picture->header, 0, sizeof picture->header);
@@ -135,6 +151,8 @@ int32_t LoadPicture(const char* name, Picture* picture)
     picture->pixels = pixels;
     return 1;
 }
+
+} // namespace
 
 void FreePicture(Picture* picture)
 {

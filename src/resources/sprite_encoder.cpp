@@ -6,6 +6,7 @@
 #include "formats/pixel_format.h"
 #include "resources/memory_pool.h"
 #include "resources/picture.h"
+#include "resources/content_events.h"
 
 namespace {
 
@@ -79,8 +80,23 @@ uint64_t Encode(bool write, const uint8_t* pixels, int32_t width, int32_t height
 
 } // namespace
 
+namespace {
+int32_t EncodeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, int32_t frameHeight, int32_t bitsPerPixel,
+                     int32_t indexed);
+} // namespace
+
 int32_t MakeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, int32_t frameHeight,
                    int32_t bitsPerPixel, int32_t indexed)
+{
+    const int32_t made = EncodeSprite(picture, sprite, frameWidth, frameHeight, bitsPerPixel, indexed);
+    if (made && contentEvents.spriteMade) contentEvents.spriteMade(picture, sprite);
+    return made;
+}
+
+namespace {
+
+int32_t EncodeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, int32_t frameHeight, int32_t bitsPerPixel,
+                     int32_t indexed)
 {
     std::memset(sprite, 0, sizeof *sprite);
     const int32_t width = PictureWidth(*picture), height = PictureHeight(*picture);
@@ -125,6 +141,8 @@ int32_t MakeSprite(const Picture* picture, Sprite* sprite, int32_t frameWidth, i
         Encode<Rgb24>(true, picture->pixels, width, height, outputBytes, colours, bitsPerPixel, sprite->data);
     return 1;
 }
+
+} // namespace
 
 void FreeSprite(Sprite* sprite)
 {

@@ -39,10 +39,21 @@ const char kShowUsage[] =
     "  --timings          at the end, per part: frames, median, 99th percentile and worst frame\n"
     "                     drawing time (the scene and the effects) and the pool's high-water mark,\n"
     "                     then a line per pass\n"
+    "  --hud              show the HUD in the border above and below the picture: the part and\n"
+    "                     section, the part's clock, the scene frame and the frame's drawing\n"
+    "                     time; the last sync mark, how long ago it fired, and the music's order\n"
+    "                     and row (H shows or hides it while the show plays)\n"
     "\n"
     "  --seconds S        only the first S seconds of the show, from its first part (it ends as\n"
     "                     by Escape), in every mode\n"
     "  --passes N         a looping show ends after N passes\n"
+    "  --at TIME          start at that moment of the whole show, as m:ss or seconds (1:23.5,\n"
+    "                     83.5): what comes before plays unseen and unheard in virtual time at\n"
+    "                     --fps frames a second, as --fast plays it, then the show goes on in\n"
+    "                     real time with its music at the same place (no launcher dialog);\n"
+    "                     with --frame-hashes FILE, the frames up to the moment go to FILE;\n"
+    "                     --seconds still counts from the show's first part, and --timings\n"
+    "                     measures the frames drawn in real time only\n"
     "\n"
     "capture (no window, no sound device; faster than the show plays, the same bytes each time;\n"
     "the start-up does not wait for the music's speed to be measured, as it is exact):\n"
@@ -66,7 +77,7 @@ const char kShowUsage[] =
     "  --version          the program's version\n"
     "\n"
     "keys: Escape stops the show; F1 and F2 set the window to single or double size; F4 or\n"
-    "Alt+Enter switch between full screen and window.\n"
+    "Alt+Enter switch between full screen and window; H shows or hides the HUD.\n"
     "\n"
     "environment: VELA_TRACE=1 prints the display layer's diagnostic lines.\n";
 
@@ -103,8 +114,8 @@ void ChooseCaptureOutput(const CommandLine& line, ShowOptions* o)
         if (line.Values("--frame-hashes").size() > 1) {
             throw UsageError{"one frame-hash list at a time: --frame-hashes is given twice"};
         }
-        if (!o->capturing) {
-            throw UsageError{"--frame-hashes needs the show in virtual time: add --fast, --capture or --frames"};
+        if (!o->capturing && !line.Has("--at")) {
+            throw UsageError{"--frame-hashes needs the show in virtual time: add --fast, --capture, --frames or --at"};
         }
         o->capture.frameHashPath = line.Value("--frame-hashes");
         if (o->capture.frameHashPath.empty()) throw UsageError{"--frame-hashes needs a file to write"};
@@ -144,7 +155,7 @@ ShowOptions ReadShowOptions(int argc, char** argv)
                                 {"--timings", false},   {"--capture", true},     {"--frames", true},
                                 {"--fps", true},        {"--scale", true},       {"--lossless", false},
                                 {"--seconds", true},    {"--fast", false},       {"--passes", true},
-                                {"--frame-hashes", true}, {"--version", false}});
+                                {"--frame-hashes", true}, {"--at", true},      {"--hud", false},      {"--version", false}});
     } catch (const HelpRequested&) {
         o.help = true;
         return o;
@@ -175,6 +186,7 @@ ShowOptions ReadShowOptions(int argc, char** argv)
     o.noSound = line.Has("--no-sound");
     o.headless = line.Has("--headless");
     o.timings = line.Has("--timings");
+    o.hud = line.Has("--hud");
     o.packPath = line.Value("--pack");
     if (line.Has("--depth")) o.rules.forcedLayout = ChoiceValue(line.Value("--depth"), "--depth", {"15", "16"}) == "15" ? 15 : 16;
     if (line.Has("--pool-mib")) {
@@ -196,6 +208,18 @@ ShowOptions ReadShowOptions(int argc, char** argv)
     } else if (line.Has("--fps")) {
         if (o.capture.framesPerSecond < 1 || o.capture.framesPerSecond > 240) throw UsageError{"--fps takes 1..240 frames per second"};
         o.headlessRate = o.capture.framesPerSecond;
+    }
+    if (line.Has("--at")) {
+        if (o.capturing) throw UsageError{"--at plays the show in real time from a moment; it cannot go with --fast, --capture or --frames"};
+        const std::string text = line.Value("--at");
+        if (!ReadShowMoment(text, &o.moment.seconds) || o.moment.seconds > 24 * 3600) {
+            throw UsageError{"--at takes a moment of the show as m:ss or seconds (1:23.5 or 83.5), not '" + text + "'"};
+        }
+        o.fromMoment = true;
+        o.moment.framesPerSecond = o.capture.framesPerSecond;
+        o.moment.frameHashPath = o.capture.frameHashPath;
+        o.moment.timings = o.timings;
+        o.launcher.askUser = 0;
     }
     // Headless there is nobody to answer a dialog.
     if (o.headless) o.launcher.askUser = 0;

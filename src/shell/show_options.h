@@ -9,6 +9,7 @@
 #include "platform/video.h"
 #include "shell/launcher.h"
 #include "shell/show_capture.h"
+#include "shell/show_moment.h"
 
 struct ShowOptions {
     std::vector<std::string> words; // bN and sN, and any other word (ignored by the show)
@@ -18,8 +19,11 @@ struct ShowOptions {
     bool headless = false;
     bool noSound = false;
     bool timings = false;
+    bool hud = false;               // --hud: the HUD in the border from the start
     bool capturing = false;         // --capture, --frames or --fast: the show in virtual time
     CaptureOptions capture;
+    bool fromMoment = false;        // --at: the show up to the moment in virtual time, then real time
+    MomentOptions moment;
     double seconds = 0;             // --seconds, 0: no limit
     int headlessRate = 60;          // frames a second headless in real time (--fps)
     int32_t passes = 0;             // --passes, 0: until Escape

@@ -13,8 +13,10 @@
 #include "resources/pack_location.h"
 #include "shell/show_capture.h"
 #include "shell/show_main.h"
+#include "shell/show_moment.h"
 #include "shell/timings_report.h"
 #include "show/frame_timings.h"
+#include "show/hud.h"
 #include "show/music.h"
 #include "show/show_operations.h"
 
@@ -51,12 +53,15 @@ int RunShowProgram(const ShowOptions& options, const char* argv0)
     // signal stopped it, as shells expect (130 for SIGINT, 143 for SIGTERM).
     CatchStopSignals();
     if (options.timings) StartFrameTimings();
+    InstallHud(options.hud);
     std::vector<std::string> wordTexts = options.words;
     std::vector<char*> words;
     for (std::string& w : wordTexts) words.push_back(w.data());
     int status = 0;
     if (options.capturing) {
         status = CaptureShow(options.capture, static_cast<int>(words.size()), words.data(), options.rules);
+    } else if (options.fromMoment) {
+        status = PlayShowFromMoment(options.moment, static_cast<int>(words.size()), words.data(), options.rules);
     } else {
         status = RunApplication(static_cast<int>(words.size()), words.data(), options.rules, DemoMain) != 0 ? 1
                                                                                                          : DemoExitStatus();

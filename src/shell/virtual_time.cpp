@@ -1,6 +1,7 @@
 #include "shell/virtual_time.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/sound_library.h"
@@ -24,6 +25,10 @@ struct VirtualTime {
     VideoSurface surface{};
     VirtualTimeSink sink;
     std::vector<int16_t> buffer;
+    int64_t handOverAt = -1;  // the clock's value at the hand-over to real time; -1: none
+    bool handedOver = false;
+    void (*handedOverCall)(void*) = nullptr;
+    void* handedOverContext = nullptr;
 };
 VirtualTime virtualTime;
 
@@ -51,6 +56,8 @@ void EmitDueFrames()
 void AdvanceTo(int64_t target)
 {
     VirtualTime& v = virtualTime;
+    if (v.handedOver) return;
+    if (v.handOverAt >= 0) target = std::min(target, v.handOverAt);
     v.target = std::max(v.target, target);
     if (v.advancing) return;
     v.advancing = true;
@@ -70,10 +77,34 @@ void AdvanceTo(int64_t target)
     v.advancing = false;
 }
 
+// The clock goes on in real time from where it stands; the music plays on in real time.
+void HandOver()
+{
+    VirtualTime& v = virtualTime;
+    v.handedOver = true;
+    VideoHoldPresents(false);
+    VideoSetPresentHook(nullptr, nullptr);
+    // The moment's own frame is the first one shown.
+    if (v.surface.pixels) VideoPresent(v.surface, v.surface.bitsPerPixel == 16 ? 0xF800u : 0x7C00u);
+    SetSleepFunction(nullptr, nullptr);
+    ContinueRealTicksFrom(VirtualTicks(nullptr));
+    SetTickSource(nullptr, nullptr);
+    MusicContinueInRealTime();
+    if (v.handedOverCall) v.handedOverCall(v.handedOverContext);
+}
+
+// Not from inside a mark: the music's output changes only between renders.
+void HandOverIfDue()
+{
+    const VirtualTime& v = virtualTime;
+    if (!v.advancing && !v.handedOver && v.handOverAt >= 0 && v.now >= v.handOverAt) HandOver();
+}
+
 void VirtualSleep(uint32_t milliseconds, void*)
 {
     const VirtualTime& v = virtualTime;
     AdvanceTo(v.now + static_cast<int64_t>(std::max<uint32_t>(milliseconds, 1)) * v.rate * v.fps / 1000);
+    HandOverIfDue();
 }
 
 void KeepPresentedFrame(const VideoSurface& frame, void*)
@@ -84,6 +115,7 @@ void KeepPresentedFrame(const VideoSurface& frame, void*)
     v.surface = frame;
     v.surface.pixels = v.picture.data();
     AdvanceTo(v.now + v.rate);
+    HandOverIfDue();
 }
 
 } // namespace
@@ -100,10 +132,30 @@ void StartVirtualTime(int32_t framesPerSecond, const VirtualTimeSink& sink)
     VideoSetPresentHook(KeepPresentedFrame, nullptr);
 }
 
+void HandOverToRealTimeAt(double seconds, void (*handedOver)(void*), void* context)
+{
+    VirtualTime& v = virtualTime;
+    // Just past the start of the moment's video frame, so that frame is handed over first.
+    const auto frame = static_cast<int64_t>(std::floor(seconds * static_cast<double>(v.fps) + 1e-9));
+    v.handOverAt = std::max<int64_t>(frame, 0) * v.rate + 1;
+    v.handedOverCall = handedOver;
+    v.handedOverContext = context;
+    VideoHoldPresents(true);
+}
+
+bool VirtualTimeHandedOver() { return virtualTime.handedOver; }
+
 void FinishVirtualTime()
 {
     VirtualTime& v = virtualTime;
     if (!v.on) return;
+    if (v.handedOver) {
+        // Real time since the hand-over: nothing is due, and the clock is the system's again.
+        ResetRealTicks();
+        v.on = false;
+        return;
+    }
+    VideoHoldPresents(false);
     // The last frame's time is filled, and the sound ends where the last frame does.
     EmitDueFrames();
     const int64_t soundEnd = (v.videoFrames * v.rate + v.fps - 1) / v.fps;

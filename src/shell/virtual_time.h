@@ -31,6 +31,18 @@ void StartVirtualTime(int32_t framesPerSecond, const VirtualTimeSink& sink);
 // the sleeps and the presents back.
 void FinishVirtualTime();
 
+// Plays in virtual time only up to `seconds` of the show, then hands over to real time: the
+// clock goes on from there on the system's clock, sleeps sleep, presents are shown (they are
+// held until then: see VideoHoldPresents), the moment's frame first, and the music leaves
+// offline output for a real-time one, its module playing on from the same place. The
+// hand-over comes at the first present or sleep that reaches video frame
+// floor(seconds x fps), once that frame is handed to the sink; the clock stops there even in
+// the middle of a longer wait. `handedOver` is then called, on the show's thread. Call after
+// StartVirtualTime.
+void HandOverToRealTimeAt(double seconds, void (*handedOver)(void* context), void* context);
+// True once the hand-over happened.
+bool VirtualTimeHandedOver();
+
 // Seconds of show time so far, and video frames handed to the sink.
 double VirtualSeconds();
 int64_t VirtualVideoFrames();

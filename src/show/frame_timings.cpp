@@ -24,6 +24,8 @@ struct Timings {
 };
 Timings timings;
 thread_local Clock::time_point frameStart;
+std::atomic<float> lastFrameMs{0};
+std::atomic<int64_t> framesTimed{0};
 
 // Frames, median, 99th percentile and worst of a list of frame times.
 PartTimings Summarise(std::vector<float> sorted)
@@ -57,15 +59,14 @@ void SetPlayingSection(int32_t section) { timings.section.store(section); }
 
 int32_t PlayingSection() { return timings.section.load(); }
 
-void BeginFrameTiming()
-{
-    if (timings.on.load(std::memory_order_relaxed)) frameStart = Clock::now();
-}
+void BeginFrameTiming() { frameStart = Clock::now(); }
 
 void EndFrameTiming()
 {
-    if (!timings.on.load(std::memory_order_relaxed)) return;
     const float ms = std::chrono::duration<float, std::milli>(Clock::now() - frameStart).count();
+    lastFrameMs.store(ms, std::memory_order_relaxed);
+    framesTimed.fetch_add(1, std::memory_order_relaxed);
+    if (!timings.on.load(std::memory_order_relaxed)) return;
     const int32_t part = timings.part.load();
     const int32_t section = timings.section.load();
     std::lock_guard<std::mutex> lock(timings.mutex);
@@ -98,3 +99,7 @@ PartTimings TimingsOfSection(int32_t section)
     std::lock_guard<std::mutex> lock(timings.mutex);
     return Summarise(timings.sectionMillis[section - 1]);
 }
+
+double LastFrameMs() { return lastFrameMs.load(std::memory_order_relaxed); }
+
+int64_t FramesTimed() { return framesTimed.load(std::memory_order_relaxed); }

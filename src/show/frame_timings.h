@@ -17,9 +17,14 @@ void SetPlayingSection(int32_t section);
 // The section set last (0: none).
 int32_t PlayingSection();
 
-// Around one frame's drawing, on any thread; cheap, and a no-op unless timings are on.
+// Around one frame's drawing, on any thread; cheap. Only the last frame's time is kept unless
+// timings are on.
 void BeginFrameTiming();
 void EndFrameTiming();
+// The last frame's drawing time in milliseconds (0 before the first), and how many frames
+// were timed so far.
+double LastFrameMs();
+int64_t FramesTimed();
 // Turns the frame timings on (off at start) and forgets what was measured.
 void StartFrameTimings();
 

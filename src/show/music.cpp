@@ -15,6 +15,8 @@
 #include "platform/sound_library.h"
 #include "resources/pack_archive.h"
 #include "show/frame_clock.h"
+#include "resources/content_events.h"
+#include "platform/tick_source.h"
 
 SyncCounters syncCounters;
 std::atomic<float> speedFactor{1.0f};
@@ -47,8 +49,14 @@ void ShowSoundError()
     music.playHandle = 0;
 }
 
+std::atomic<int32_t> lastMarkValue{-1};
+std::atomic<uint32_t> lastMarkTicks{0};
+
 void ForwardSyncMark(const SoundSyncEvent& event, void*)
 {
+    lastMarkTicks.store(GetTickCount32());
+    lastMarkValue.store(static_cast<int32_t>(event.value));
+    if (contentEvents.syncMark) contentEvents.syncMark(event.value);
     if (MusicSyncCallback callback = syncCallback.load()) callback(event.value);
 }
 
@@ -181,6 +189,28 @@ void MusicForceNoSound(bool on) { music.forceNoSound = on; }
 
 void MusicRenderOffline(int32_t sampleRate) { music.offlineRate = sampleRate; }
 
+int32_t MusicContinueInRealTime()
+{
+    if (!music.offlineRate) return 0;
+    music.offlineRate = 0;
+    // Before MusicInit, or after MusicClose, there is nothing to hand over.
+    if (SoundCurrentOutput() != kSoundOutputOffline) return 0;
+    if (!SoundContinueInRealTime()) {
+        ShowSoundError();
+        return 1;
+    }
+    music.playbackThread = true;
+    return 0;
+}
+
+void MusicLastMark(int32_t* value, uint32_t* ticks)
+{
+    *value = lastMarkValue.load();
+    *ticks = lastMarkTicks.load();
+}
+
+void MusicPosition(int32_t* order, int32_t* row) { SoundPlayingPosition(order, row); }
+
 void SetLoadingDraw(LoadingDrawFunction draw) { loadingDraw.store(draw); }
 
 void MusicSync(uint32_t value)
@@ -253,6 +283,7 @@ int32_t PlayModuleFromPack(const char* name)
     }
     std::free(bytes);
     const int32_t played = written ? MusicPlay(path.c_str()) : 1;
+    if (played == 0 && contentEvents.moduleStarted) contentEvents.moduleStarted(name);
     std::remove(path.c_str());
     return played == 0 ? kModulePlays : kModuleUnplayable;
 }

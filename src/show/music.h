@@ -39,6 +39,15 @@ void MusicForceNoSound(bool on);
 // caller renders the music with SoundRenderNext and the marks fire on its thread.
 void MusicRenderOffline(int32_t sampleRate);
 
+// Offline output gives way to real time with the module playing on from where it is: the
+// marks that follow fire on the library's playback thread. 0 when it did (or nothing was
+// offline).
+int32_t MusicContinueInRealTime();
+// The last sync mark that fired (its value, -1 before any) and the tick count it fired at.
+void MusicLastMark(int32_t* value, uint32_t* ticks);
+// The playing module's order and row, -1 and -1 when none plays.
+void MusicPosition(int32_t* order, int32_t* row);
+
 // What each sync mark does to the counters and the clock.
 void MusicSync(uint32_t syncValue);
 

@@ -16,6 +16,7 @@
 #include "show/frame_timings.h"
 #include "show/music.h"
 #include "show/sequencer_state.h"
+#include "resources/content_events.h"
 
 uint16_t* LockView()
 {
@@ -94,6 +95,7 @@ int32_t LoadPartScene(Scene* scene, const char* name)
         FreeScene(scene); // a scene that ran out of memory is handed back half built
         return loaded;
     }
+    if (contentEvents.sceneLoaded) contentEvents.sceneLoaded(name, scene);
     SetEngineScene(scene);
     const int32_t setUp = EngineInit(screen.screenWidth, screen.viewHeight, screen.pixelDepth);
     if (setUp != 0) {

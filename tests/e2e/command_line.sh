@@ -11,7 +11,7 @@ export SDL_AUDIODRIVER=dummy
 
 help=$("$vela" --help)
 for option in --window --fullscreen --once --loop --priority --no-launcher --no-sound --pack --headless \
-              --depth --no-mode --help --version bN sN; do
+              --depth --no-mode --at --hud --help --version bN sN; do
   grep -q -- "$option" <<<"$help" || { echo "vela --help does not document $option"; exit 1; }
 done
 "$vela" --version | grep -q '^vela [0-9]'
@@ -43,6 +43,12 @@ wait
 for driver in alsa none; do
   if grep -q 'ALSA lib' "$work/err-$driver"; then echo "ALSA's diagnostics reached the user:"; cat "$work/err-$driver"; exit 1; fi
 done
+
+# A moment past the show's end is refused once the show has run out, naming its length.
+status=0
+"$vela" --headless --no-sound --at 59:00 --fps 5 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] || { echo "--at past the end gave status $status"; cat "$work/err"; exit 1; }
+grep -q "^vela: --at 59:00.0 is past the end of the show, which is [0-9]*:[0-5][0-9].[0-9] long$" "$work/err" || { cat "$work/err"; exit 1; }
 
 status=0
 "$vela" --headless --no-launcher --no-mode 320x240 --no-mode 320x200 2>"$work/err" || status=$?

@@ -6,6 +6,7 @@
 // VELA_UPDATE_REFERENCES=1 stores the lists anew: a deliberate act, after watching the capture.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,13 @@
 #include "show/parts.h"
 #include "show/sequencer_state.h"
 #include "shell/virtual_time.h"
+#include "shell/show_moment.h"
+#include "show/hud.h"
+#include "display/screen_geometry.h"
+#include "display/display_device.h"
+#include "show/show_operations.h"
+#include "platform/tick_source.h"
+#include "resources/content_events.h"
 
 namespace fs = std::filesystem;
 
@@ -81,10 +89,10 @@ void RecordSound(const int16_t* samples, size_t frames, void*) { HashSound(&run-
 
 fs::path StoredList(const std::string& name) { return fs::path(VELA_SOURCE_DIR) / "tests" / "reference" / "show" / (name + ".txt"); }
 
-std::vector<FrameHash> ReadList(const std::string& name)
+std::vector<FrameHash> ReadListFile(const fs::path& path)
 {
     std::vector<FrameHash> records;
-    std::ifstream in(StoredList(name));
+    std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#' || line.rfind("sound", 0) == 0) continue;
@@ -97,6 +105,8 @@ std::vector<FrameHash> ReadList(const std::string& name)
     }
     return records;
 }
+
+std::vector<FrameHash> ReadList(const std::string& name) { return ReadListFile(StoredList(name)); }
 
 bool Updating()
 {
@@ -115,15 +125,10 @@ protected:
         SetHeadless(true);
     }
 
-    // Plays the show with `words` at `fps` and compares (or stores) its frame list.
-    void Play(ShowRun& r, std::vector<std::string> words, int fps, const VideoModeRules& rules = VideoModeRules{})
+    // What a fresh process starts with: the show keeps some state across passes on purpose
+    // (the flame tracks' phases, the loading animation's frame, the engine's field of view).
+    static void FreshProcess()
     {
-        if (!Updating()) {
-            r.expected = ReadList(r.name);
-            ASSERT_FALSE(r.expected.empty()) << StoredList(r.name) << " is missing; VELA_UPDATE_REFERENCES=1 writes it";
-        }
-        // What a fresh process starts with: the show keeps some state across passes on purpose
-        // (the flame tracks' phases, the loading animation's frame, the engine's field of view).
         sequencer = SequencerState{};
         display = DisplayDevice{};
         windowState = WindowState{};
@@ -134,6 +139,16 @@ protected:
         syncCounters.calibrationCount = syncCounters.loadingFrame = 0;
         syncCounters.calibrationTimes[0] = syncCounters.calibrationTimes[1] = 0;
         speedFactor = 1.0f;
+    }
+
+    // Plays the show with `words` at `fps` and compares (or stores) its frame list.
+    void Play(ShowRun& r, std::vector<std::string> words, int fps, const VideoModeRules& rules = VideoModeRules{})
+    {
+        if (!Updating()) {
+            r.expected = ReadList(r.name);
+            ASSERT_FALSE(r.expected.empty()) << StoredList(r.name) << " is missing; VELA_UPDATE_REFERENCES=1 writes it";
+        }
+        FreshProcess();
         run = &r;
         VirtualTimeSink sink;
         sink.picture = RecordFrame;
@@ -202,6 +217,124 @@ TEST_F(WholeShow, FifteenBitsAndThe320x200ModeHaveTheirOwnStretches)
     noTall.missingHeight[0] = 240;
     noTall.missingCount = 1;
     Play(low, {"b3"}, 10, noTall);
+}
+
+// Starting at a moment: the run up to it in virtual time ends on the stored list's frame for
+// that moment (the list it writes is the stored one's beginning), and the show then goes on
+// in real time, its music playing on and firing the marks that follow (part one's cue at
+// 20.7 s), until the time limit a little later ends it.
+std::atomic<int> realTimeMarks{0};
+void CountRealTimeMark(uint32_t)
+{
+    if (TicksAreReal()) realTimeMarks += 1;
+}
+
+TEST_F(WholeShow, StartingAtAMomentLandsOnTheStoredFrameAndPlaysOn)
+{
+    const std::vector<FrameHash> stored = ReadList("whole-show-10fps");
+    ASSERT_FALSE(stored.empty());
+    struct Case {
+        const char* moment;
+        int64_t frame;
+        int32_t part;
+        bool markFollows; // within the second after
+    };
+    const Case cases[] = {{"0:20", 200, 1, true}, {"83.5", 835, 2, false}, {"4:05.26", 2452, 3, false}, {"6:00", 3600, 4, false}};
+    const fs::path list = fs::path(VELA_BINARY_DIR) / "test-output" / "show" / "at-moment.txt";
+    fs::create_directories(list.parent_path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.moment);
+        FreshProcess();
+        MomentOptions options;
+        ASSERT_TRUE(ReadShowMoment(c.moment, &options.seconds));
+        options.framesPerSecond = 10;
+        options.frameHashPath = list.string();
+        MusicForceNoSound(true);
+        // The show's time counts from its first pass, after the start-up: a second past the moment.
+        showSecondsLimit = options.seconds + 1;
+        char name[] = "vela";
+        char* words[] = {name};
+        realTimeMarks = 0;
+        contentEvents.syncMark = CountRealTimeMark;
+        EXPECT_EQ(PlayShowFromMoment(options, 1, words, VideoModeRules{}), 0);
+        contentEvents.syncMark = nullptr;
+        EXPECT_TRUE(TicksAreReal());
+        if (c.markFollows) {
+            EXPECT_GE(realTimeMarks.load(), 1);
+        }
+        showSecondsLimit = 0;
+        MusicForceNoSound(false);
+        const std::vector<FrameHash> got = ReadListFile(list);
+        ASSERT_EQ(static_cast<int64_t>(got.size()), c.frame + 1) << "the list ends with the moment's frame";
+        EXPECT_EQ(got.back().part, c.part);
+        EXPECT_EQ(got.back().hash, stored[static_cast<size_t>(c.frame)].hash);
+        EXPECT_EQ(got[static_cast<size_t>(c.frame / 2)].hash, stored[static_cast<size_t>(c.frame / 2)].hash);
+    }
+}
+
+// The HUD: the same stretch of the show played without it and with it, H pressed partway. Every
+// view pixel is the same in both; the border differs while the HUD is shown and is the show's
+// own again once H hid it (the HUD is drawn on a copy of each frame, never on the frame).
+struct FrameHalves {
+    bool pressH = false;
+    std::vector<uint64_t> view, border;
+};
+FrameHalves* halves = nullptr;
+constexpr int64_t kHudFrames = 120, kHudKeyFrame = 80;
+
+uint64_t HashRows(const VideoSurface& frame, int from, int to, uint64_t h)
+{
+    for (int y = from; y < to; ++y) {
+        const uint8_t* row = frame.pixels + static_cast<size_t>(y) * frame.pitch;
+        for (int x = 0; x < frame.width * 2; ++x) h = (h ^ row[x]) * 1099511628211ull;
+    }
+    return h;
+}
+
+void RecordHalves(int64_t index, const VideoSurface& frame, void*)
+{
+    const int viewEnd = screen.viewTop + screen.viewHeight;
+    halves->view.push_back(HashRows(frame, screen.viewTop, viewEnd, 14695981039346656037ull));
+    halves->border.push_back(HashRows(frame, viewEnd, frame.height, HashRows(frame, 0, screen.viewTop, 14695981039346656037ull)));
+    if (halves->pressH && index == kHudKeyFrame) {
+        VideoInjectEvent(VideoEvent{kVideoEventKeyDown, kHudKeyScanCode, 0, 0, 0});
+        VideoInjectEvent(VideoEvent{kVideoEventKeyUp, kHudKeyScanCode, 0, 0, 0});
+    }
+    if (index + 1 >= kHudFrames) sequencer.abortRequested = 1;
+}
+
+TEST_F(WholeShow, TheHudDrawsOnlyInTheBorderAndHSwitchesIt)
+{
+    FrameHalves plain, shown;
+    shown.pressH = true;
+    for (FrameHalves* run : {&plain, &shown}) {
+        FreshProcess();
+        InstallHud(run == &shown);
+        halves = run;
+        VirtualTimeSink sink;
+        sink.picture = RecordHalves;
+        StartVirtualTime(10, sink);
+        std::vector<std::string> words = {"b2"};
+        std::vector<char*> argv;
+        for (auto& w : words) argv.push_back(w.data());
+        ASSERT_EQ(RunApplication(static_cast<int>(argv.size()), argv.data(), VideoModeRules{}, DemoMain), 0);
+        FinishVirtualTime();
+        halves = nullptr;
+        SetHudShown(false);
+        SetFrameOverlay(nullptr);
+    }
+    ASSERT_GE(plain.view.size(), static_cast<size_t>(kHudFrames));
+    ASSERT_GE(shown.view.size(), static_cast<size_t>(kHudFrames));
+    int bordersDrawn = 0;
+    for (size_t i = 0; i < static_cast<size_t>(kHudFrames); ++i) {
+        EXPECT_EQ(shown.view[i], plain.view[i]) << "frame " << i << ": the HUD drew over the view";
+        if (static_cast<int64_t>(i) < kHudKeyFrame) bordersDrawn += shown.border[i] != plain.border[i];
+        if (static_cast<int64_t>(i) > kHudKeyFrame + 2) {
+            EXPECT_EQ(shown.border[i], plain.border[i]) << "frame " << i << ": H left the HUD on";
+        }
+    }
+    // The frames before the video mode is set have no border to draw in.
+    EXPECT_GT(bordersDrawn, kHudKeyFrame - 20);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// velatool: the toolkit for the show's pack archives, pictures, scenes, effects and modules.
+// velatool: the toolkit for the show's pack archives, pictures, scenes, effects, modules and the
+// whole show.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,6 +22,7 @@ const Subcommand kSubcommands[] = {
     {"scene", RunSceneCommand, "dump, render and measure FSF scene files", kSceneUsage},
     {"effect", RunEffectCommand, "preview the 2D picture effects on PNG views", kEffectUsage},
     {"module", RunModuleCommand, "inspect XM modules, list their sync marks, render them to WAV", kModuleUsage},
+    {"show", RunShowCommand, "draw the whole show against time: parts, scenes, music, marks, frame times", kShowUsage},
 };
 
 // A subcommand's forms from the top of its help, each on one line ("velatool pak list PAK").
