@@ -258,7 +258,9 @@ void AddCameraAndLight(FsfScene& s)
     s.lights.push_back(seaward);
 
     // The arrival: first the moon over the water, then down to the temple, in to the stairs,
-    // up them and along the hall.
+    // up them and along the hall. The view stays raised to the night sky, the temple low in
+    // the frame and the columns at its sides, so that the credits always have dark sky behind
+    // their letters.
     FsfVectorTrack eye = SmoothVectorTrack({{0, {-190, -640, 24}, 0, 0.8f},
                                             {110, {-150, -520, 22}},
                                             {220, {-60, -280, 16}},
@@ -267,10 +269,10 @@ void AddCameraAndLight(FsfScene& s)
                                             {440, {0, 60, 27}, 0.6f, 0}});
     FsfVectorTrack look = SmoothVectorTrack({{0, {-250, 700, 560}, 0, 0.8f},
                                              {110, {-160, 400, 250}},
-                                             {220, {-10, 120, 60}},
-                                             {320, {0, 150, 36}},
-                                             {380, {0, 200, 32}},
-                                             {440, {0, 300, 33}, 0.6f, 0}});
+                                             {220, {-10, 120, 150}},
+                                             {320, {0, 150, 110}},
+                                             {380, {0, 200, 135}},
+                                             {440, {0, 300, 170}, 0.6f, 0}});
     s.cameras.push_back(MakeCamera("arrival", eye, look, 32));
     // The title shot: low over the sea beyond the gate, looking back at the lit temple under
     // the sky, which fills the middle of the view.

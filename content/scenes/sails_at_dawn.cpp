@@ -34,7 +34,9 @@ Materials AddDawnMaterials(FsfScene& s)
     // Sailcloth lit from behind by the low sun: bright, warm, and tinted by the ramp.
     m.sail = AddMaterial(s, TextureMaterial("sail", "SAIL.BMP", {0.55f, 0.75f, 0.25f}, dawn));
     m.deck = AddMaterial(s, TextureMaterial("deck", "DECK.BMP", {0.35f, 0.85f, 0.2f}, dawn));
-    m.hull = AddMaterial(s, TextureMaterial("hull", "HULL.BMP", {0.3f, 0.9f, 0.15f}, dawn));
+    // The hull's side faces away from the low sun: it shows its wood and paint by the glow of
+    // the sky (a high base) warmed by the dawn's ramp.
+    m.hull = AddMaterial(s, TextureMaterial("hull", "HULL.BMP", {0.62f, 0.8f, 0.3f}, dawn));
     m.mast = AddMaterial(s, TextureMaterial("mast", "MAST.BMP", {0.3f, 0.9f, 0.15f}, dawn));
     m.sea = AddMaterial(s, TextureMaterial("sea", "SEA.BMP", kFoggedTexture, FogRamp({196, 140, 132})));
     FsfMaterial glow = TextureMaterial("glow", "GLOW.BMP", {0.15f, 0.9f, 0.0f});
@@ -337,7 +339,8 @@ Texture MakeDawnWoodTexture()
 Texture MakeDawnHullTexture()
 {
     Texture t = BlankTexture();
-    t.palette = TwoRampPalette({20, 16, 30}, {110, 90, 110}, {80, 50, 20}, {255, 220, 140});
+    // Weathered red-brown paint over the planks, and the gilded band.
+    t.palette = TwoRampPalette({46, 24, 22}, {176, 104, 78}, {80, 50, 20}, {255, 220, 140});
     for (int v = 0; v < kTextureSize; ++v) {
         for (int u = 0; u < kTextureSize; ++u) {
             const float grain = FractalNoise(static_cast<float>(u) / 32.0f, static_cast<float>(v) / 4.0f, 8, 64, 3, 0.5f, 503);
