@@ -397,11 +397,12 @@ void AddCamerasAndLight(FsfScene& s)
                                                       {1470, {20, 240, 24}},
                                                       {1548, {40, 300, 30}}}),
                                    38));
-    // The final composition: down the hall's axis over the line of braziers to the hearth,
-    // coming to rest.
+    // The final composition, the one the painting that follows keeps: down the hall's axis
+    // over the line of braziers, coming to rest low before the last one, between its pillars,
+    // with the hearth's wall behind it.
     s.cameras.push_back(MakeCamera("still",
-                                   SmoothVectorTrack({{1548, {0, -20, 96}, 0, 0}, {1640, {0, 2, 84}, 1, 0}}),
-                                   SmoothVectorTrack({{1548, {0, 260, 50}, 0, 0}, {1640, {0, 300, 26}, 1, 0}}), 34));
+                                   SmoothVectorTrack({{1548, {0, 120, 70}, 0, 0}, {1640, {0, 216, 46}, 1, 0}}),
+                                   SmoothVectorTrack({{1548, {0, 300, 40}, 0, 0}, {1640, {0, 320, 16}, 1, 0}}), 40));
 }
 
 } // namespace
