@@ -1,5 +1,6 @@
 #include "scenes/deck_under_stars.h"
 
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -274,29 +275,48 @@ void AddCamerasAndLight(FsfScene& s, int32_t ship)
     starlight.intensityTrack = ConstantScalarTrack(1.0f);
     s.lights.push_back(starlight);
 
-    // Round the ship from astern, low over the water, the sky above.
-    s.cameras.push_back(MakeCamera("around",
-                                   SmoothVectorTrack({{0, {-90, -330, 24}, 0, 0.5f},
-                                                      {120, {-210, -120, 34}},
-                                                      {250, {-210, 90, 50}, 0.4f, 0}}),
-                                   SmoothVectorTrack({{0, {0, -40, 70}}, {120, {0, 0, 80}}, {250, {0, 60, 90}}}),
-                                   36));
-    // On deck, from the stern lanterns forward along the port side; the camera rides the ship.
-    FsfCamera walk = MakeCamera("walk",
-                                SmoothVectorTrack({{250, {-26, -116, 22}, 0, 0.4f},
-                                                   {380, {-28, -40, 20}},
-                                                   {500, {-24, 40, 22}, 0.4f, 0}}),
-                                SmoothVectorTrack({{250, {20, 20, 50}}, {380, {30, 100, 60}}, {500, {20, 190, 80}}}), 38);
-    walk.parent = ObjectReference(ship);
-    s.cameras.push_back(walk);
-    // Up the main shrouds to starboard, looking forward and down on the deck and the sea.
-    FsfCamera climb = MakeCamera("climb",
-                                 SmoothVectorTrack({{500, {30, -20, 30}, 0, 0.4f},
-                                                    {620, {26, -24, 110}},
-                                                    {750, {16, -28, 190}, 0.5f, 0}}),
-                                 SmoothVectorTrack({{500, {-10, 120, 80}}, {620, {-20, 140, 30}}, {750, {-30, 150, -10}}}), 40);
-    climb.parent = ObjectReference(ship);
-    s.cameras.push_back(climb);
+    // The voyage before the greetings, one shot per four-bar phrase of the module (a bar is
+    // 1.92 s and bar n starts 0.12 + 1.92 n s into the part, so the cuts fall on scene frames
+    // 78, 155, 232, ...), each a different kind of view. World cameras watch the ship from the
+    // sea; the others ride it.
+    const auto world = [&s](const char* name, FsfVectorTrack eye, FsfVectorTrack look, float fov) {
+        s.cameras.push_back(MakeCamera(name, std::move(eye), std::move(look), fov));
+    };
+    const auto aboard = [&s, ship](const char* name, FsfVectorTrack eye, FsfVectorTrack look, float fov) {
+        FsfCamera camera = MakeCamera(name, std::move(eye), std::move(look), fov);
+        camera.parent = ObjectReference(ship);
+        s.cameras.push_back(camera);
+    };
+    // The ship whole, from astern, low over the water.
+    world("astern", SmoothVectorTrack({{0, {-60, -380, 22}, 0, 0.5f}, {78, {-30, -340, 28}}}),
+          SmoothVectorTrack({{0, {0, -20, 70}}, {78, {0, 0, 76}}}), 36);
+    // High over the sea: the ship small on the water, circling from her port quarter.
+    world("aloft", SmoothVectorTrack({{78, {-430, -260, 250}}, {155, {-400, 110, 230}}}),
+          SmoothVectorTrack({{78, {0, 0, 40}}, {155, {0, 40, 50}}}), 36);
+    // Close by the port stern lantern, over the rail, along the deck to the masts.
+    aboard("lanterns", SmoothVectorTrack({{155, {-46, -156, 44}}, {232, {-40, -146, 38}}}),
+           SmoothVectorTrack({{155, {0, -80, 34}}, {232, {10, -40, 40}}}), 38);
+    // Along the port side forward, the masts ahead.
+    aboard("walk", SmoothVectorTrack({{232, {-26, -100, 22}}, {308, {-26, -24, 22}}}),
+           SmoothVectorTrack({{232, {20, 20, 52}}, {308, {30, 100, 64}}}), 38);
+    // Up the main shrouds, the rigging against the turning sky.
+    aboard("climb", SmoothVectorTrack({{308, {30, -20, 40}}, {385, {24, -24, 130}}}),
+           SmoothVectorTrack({{308, {0, 60, 180}}, {385, {-10, 80, 240}}}), 40);
+    // The sky itself, turning over the mastheads.
+    aboard("zenith", SmoothVectorTrack({{385, {-10, -40, 24}}, {462, {-12, -44, 24}}}),
+           SmoothVectorTrack({{385, {-60, 20, 400}}, {462, {-90, -10, 400}}}), 44);
+    // From ahead: the ship coming on under her sails.
+    world("bow", SmoothVectorTrack({{462, {60, 400, 40}}, {539, {44, 340, 46}}}),
+          SmoothVectorTrack({{462, {0, 100, 70}}, {539, {0, 60, 72}}}), 36);
+    // Broadside from the sea, the lanterns along her.
+    world("broadside", SmoothVectorTrack({{539, {330, -140, 30}}, {616, {310, 150, 34}}}),
+          SmoothVectorTrack({{539, {0, -60, 70}}, {616, {0, 80, 70}}}), 36);
+    // The foredeck, looking aft at the masts and lanterns.
+    aboard("foredeck", SmoothVectorTrack({{616, {8, 150, 34}}, {692, {12, 128, 40}}}),
+           SmoothVectorTrack({{616, {-10, -60, 90}}, {692, {-14, -100, 100}}}), 40);
+    // From the mainmast's head down onto the deck and the sea.
+    aboard("masthead", SmoothVectorTrack({{692, {6, 22, 196}}, {750, {8, 14, 200}}}),
+           SmoothVectorTrack({{692, {-20, -80, 0}}, {750, {-30, -100, 0}}}), 40);
     // Under the sky for the greetings: from the quarterdeck up to the stars and the Sails,
     // the masts to one side.
     FsfCamera sky = MakeCamera("stargazing",
@@ -320,8 +340,13 @@ FsfScene BuildDeckUnderStars()
     AddCamerasAndLight(s, ship);
     s.events = std::vector<FsfEvent>{
         MakeCameraEvent(0, 0),   MakeLightEvent(0, 0),        MakeFarEvent(0, 3000), MakeBackgroundEvent(0, 4, 5, 14),
-        MakeFogEvent(0, 200, 1400), MakeCameraEvent(250, 1), MakeCameraEvent(500, 2), MakeCameraEvent(750, 3),
+        MakeFogEvent(0, 200, 1400),
     };
+    // The voyage's cuts, then the greetings' sky at 750.
+    const int32_t cuts[] = {0, 78, 155, 232, 308, 385, 462, 539, 616, 692, 750};
+    for (int32_t i = 1; i < static_cast<int32_t>(std::size(cuts)); ++i) {
+        s.events->push_back(MakeCameraEvent(static_cast<float>(cuts[i]), i));
+    }
     return s;
 }
 
