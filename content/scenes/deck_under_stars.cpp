@@ -29,7 +29,7 @@ constexpr const float* kMastHeight = kShipMastHeight;
 constexpr int32_t kLast = kDeckUnderStarsLastFrame;
 
 struct Materials {
-    uint32_t deck, hull, mast, cloth, sky, sea, foam, flame, glass, iron, brass, star;
+    uint32_t deck, hull, mast, cloth, sky, sea, foam, flame, glass, iron, brass, star, rope;
 };
 
 Materials AddDeckMaterials(FsfScene& s)
@@ -47,6 +47,8 @@ Materials AddDeckMaterials(FsfScene& s)
     m.glass = AddMaterial(s, TextureMaterial("glass", "GLASS.BMP", {1.0f, 0.0f, 0.0f}));
     m.iron = AddMaterial(s, ColourMaterial("iron", {{10, 10, 14}, {60, 54, 50}, {180, 160, 130}, 10, 0.4f}));
     m.brass = AddMaterial(s, ColourMaterial("brass", {{30, 20, 8}, {170, 130, 50}, {255, 230, 150}, 12, 0.45f}));
+    // Tarred hemp: dark brown, warmed where the lanterns' light catches it.
+    m.rope = AddMaterial(s, ColourMaterial("rope", {{22, 16, 14}, {112, 82, 54}, {200, 160, 110}, 6, 0.3f}));
     m.star = AddMaterial(s, ColourMaterial("starlines", {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 2, 0.5f}));
     return m;
 }
@@ -163,12 +165,9 @@ int32_t AddShip(FsfScene& s, const Materials& m)
     }
     AddObject(s, MeshObject("bowsprit", MakeShipBowsprit(), {m.mast}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu)), ship);
 
-    // The rigging: lines that brighten the sky behind them.
-    FsfObject rigging = MeshObject("rigging", MakeShipRigging(), {m.iron}, kWireMode);
-    rigging.cullToggles = std::vector<float>{0};
-    rigging.edges = std::vector<FsfEdge>{};
-    rigging.flagTrack = {MakeStepWord(0, OutlineFlags(Outline::FillBrightLines, 0, 0))};
-    AddObject(s, rigging, ship);
+    // The rigging: cords of rope, lit and shaded like the spars they hang from.
+    AddObject(s, MeshObject("rigging", MakeShipRopes(1.0f), {m.rope}, RenderMode(Map::Nomap, Shade::Goura, Blend::Opaqu)),
+              ship);
 
     // Lanterns: two on the taffrail, one under the main yard, one on the foremast, one at the bow.
     AddLantern(s, m, "vela_flammes", ship, {-26, kStern + 6, kBulwark + 14}, AngleUnits(4), 0);

@@ -1,5 +1,9 @@
 #include "scenes/ship_parts.h"
 
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "scenes/builders/primitives.h"
 #include "scenes/builders/scene_math.h"
 
@@ -108,6 +112,49 @@ Mesh MakeShipMast(int i)
         AppendMesh(mast, yard);
     }
     return mast;
+}
+
+namespace {
+
+// The ropes of the rigging as segments: each mast's shrouds to both rails, its stay forward and
+// the mizzen's backstay.
+std::vector<std::pair<Vec3, Vec3>> RigSegments()
+{
+    std::vector<std::pair<Vec3, Vec3>> ropes;
+    for (int mast = 0; mast < 3; ++mast) {
+        const float top = kShipMastHeight[mast] - 6, y = kShipMastY[mast];
+        for (int side = 0; side < 2; ++side) {
+            const float sign = side ? 1.0f : -1.0f;
+            for (const float dy : {-14.0f, 2.0f}) {
+                ropes.push_back({{0, y, top}, {sign * static_cast<float>(ShipHalfBeam(y + dy)) * 0.94f, y + dy, kShipBulwark}});
+            }
+        }
+        ropes.push_back({{0, y, top}, mast < 2 ? Vec3{0, kShipMastY[mast + 1], 20} : Vec3{0, kShipBow + 54, 28}});
+    }
+    ropes.push_back({{0, kShipMastY[0], kShipMastHeight[0] - 6}, {0, kShipStern + 4, kShipBulwark + 8}});
+    return ropes;
+}
+
+} // namespace
+
+Mesh MakeShipRopes(float thickness)
+{
+    Mesh m;
+    for (const auto& [from, to] : RigSegments()) {
+        const Vec3 along = Unit(to - from);
+        const Vec3 side = Unit(CrossProduct(along, std::fabs(along.z) < 0.9f ? Vec3{0, 0, 1} : Vec3{1, 0, 0}));
+        const Vec3 across[2] = {Scaled(side, thickness * 0.5), Scaled(Unit(CrossProduct(along, side)), thickness * 0.5)};
+        for (const Vec3& half : across) {
+            const uint32_t a = AddVertex(m, from - half), b = AddVertex(m, from + half), c = AddVertex(m, to + half),
+                           d = AddVertex(m, to - half);
+            // Both faces, so that culling never hides a strip.
+            AddTriangle(m, a, b, c);
+            AddTriangle(m, a, c, d);
+            AddTriangle(m, a, c, b);
+            AddTriangle(m, a, d, c);
+        }
+    }
+    return m;
 }
 
 Mesh MakeShipRigging()

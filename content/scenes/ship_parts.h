@@ -32,6 +32,9 @@ Mesh MakeShipMast(int mast);
 // Shrouds from each masthead to both rails and stays forward to the next mast and the
 // bowsprit, as triangles whose sides are the ropes (for a wireframe).
 Mesh MakeShipRigging();
+// The same ropes as solid cords of `thickness` (two thin strips crossed along each rope, so it
+// shows from every side), to be lit, coloured and fogged like the rest of the ship.
+Mesh MakeShipRopes(float thickness);
 // The bowsprit, its foot at the bow.
 Mesh MakeShipBowsprit();
 
