@@ -114,7 +114,11 @@ void KeepPresentedFrame(const VideoSurface& frame, void*)
     v.picture.assign(frame.pixels, frame.pixels + bytes);
     v.surface = frame;
     v.surface.pixels = v.picture.data();
-    AdvanceTo(v.now + v.rate);
+    // A present from inside a mark (the clock is already on its way) needs the clock no
+    // further than the end of the video frame it falls in: moving the goal a whole frame past
+    // each such present would never end where marks come more often than frames (part two's
+    // loading screen at 1 or 2 frames a second).
+    AdvanceTo(v.advancing ? (v.now / v.rate + 1) * v.rate : v.now + v.rate);
     HandOverIfDue();
 }
 

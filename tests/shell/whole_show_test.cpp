@@ -184,6 +184,15 @@ TEST_F(WholeShow, EveryFrameOfTheShowMatchesTheStoredList)
     EXPECT_EQ(partThreeDesync.calls, 6);
 }
 
+// At one frame a second part two's loading screen presents from inside its marks, which come
+// twice a frame: the show still plays through, frame for frame as stored.
+TEST_F(WholeShow, OneFrameASecondPlaysThroughWhereMarksComeFasterThanFrames)
+{
+    ShowRun r;
+    r.name = "whole-show-1fps";
+    Play(r, {}, 1);
+}
+
 TEST_F(WholeShow, TwoLoopedPassesLeaveThePoolAsTheyFoundIt)
 {
     ShowRun r;
