@@ -358,14 +358,15 @@ void AddCamerasAndLight(FsfScene& s)
     s.cameras.push_back(MakeCamera("embers",
                                    SmoothVectorTrack({{0, {-6, 6, 42}, 0, 0.7f}, {221, {6, 40, 50}, 0.3f, 0}}),
                                    SmoothVectorTrack({{0, {0, 200, 18}, 0, 0.7f}, {221, {0, 240, 26}, 0.3f, 0}}), 34));
-    // The hall revealed: one slow round of the nave above the flames, under the ribs, always
+    // The hall revealed: one slow round along the nave above the flames, under the ribs and
+    // clear of the pillars, always
     // looking at the middle brazier.
     std::vector<PathKey> round, roundLook;
     for (int i = 0; i <= 12; ++i) {
         const float f = 221.0f + (664.0f - 221.0f) * static_cast<float>(i) / 12;
         const double a = Radians(-90 + 360.0 * i / 12);
-        round.push_back({f, V(22 * Cosine(a), kBrazierY[2] + 100 * Sine(a), 64 + 5 * Sine(2 * a))});
-        roundLook.push_back({f, V(-8 * Cosine(a), kBrazierY[2] - 40 * Sine(a), 26)});
+        round.push_back({f, V(9 * Cosine(a), kBrazierY[2] + 100 * Sine(a), 64 + 5 * Sine(2 * a))});
+        roundLook.push_back({f, V(-3 * Cosine(a), kBrazierY[2] - 40 * Sine(a), 26)});
     }
     s.cameras.push_back(MakeCamera("circling", SmoothVectorTrack(round, true), SmoothVectorTrack(roundLook, true), 36));
     // The drums build: up the east aisle from the floor towards the beams, looking along the
