@@ -359,8 +359,7 @@ void AddCamerasAndLight(FsfScene& s)
                                    SmoothVectorTrack({{0, {-6, 6, 42}, 0, 0.7f}, {221, {6, 40, 50}, 0.3f, 0}}),
                                    SmoothVectorTrack({{0, {0, 200, 18}, 0, 0.7f}, {221, {0, 240, 26}, 0.3f, 0}}), 34));
     // The hall revealed: one slow round along the nave above the flames, under the ribs and
-    // clear of the pillars, always
-    // looking at the middle brazier.
+    // clear of the pillars, always looking at the middle brazier.
     std::vector<PathKey> round, roundLook;
     for (int i = 0; i <= 12; ++i) {
         const float f = 221.0f + (664.0f - 221.0f) * static_cast<float>(i) / 12;
