@@ -133,7 +133,8 @@ int32_t AddShip(FsfScene& s, const Materials& m)
     FsfObject house = MeshObject("cabin", cabin, {m.deck}, RenderMode(Map::Textu, Shade::Flaty, Blend::Opaqu));
     house.edges = MakeOutlineEdges(cabin);
     house.flagTrack = {MakeStepWord(0, OutlineFlags(Outline::FillDarkLines, 40, 4))};
-    // The cabin comes first, so that the hull's bright setting is the one the ropes inherit.
+    // The cabin comes first, so that the hull's bright setting is the one the objects after it
+    // inherit.
     const int32_t ship = static_cast<int32_t>(s.objects.size()) + 1;
     AddObject(s, house, ship);
     AddObject(s, hull);

@@ -135,6 +135,12 @@ void AddMachine(FsfScene& s, const Materials& m)
     FsfObject sun = MeshObject("sun", MakeSphere(11, 8, 12, 1, 1), {m.sun}, RenderMode(Map::Nomap, Shade::Shade, Blend::Opaqu));
     sun.positionTrack = ConstantVectorTrack({0, 0, 12});
     AddObject(s, sun);
+    // An armillary cage of meridians and parallels round the sun, drawn as fine lines, turning
+    // slowly against the hub.
+    FsfObject cage = MeshObject("sun_cage", MakeSphere(23, 4, 8, 1, 1), {m.line}, kWireMode);
+    cage.positionTrack = ConstantVectorTrack({0, 0, 12});
+    cage.rotationTrack = SpinTrack(kPeriod * 2, {0, 0, 1});
+    AddObject(s, cage);
     s.flares.push_back(MakeFlare("sun_glow", {0, 0, 12}, 70, {1.0f, 0.7f, 0.35f}, 0, "SUN.BMP"));
     s.flares.push_back(MakeFlare("sun_ring", {0, 0, 12}, 110, {0.6f, 0.45f, 0.25f}, 2, "SUN.BMP"));
 

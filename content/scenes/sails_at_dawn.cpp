@@ -24,7 +24,7 @@ constexpr double kSunBearing = 110; // degrees from +x, counter-clockwise
 constexpr float kSunDistance = 1500;
 
 struct Materials {
-    uint32_t sail, deck, hull, mast, sea, glow, cloud, shadow, iron, gull;
+    uint32_t sail, deck, hull, mast, sea, glow, cloud, shadow, iron, gull, rope;
 };
 
 Materials AddDawnMaterials(FsfScene& s)
@@ -48,6 +48,8 @@ Materials AddDawnMaterials(FsfScene& s)
     m.cloud = AddMaterial(s, cloud);
     m.shadow = AddMaterial(s, TextureMaterial("shadow", "SHADOW.BMP", {1.0f, 0.0f, 0.0f}));
     m.iron = AddMaterial(s, ColourMaterial("iron", {{20, 14, 20}, {80, 60, 60}, {200, 160, 140}, 10, 0.4f}));
+    // Tarred hemp, warmed by the low sun on its lit side.
+    m.rope = AddMaterial(s, ColourMaterial("rope", {{34, 22, 24}, {120, 80, 60}, {230, 170, 130}, 6, 0.3f}));
     m.gull = AddMaterial(s, ColourMaterial("gull", {{60, 40, 60}, {150, 120, 130}, {250, 230, 220}, 4, 0.3f}));
     return m;
 }
@@ -107,11 +109,8 @@ int32_t AddShip(FsfScene& s, const Materials& m)
     deck.switchTrack = StepReals({{0, 1}});
     AddObject(s, deck, ship);
     AddObject(s, MeshObject("bowsprit", MakeShipBowsprit(), {m.mast}, RenderMode(Map::Textu, Shade::Goura, Blend::Opaqu)), ship);
-    // Ropes as dark lines against the bright sky.
-    FsfObject rigging = MeshObject("rigging", MakeShipRigging(), {m.iron}, kWireMode);
-    rigging.cullToggles = std::vector<float>{0};
-    rigging.edges = std::vector<FsfEdge>{};
-    rigging.flagTrack = {MakeStepWord(0, OutlineFlags(Outline::FillDarkLines, 0, 0))};
+    // The rigging: cords of rope against the bright sky, lit by the sun like the spars.
+    FsfObject rigging = MeshObject("rigging", MakeShipRopes(1.0f), {m.rope}, RenderMode(Map::Nomap, Shade::Goura, Blend::Opaqu));
 
     // The two shapes of a sail: hanging slack and filled. They are never drawn themselves.
     FsfObject slack = MeshObject("sail_slack", SailMesh(0.04, 0.12), {m.sail}, RenderMode(Map::Textu, Shade::Goura, Blend::Trans));

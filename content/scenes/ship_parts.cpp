@@ -13,24 +13,6 @@ namespace {
 constexpr int kStations = 14;
 double Station(int i) { return kShipStern + (kShipBow - kShipStern) * i / kStations; }
 
-// Rigging as lines: a wireframe draws the three sides of each triangle, so a triangle from a
-// masthead to two points on the rail gives two shrouds and the rail between them.
-void AddShroudPair(Mesh& m, Vec3 top, Vec3 footA, Vec3 footB)
-{
-    const uint32_t a = AddVertex(m, Snap(top)), b = AddVertex(m, Snap(footA)), c = AddVertex(m, Snap(footB));
-    AddTriangle(m, a, b, c);
-}
-
-// A single rope: a triangle folded flat onto it draws it twice over, which reads as a
-// heavier line (stays are thicker than shrouds).
-void AddStay(Mesh& m, Vec3 from, Vec3 to)
-{
-    // The fold is opened by a hair: a triangle without area would not be drawn.
-    const uint32_t a = AddVertex(m, Snap(from)), b = AddVertex(m, Snap(to)),
-                   c = AddVertex(m, Snap(Lerp(from, to, 0.5) + Vec3{0.05f, 0, 0}));
-    AddTriangle(m, a, b, c);
-}
-
 } // namespace
 
 float ShipYardHeight(int mast, int yard) { return kShipMastHeight[mast] * (0.42f + 0.22f * static_cast<float>(yard)); }
@@ -43,7 +25,6 @@ double ShipHalfBeam(double y)
     const double t = (y - 30) / (kShipBow - 30);
     return 38.0 * (1.0 - t * t);
 }
-
 
 Mesh MakeShipHull()
 {
@@ -154,26 +135,6 @@ Mesh MakeShipRopes(float thickness)
             AddTriangle(m, a, d, c);
         }
     }
-    return m;
-}
-
-Mesh MakeShipRigging()
-{
-    Mesh m;
-    for (int mast = 0; mast < 3; ++mast) {
-        const float top = kShipMastHeight[mast] - 6, y = kShipMastY[mast];
-        for (int side = 0; side < 2; ++side) {
-            const float sign = side ? 1.0f : -1.0f;
-            auto foot = [&](float dy) {
-                return Vec3{sign * static_cast<float>(ShipHalfBeam(y + dy)) * 0.94f, y + dy, kShipBulwark};
-            };
-            AddShroudPair(m, {0, y, top}, foot(-14), foot(2));
-        }
-        // Stays forward to the next mast's foot, or to the bowsprit's end.
-        const Vec3 foot = mast < 2 ? Vec3{0, kShipMastY[mast + 1], 20} : Vec3{0, kShipBow + 54, 28};
-        AddStay(m, {0, y, top}, foot);
-    }
-    AddStay(m, {0, kShipMastY[0], kShipMastHeight[0] - 6}, {0, kShipStern + 4, kShipBulwark + 8});
     return m;
 }
 

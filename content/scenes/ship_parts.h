@@ -29,11 +29,9 @@ Mesh MakeShipHull();
 Mesh MakeShipDeck();
 // A tapering mast with its yards (the mast's foot at the origin), grain along the spars.
 Mesh MakeShipMast(int mast);
-// Shrouds from each masthead to both rails and stays forward to the next mast and the
-// bowsprit, as triangles whose sides are the ropes (for a wireframe).
-Mesh MakeShipRigging();
-// The same ropes as solid cords of `thickness` (two thin strips crossed along each rope, so it
-// shows from every side), to be lit, coloured and fogged like the rest of the ship.
+// The rigging: shrouds from each masthead to both rails and stays forward to the next mast
+// and the bowsprit, as solid cords of `thickness` (two thin strips crossed along each rope, so
+// it shows from every side), to be lit and coloured like the rest of the ship.
 Mesh MakeShipRopes(float thickness);
 // The bowsprit, its foot at the bow.
 Mesh MakeShipBowsprit();
