@@ -1,4 +1,4 @@
-// The desktop's loop: the program owns it, so sleeping is the system's and yielding is nothing.
+// The desktop's loop: the program owns it, so sleeping is the system's.
 #include "platform/host_loop.h"
 
 #include <time.h>
@@ -10,5 +10,3 @@ void SleepOnHost(uint32_t milliseconds)
     timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
     nanosleep(&ts, nullptr);
 }
-
-void YieldToHostAfter(uint32_t) {}

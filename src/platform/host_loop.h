@@ -11,8 +11,3 @@ bool HostOwnsTheLoop();
 
 // Waits about `milliseconds` (at least one turn of the browser's loop in a page).
 void SleepOnHost(uint32_t milliseconds);
-
-// In a page: hands control to the browser for one turn of its loop when `milliseconds` or more
-// have passed since the last time, so that its sound and events keep flowing through long
-// work. Nothing on a desktop.
-void YieldToHostAfter(uint32_t milliseconds);

@@ -277,9 +277,9 @@ private:
             m.object->renderMode = m.renderMode;
             m.object->modeTrack.count = m.trackCount;
         }
-        std::vector<uint32_t> counts(65536, 0);
-        for (uint16_t p : wire_) counts[p] += 1;
-        const auto background = static_cast<uint16_t>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+        std::fill(counts_.begin(), counts_.end(), 0);
+        for (uint16_t p : wire_) counts_[p] += 1;
+        const auto background = static_cast<uint16_t>(std::max_element(counts_.begin(), counts_.end()) - counts_.begin());
         for (size_t i = 0; i < wire_.size(); ++i) {
             if (wire_[i] == background) continue;
             picture->rgb[i * 3] = 80;
@@ -289,6 +289,7 @@ private:
     }
 
     std::vector<uint16_t> view_, wire_;
+    std::vector<uint32_t> counts_ = std::vector<uint32_t>(65536); // how often each colour is in wire_
 };
 
 void StepFrame(ViewerState* s, const Scene& scene, float by)
